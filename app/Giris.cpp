@@ -1,0 +1,19 @@
+#include "app/Giris.hpp"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/Komutlar.hpp"
+#include "core/Yerel.hpp"
+
+namespace Giris {
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (!args.empty() && Komutlar::bayraklar().count(args[0])) Komutlar::calistir(args);
+    std::cout << Yerel::metin("The window application is not available in this build.") << "\n";
+    return 0;
+}
+
+}  // namespace Giris

@@ -1,0 +1,3 @@
+#include "app/Giris.hpp"
+
+int main(int argc, char** argv) { return Giris::main(argc, argv); }

@@ -1,0 +1,32 @@
+#pragma once
+// Every operation the program asks of the per-user service manager and of
+// the metadata-preserving file copier, in one place.
+#include <optional>
+#include <string>
+
+#include "core/Komut.hpp"
+
+namespace Servis {
+
+std::string alan();   // "gui/<uid>"
+std::string hedef();  // "gui/<uid>/<agent label>"
+
+// "print": status 0 when the job is known; the output tells more.
+Sonuc sorgula();
+// "bootout": the result is not looked at.
+void bosalt();
+// "bootstrap": nothing on success, else the trimmed output.
+std::optional<std::string> yukle(const std::string& plistYolu);
+// "kickstart": true when the start request was accepted.
+bool baslat();
+
+}  // namespace Servis
+
+namespace Kopyalayici {
+
+// Copies a file to `hedef`, or a folder's whole tree into `hedef` (merging),
+// keeping modes, times, extended attributes and links. Nothing on success,
+// else the copier's trimmed message.
+std::optional<std::string> kopyala(const std::string& kaynak, const std::string& hedef);
+
+}  // namespace Kopyalayici

@@ -1,0 +1,20 @@
+#pragma once
+// Small text helpers shared by the whole program.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Metin {
+
+bool utf8Gecerli(std::string_view s);
+// Replaces every invalid UTF-8 sequence with U+FFFD, as a lenient decoder does.
+std::string utf8Onar(std::string_view s);
+// Removes white space and line breaks at both ends.
+std::string kirp(std::string_view s);
+std::vector<std::string> bol(std::string_view s, char ayrac, bool boslariAt);
+std::string birlestir(const std::vector<std::string>& parcalar, std::string_view ayrac);
+bool basliyor(std::string_view s, std::string_view on);
+bool bitiyor(std::string_view s, std::string_view son);
+bool iceriyor(std::string_view s, std::string_view parca);
+
+}  // namespace Metin

@@ -1,0 +1,163 @@
+#include "core/Plist.hpp"
+
+#include <plist/plist.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/Dosya.hpp"
+
+namespace Plist {
+namespace {
+
+nlohmann::json donustur(plist_t p) {
+    switch (plist_get_node_type(p)) {
+        case PLIST_DICT: {
+            nlohmann::json j = nlohmann::json::object();
+            plist_dict_iter it = nullptr;
+            plist_dict_new_iter(p, &it);
+            while (true) {
+                char* anahtar = nullptr;
+                plist_t deger = nullptr;
+                plist_dict_next_item(p, it, &anahtar, &deger);
+                if (!anahtar) break;
+                j[anahtar] = donustur(deger);
+                free(anahtar);
+            }
+            free(it);
+            return j;
+        }
+        case PLIST_ARRAY: {
+            nlohmann::json j = nlohmann::json::array();
+            for (uint32_t i = 0; i < plist_array_get_size(p); ++i) j.push_back(donustur(plist_array_get_item(p, i)));
+            return j;
+        }
+        case PLIST_STRING: {
+            char* s = nullptr;
+            plist_get_string_val(p, &s);
+            nlohmann::json j = s ? std::string(s) : std::string();
+            free(s);
+            return j;
+        }
+        case PLIST_BOOLEAN: {
+            uint8_t b = 0;
+            plist_get_bool_val(p, &b);
+            return b != 0;
+        }
+        case PLIST_UINT: {
+            // Negative integers come back in two's complement.
+            uint64_t v = 0;
+            plist_get_uint_val(p, &v);
+            if (v > static_cast<uint64_t>(INT64_MAX)) return static_cast<int64_t>(v);
+            return v;
+        }
+        case PLIST_REAL: {
+            double d = 0;
+            plist_get_real_val(p, &d);
+            return d;
+        }
+        case PLIST_DATE: {
+            int32_t sn = 0, usn = 0;
+            plist_get_date_val(p, &sn, &usn);
+            return 978307200.0 + sn + usn / 1e6;  // property-list dates count from 2001
+        }
+        case PLIST_DATA: {
+            char* d = nullptr;
+            uint64_t n = 0;
+            plist_get_data_val(p, &d, &n);
+            nlohmann::json j = std::string(d ? d : "", n);
+            free(d);
+            return j;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+plist_t geriDonustur(const nlohmann::json& j) {
+    switch (j.type()) {
+        case nlohmann::json::value_t::object: {
+            plist_t d = plist_new_dict();
+            for (auto it = j.begin(); it != j.end(); ++it) plist_dict_set_item(d, it.key().c_str(), geriDonustur(it.value()));
+            return d;
+        }
+        case nlohmann::json::value_t::array: {
+            plist_t a = plist_new_array();
+            for (const auto& e : j) plist_array_append_item(a, geriDonustur(e));
+            return a;
+        }
+        case nlohmann::json::value_t::string: return plist_new_string(j.get_ref<const std::string&>().c_str());
+        case nlohmann::json::value_t::boolean: return plist_new_bool(j.get<bool>());
+        case nlohmann::json::value_t::number_unsigned: return plist_new_uint(j.get<uint64_t>());
+        case nlohmann::json::value_t::number_integer: return plist_new_uint(static_cast<uint64_t>(j.get<int64_t>()));
+        case nlohmann::json::value_t::number_float: return plist_new_real(j.get<double>());
+        default: return plist_new_string("");
+    }
+}
+
+}  // namespace
+
+std::optional<nlohmann::json> coz(const std::string& baytlar) {
+    if (baytlar.empty()) return std::nullopt;
+    plist_t kok = nullptr;
+    plist_from_memory(baytlar.data(), static_cast<uint32_t>(baytlar.size()), &kok);
+    if (!kok) return std::nullopt;
+    nlohmann::json j = donustur(kok);
+    plist_free(kok);
+    return j;
+}
+
+std::optional<nlohmann::json> dosyaOku(const std::string& yol) {
+    auto b = baytlariOku(yol);
+    return b ? coz(*b) : std::nullopt;
+}
+
+std::string xml(const nlohmann::json& deger) {
+    plist_t kok = geriDonustur(deger);
+    char* x = nullptr;
+    uint32_t n = 0;
+    plist_to_xml(kok, &x, &n);
+    std::string s(x ? x : "", n);
+    free(x);
+    plist_free(kok);
+    return s;
+}
+
+std::optional<std::string> metin(const nlohmann::json& s, const std::string& k) {
+    if (!s.is_object()) return std::nullopt;
+    auto it = s.find(k);
+    if (it == s.end() || !it->is_string()) return std::nullopt;
+    return it->get<std::string>();
+}
+
+std::optional<double> sayi(const nlohmann::json& s, const std::string& k) {
+    if (!s.is_object()) return std::nullopt;
+    auto it = s.find(k);
+    if (it == s.end() || !it->is_number()) return std::nullopt;
+    return it->get<double>();
+}
+
+std::optional<bool> mantik(const nlohmann::json& s, const std::string& k) {
+    if (!s.is_object()) return std::nullopt;
+    auto it = s.find(k);
+    if (it == s.end() || !it->is_boolean()) return std::nullopt;
+    return it->get<bool>();
+}
+
+nlohmann::json dizi(const nlohmann::json& s, const std::string& k) {
+    if (s.is_object()) {
+        auto it = s.find(k);
+        if (it != s.end() && it->is_array()) return *it;
+    }
+    return nlohmann::json::array();
+}
+
+nlohmann::json sozluk(const nlohmann::json& s, const std::string& k) {
+    if (s.is_object()) {
+        auto it = s.find(k);
+        if (it != s.end() && it->is_object()) return *it;
+    }
+    return nlohmann::json::object();
+}
+
+}  // namespace Plist

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Yol.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+TEST(GuvenliYol, ConfinesEveryEscape) {
+    struct Durum { std::string kok, rel; std::optional<std::string> beklenen; };
+    std::vector<Durum> durumlar = {
+        {"/r", "a/../../etc", std::nullopt},
+        {"/r", ".", "/r"},
+        {"/r", "", "/r"},
+        {"/r", "a/./b", "/r/a/b"},
+        {"/r", "a//b/", "/r/a/b"},
+        {"/r", "/etc", std::nullopt},
+        {"/r", "../rx/y", std::nullopt},
+        {"/r", "..", std::nullopt},
+        {"/r/", "a", "/r/a"},
+        {"/r/s/..", "a", "/r/a"},
+        {"/", "a/b", "/a/b"},
+        {"/r", "a/../b", "/r/b"},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(guvenliYol(d.kok, d.rel), d.beklenen) << d.kok << " + " << d.rel;
+}
+
+TEST(Bayt, DecimalFileSizeStyle) {
+    std::vector<std::pair<double, std::string>> durumlar = {
+        {0, "Zero KB"},        {0.9, "Zero KB"},         {1, "1 byte"},           {512, "512 bytes"},
+        {999, "999 bytes"},    {1000, "1 KB"},           {1500, "2 KB"},          {999499, "999 KB"},
+        {999999, "1 MB"},      {1234567, "1.2 MB"},      {1000000, "1 MB"},       {1200000000, "1.2 GB"},
+        {1234567890, "1.23 GB"}, {5368709120, "5.37 GB"}, {2e12, "2 TB"},         {-1500, "-2 KB"},
+    };
+    for (const auto& [n, s] : durumlar) EXPECT_EQ(bayt(n), s) << n;
+}
+
+TEST(JsonDosyasi, WritesWholeSortedAndReadsBackOnlyItsOwnShape) {
+    std::string yol = Yol::durum() + "/yeni/klasor/kayit.json";
+    jsonYaz({{"b", 1}, {"a", "x/y"}, {"c", 5368709120.0}}, yol);
+    EXPECT_EQ(oku(yol), "{\n  \"a\" : \"x\\/y\",\n  \"b\" : 1,\n  \"c\" : 5368709120\n}");
+    // No temporary file is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(yol).parent_path()), fs::directory_iterator{}), 1);
+
+    struct Kayit { int sayi; };
+    auto cevir = [](const std::string& p) -> std::optional<int> {
+        auto j = jsonOku<nlohmann::json>(p);
+        if (!j || !j->contains("sayi") || !(*j)["sayi"].is_number_integer()) return std::nullopt;
+        return (*j)["sayi"].get<int>();
+    };
+    EXPECT_EQ(cevir(yol), std::nullopt);
+    EXPECT_EQ(jsonOku<std::vector<int>>(yol), std::nullopt);
+    TestOrtami::dosyaYaz(yol, "{bozuk");
+    EXPECT_EQ(jsonOku<nlohmann::json>(yol), std::nullopt);
+    EXPECT_EQ(jsonOku<nlohmann::json>(Yol::durum() + "/yok.json"), std::nullopt);
+}
+
+TEST(JsonDosyasi, FailedWriteThrowsAndLeavesNoTemporary) {
+    std::string klasor = TestOrtami::kok() + "/hedef";
+    TestOrtami::dosyaYaz(klasor + "/a.json/icerik", "x");  // the target is a folder: the rename fails
+    EXPECT_ANY_THROW(jsonYaz({{"yeni", true}}, klasor + "/a.json"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(klasor), fs::directory_iterator{}), 1);
+    EXPECT_EQ(oku(klasor + "/a.json/icerik"), "x");
+}
+
+TEST(Oku, TextOnlyWhenValidUtf8) {
+    std::string yol = TestOrtami::kok() + "/metin";
+    TestOrtami::dosyaYaz(yol, "çağ\n");
+    EXPECT_EQ(oku(yol), "çağ\n");
+    TestOrtami::dosyaYaz(yol, std::string("a\xff" "b"));
+    EXPECT_EQ(oku(yol), std::nullopt);
+    EXPECT_EQ(oku(TestOrtami::kok() + "/yok"), std::nullopt);
+}
+
+TEST(IsSymlink, OnlyForLinks) {
+    std::string k = TestOrtami::kok();
+    TestOrtami::dosyaYaz(k + "/dosya", "x");
+    fs::create_symlink(k + "/dosya", k + "/bag");
+    fs::create_symlink(k + "/hic", k + "/kirik");
+    EXPECT_TRUE(isSymlink(k + "/bag"));
+    EXPECT_TRUE(isSymlink(k + "/kirik"));
+    EXPECT_FALSE(isSymlink(k + "/dosya"));
+    EXPECT_FALSE(isSymlink(k + "/yok"));
+}
+
+TEST(CopeTasi, IntoTheReplacementFolderUnderARandomPrefix) {
+    std::string cop = TestOrtami::kok() + "/cop";
+    setenv("BRIMVALE_COP", cop.c_str(), 1);
+    TestOrtami::dosyaYaz(TestOrtami::kok() + "/k/icerik.txt", "veri");
+    copeTasi(TestOrtami::kok() + "/k");
+    EXPECT_FALSE(fs::exists(TestOrtami::kok() + "/k"));
+    std::vector<fs::path> icerik(fs::directory_iterator(cop), fs::directory_iterator{});
+    ASSERT_EQ(icerik.size(), 1u);
+    std::string ad = icerik[0].filename().string();
+    EXPECT_EQ(ad.size(), 10u);
+    EXPECT_EQ(ad.substr(8), "-k");
+    EXPECT_EQ(oku(icerik[0].string() + "/icerik.txt"), "veri");
+    EXPECT_ANY_THROW(copeTasi(TestOrtami::kok() + "/yok"));
+    unsetenv("BRIMVALE_COP");
+}
+
+TEST(CopeTasi, HomeTrashKeepsTheOriginalPathAndNeverOverwrites) {
+    std::string ev = TestOrtami::ev();
+    std::string trash = ev + "/.local/share/Trash";
+    for (int i = 0; i < 2; ++i) {
+        TestOrtami::dosyaYaz(ev + "/Belgeler/not 1.txt", "surum " + std::to_string(i));
+        copeTasi(ev + "/Belgeler/not 1.txt");
+    }
+    EXPECT_EQ(oku(trash + "/files/not 1.txt"), "surum 0");
+    EXPECT_EQ(oku(trash + "/files/not 1.txt.2"), "surum 1");
+    auto bilgi = oku(trash + "/info/not 1.txt.trashinfo");
+    ASSERT_TRUE(bilgi);
+    EXPECT_NE(bilgi->find("[Trash Info]\nPath=" + ev + "/Belgeler/not%201.txt\nDeletionDate="), std::string::npos);
+}
+
+TEST(Yol, EmptyStateVariableFallsBackToHome) {
+    setenv("BRIMVALE_DURUM", "", 1);
+    EXPECT_EQ(Yol::durum(), TestOrtami::ev() + "/Library/Application Support/Ondrak Brimvale");
+    setenv("BRIMVALE_DURUM", "/x/durum", 1);
+    EXPECT_EQ(Yol::devam(), "/x/durum/imaj/yedekler/.devam");
+    EXPECT_EQ(Yol::ajanEtiketi(), "com.ondrak.brimvale.ajan");
+}

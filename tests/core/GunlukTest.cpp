@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "core/Dosya.hpp"
+#include "core/Gunluk.hpp"
+#include "core/Saat.hpp"
+#include "core/Yol.hpp"
+
+TEST(Gunluk, TechnicalMarkersAreCaseSensitiveSubstrings) {
+    std::vector<std::pair<std::string, bool>> durumlar = {
+        {"rsync exited 23", true},        {"Rsync exited", false},     {"image re-attached", true},
+        {"ERROR: x", true},               {"error: x", false},         {"NOTE: y", true},
+        {"NOTE y", false},                {"stale attachment detached: /dev/x", true},
+        {"HATA (3)", true},               {"UYARI: imaj ayrılamadı: x", true},
+        {"no image: /v/B", true},         {"Backup complete", false},  {"", false},
+    };
+    for (const auto& [metin, teknik] : durumlar) EXPECT_EQ(Gunluk::teknik(metin), teknik) << metin;
+}
+
+TEST(Gunluk, LinesCarryTheClockSeamsLocalTime) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    Saat::SahteSaat saat(std::chrono::system_clock::from_time_t(1700000000));  // 2023-11-14 22:13:20 UTC
+    Saat::kaynakKur(&saat);
+    Gunluk::yaz("ilk satır");
+    EXPECT_EQ(oku(Yol::gunluk()), "2023-11-14 22:13:20 ilk satır\n");
+    saat.bekle(61);
+    Gunluk::yaz("");
+    Gunluk::yaz("iki\nsatır");
+    EXPECT_EQ(oku(Yol::gunluk()),
+              "2023-11-14 22:13:20 ilk satır\n2023-11-14 22:14:21 \n2023-11-14 22:14:21 iki\nsatır\n");
+    Saat::kaynakKur(nullptr);
+}
+
+TEST(Gunluk, UnwritableStateDirectoryLosesTheLineSilently) {
+    setenv("BRIMVALE_DURUM", "/proc/brimvale-yok", 1);
+    Gunluk::yaz("kaybolur");
+    SUCCEED();
+}

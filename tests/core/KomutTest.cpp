@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "core/Araclar.hpp"
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "tests/support/SahteArac.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace {
+Sonuc sh(const std::string& betik, const std::optional<std::string>& girdi = std::nullopt,
+         const std::optional<std::string>& cikti = std::nullopt, const std::optional<std::string>& hata = std::nullopt) {
+    return komut("/bin/sh", {"-c", betik}, girdi, cikti, hata);
+}
+}  // namespace
+
+TEST(Komut, WiresTheTwoStreamsFourWays) {
+    std::string k = TestOrtami::kok();
+    Sonuc ikisi = sh("printf a; printf b >&2; exit 3");
+    EXPECT_EQ(ikisi.kod, 3);
+    EXPECT_EQ(ikisi.cikti, "ab");
+
+    Sonuc hataDosyada = sh("printf a; printf b >&2", std::nullopt, std::nullopt, k + "/hata.log");
+    EXPECT_EQ(hataDosyada.cikti, "a");
+    EXPECT_EQ(oku(k + "/hata.log"), "b");
+
+    TestOrtami::dosyaYaz(k + "/cikti.log", "eski\n");
+    Sonuc ciktiDosyada = sh("echo yeni; echo yok >&2", std::nullopt, k + "/cikti.log");
+    EXPECT_EQ(ciktiDosyada.cikti, "");
+    EXPECT_EQ(oku(k + "/cikti.log"), "eski\nyeni\n");  // appended, and standard error discarded
+
+    sh("echo 1; echo 2 >&2", std::nullopt, k + "/c2.log", k + "/hata.log");
+    EXPECT_EQ(oku(k + "/c2.log"), "1\n");
+    EXPECT_EQ(oku(k + "/hata.log"), "b2\n");
+}
+
+TEST(Komut, InputReachesItsEndAndNoPipeCanDeadlock) {
+    EXPECT_EQ(sh("cat", std::string("parola\n")).cikti, "parola\n");
+    EXPECT_EQ(sh("wc -c", std::string()).cikti.find('0') != std::string::npos, true);
+    // Far more input and output than a pipe holds, both at once.
+    std::string buyuk(4 << 20, 'x');
+    Sonuc s = sh("cat", buyuk);
+    EXPECT_EQ(s.kod, 0);
+    EXPECT_EQ(s.cikti.size(), buyuk.size());
+    // A child that reads nothing does not fail the call.
+    EXPECT_EQ(sh("exit 0", buyuk).kod, 0);
+}
+
+TEST(Komut, UnstartableProgramIs127WithText) {
+    Sonuc s = komut("/yok/boyle/bir/arac", {});
+    EXPECT_EQ(s.kod, 127);
+    EXPECT_FALSE(s.cikti.empty());
+    EXPECT_EQ(komut("/etc/hostname", {}).kod, 127);  // not executable
+}
+
+TEST(Komut, InvalidUtf8OutputIsRepaired) {
+    EXPECT_EQ(sh("printf 'a\\377b'").cikti, "a\xEF\xBF\xBD" "b");
+}
+
+TEST(Komut, ToolFolderTakesPrecedenceAndRecordsCalls) {
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    hdiutil.girdiKaydet().ilkHatalar(2, "mesgul\n", 16).cevap("tamam\n");
+    EXPECT_EQ(aracYolu("/usr/bin/hdiutil"), hdiutil.yol());
+    EXPECT_EQ(aracYolu("/usr/bin/rsync"), "/usr/bin/rsync");
+
+    Sonuc s1 = komut("/usr/bin/hdiutil", {"detach", "-quiet", "/a b"}, std::string("gizli"));
+    Sonuc s2 = komut("/usr/bin/hdiutil", {"x"});
+    Sonuc s3 = komut("/usr/bin/hdiutil", {"", "son"}, std::string(""));
+    EXPECT_EQ(s1.kod, 16);
+    EXPECT_EQ(s1.cikti, "mesgul\n");
+    EXPECT_EQ(s2.kod, 16);
+    EXPECT_EQ(s3.kod, 0);
+    EXPECT_EQ(s3.cikti, "tamam\n");
+    auto c = hdiutil.cagrilar();
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_EQ(c[0].args, (std::vector<std::string>{"detach", "-quiet", "/a b"}));
+    EXPECT_EQ(c[0].girdi, "gizli");
+    EXPECT_EQ(c[2].args, (std::vector<std::string>{"", "son"}));
+}
+
+TEST(AracSozlesmeleri, ServiceManagerAndCopierCommandLines) {
+    SahteArac launchctl(TestOrtami::araclar(), "launchctl");
+    SahteArac ditto(TestOrtami::araclar(), "ditto");
+    std::string hedef = "gui/" + std::to_string(getuid()) + "/com.ondrak.brimvale.ajan";
+
+    launchctl.cevap("  bootstrap failed: 5: Input/output error\n", 5);
+    EXPECT_EQ(Servis::yukle("/p/ajan.plist"), "bootstrap failed: 5: Input/output error");
+    launchctl.cevap("state = running\n", 0);
+    EXPECT_EQ(Servis::yukle("/p/ajan.plist"), std::nullopt);
+    EXPECT_TRUE(Servis::baslat());
+    Servis::bosalt();
+    EXPECT_EQ(Servis::sorgula().cikti, "state = running\n");
+    auto c = launchctl.cagrilar();
+    ASSERT_EQ(c.size(), 5u);
+    EXPECT_EQ(c[0].args, (std::vector<std::string>{"bootstrap", "gui/" + std::to_string(getuid()), "/p/ajan.plist"}));
+    EXPECT_EQ(c[2].args, (std::vector<std::string>{"kickstart", hedef}));
+    EXPECT_EQ(c[3].args, (std::vector<std::string>{"bootout", hedef}));
+    EXPECT_EQ(c[4].args, (std::vector<std::string>{"print", hedef}));
+
+    ditto.cevap("\nditto: /k: No such file or directory\n\n", 1);
+    EXPECT_EQ(Kopyalayici::kopyala("/k", "/h"), "ditto: /k: No such file or directory");
+    EXPECT_EQ(ditto.cagrilar()[0].args, (std::vector<std::string>{"/k", "/h"}));
+    ditto.cevap("", 0);
+    EXPECT_EQ(Kopyalayici::kopyala("/k", "/h"), std::nullopt);
+}

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "core/Saat.hpp"
+#include "core/UygulamaBilgisi.hpp"
+#include "core/Yerel.hpp"
+
+TEST(Yerel, FormatsFillInOrder) {
+    EXPECT_EQ(Yerel::bicim("DONE: %@, %@ sent, %lld files (100%%)", {"a", "1 KB", "3"}),
+              "DONE: a, 1 KB sent, 3 files (100%)");
+    EXPECT_EQ(Yerel::bicim("%@ and %@", {"tek"}), "tek and ");
+    EXPECT_EQ(Yerel::metin("no such key"), "no such key");
+}
+
+TEST(Yerel, TurkishCatalogForATurkishUser) {
+    setenv("LANG", "tr_TR.UTF-8", 1);
+    unsetenv("LANGUAGE");
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    EXPECT_EQ(Yerel::dil(), "tr");
+    EXPECT_EQ(Yerel::metin("early version"), "erken sürüm");
+    EXPECT_EQ(UygulamaBilgisi::tam(), std::string(BRIMVALE_SURUM) + " (" + BRIMVALE_YAPI + ") – erken sürüm");
+}
+
+TEST(Yerel, UnknownLanguageFallsBackToEnglish) {
+    setenv("LANGUAGE", "xx:de", 1);
+    setenv("LANG", "C.UTF-8", 1);
+    EXPECT_EQ(Yerel::dil(), "en");
+    EXPECT_EQ(Yerel::metin("early version"), "early version");
+}
+
+TEST(Saat, FakeClockWaitsWithoutWaiting) {
+    Saat::SahteSaat saat;
+    Saat::kaynakKur(&saat);
+    auto once = Saat::unix();
+    for (int i = 0; i < 1440; ++i) Saat::bekle(5);
+    EXPECT_EQ(Saat::unix() - once, 7200);
+    EXPECT_EQ(saat.beklemeSayisi, 1440);
+    Saat::kaynakKur(nullptr);
+}
