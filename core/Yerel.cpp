@@ -48,8 +48,12 @@ const std::map<std::string, std::string>& katalog() {
     static std::once_flag bir;
     std::call_once(bir, [] {
         if (dil() == "en") return;
-        auto j = jsonOku<std::map<std::string, std::string>>(UygulamaBilgisi::kaynaklar() + "/" + dil() + ".lproj/Localizable.json");
-        if (j) k = std::move(*j);
+        // Every catalog of the language's folder, one per part of the program.
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(UygulamaBilgisi::kaynaklar() + "/" + dil() + ".lproj", ec)) {
+            if (e.path().extension() != ".json") continue;
+            if (auto j = jsonOku<std::map<std::string, std::string>>(e.path().string())) k.merge(*j);
+        }
     });
     return k;
 }
