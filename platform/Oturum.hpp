@@ -1,0 +1,28 @@
+#pragma once
+// The user's desktop session: notifications and keeping the machine awake.
+#include <memory>
+#include <string>
+
+namespace Platform {
+
+// Posts a notification through the desktop notification service; false when
+// there is no session bus or no answer within `sureSn` seconds.
+bool masaustuBildirimi(const std::string& baslik, const std::string& metin, double sureSn);
+
+// Holds the machine out of sleep and idle sleep while it lives.
+class UykuEngeli {
+public:
+    explicit UykuEngeli(int fd) : fd_(fd) {}
+    ~UykuEngeli();
+    UykuEngeli(const UykuEngeli&) = delete;
+    UykuEngeli& operator=(const UykuEngeli&) = delete;
+
+private:
+    int fd_;
+};
+
+// A logind inhibitor lock ("sleep:idle") named `ad`; nullptr where logind is
+// not there.
+std::unique_ptr<UykuEngeli> uykuyuEngelle(const std::string& ad, const std::string& neden);
+
+}  // namespace Platform
