@@ -1,0 +1,17 @@
+// The backup run's commands: the agent, a manual run, the manual eject.
+#include "app/Satirlar.hpp"
+#include "backup/Calisma.hpp"
+
+namespace Satirlar {
+
+int ajan(Komutlar::Istek&) { return Yedekleme::calistir(false); }
+
+int yedekle(Komutlar::Istek&) { return Yedekleme::calistir(true); }
+
+int cikar(Komutlar::Istek&) {
+    auto [kod, mesaj] = Yedekleme::elleCikar();
+    Komutlar::yaz(mesaj);
+    return kod;
+}
+
+}  // namespace Satirlar

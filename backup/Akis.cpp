@@ -1,0 +1,153 @@
+// The run, phase by phase: image, change check, decision, copy, retention,
+// classification, wrap-up.
+#include <filesystem>
+#include <memory>
+
+#include "agent/Bildirim.hpp"
+#include "backup/Calisma.hpp"
+#include "backup/Degisiklik.hpp"
+#include "backup/Durdurma.hpp"
+#include "backup/Esitleme.hpp"
+#include "backup/Siniflama.hpp"
+#include "backup/YedekSonucu.hpp"
+#include "core/Dosya.hpp"
+#include "core/Gunluk.hpp"
+#include "core/Metin.hpp"
+#include "core/Plist.hpp"
+#include "core/Yerel.hpp"
+#include "core/Yol.hpp"
+#include "disk/Disk.hpp"
+#include "disk/Durum.hpp"
+#include "platform/Oturum.hpp"
+#include "recovery/Kurtulus.hpp"
+#include "store/BuyukDosyalar.hpp"
+#include "store/Kopyalar.hpp"
+
+namespace fs = std::filesystem;
+
+namespace Yedekleme {
+namespace {
+
+void acikIseAyir() {
+    if (Disk::imajDurumu() != Disk::Baglanti::yok) Disk::imajiAyir();
+}
+
+// Keeps the machine awake from the copy pass to the end of the run.
+std::unique_ptr<Platform::UykuEngeli> uyanikTut() {
+    auto engel = Platform::uykuyuEngelle("Ondrak Brimvale backup", "A backup is being copied to the backup disk");
+    if (!engel) Gunluk::yaz("NOTE: no sleep inhibitor here (logind is not running); the machine may sleep during the backup");
+    return engel;
+}
+
+}  // namespace
+
+int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle) {
+    auto sonYedek = oku(Yol::sonYedek());
+    Gunluk::yaz(Yerel::bicim("Backup disk connected (%@); last backup: %@",
+                             {birim, sonYedek ? Metin::kirp(*sonYedek) : Yerel::metin("never")}));
+
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(imaj, ec))) {
+        bildir(Yerel::metin("The backup disk is connected but has no encrypted backup image. Open Ondrak Brimvale to set it up."));
+        Gunluk::yaz("no image: " + imaj);
+        return 0;
+    }
+
+    if (auto hata = Disk::imajiBagla(imaj, false, ayarlar)) {
+        YedekSonucu s = Disk::imajDurumu() == Disk::Baglanti::okuma ? YedekSonucu::geriYuklemedeAcik()
+                                                                     : YedekSonucu::acilamadi();
+        s.yaz();
+        bildir(s.bildirim());
+        Gunluk::yaz("ERROR: attach: " + *hata);
+        sonuc = "hata";
+        return 1;
+    }
+
+    fs::create_directories(Yol::yedekler(), ec);
+    eskiDuzeniTasi(ayarlar);
+
+    asama("prova");
+    if (!elle) bildir(Yerel::metin("Backup disk connected. Checking what changed since the last backup…"));
+    Degisiklik degisiklik = degisiklikBul(ayarlar, elle);
+    if (degisiklik.hata) {
+        bildir(degisiklik.hata->bildirim());
+        sonuc = "hata";
+        acikIseAyir();
+        return 1;
+    }
+    const Ozet& ozet = degisiklik.ozet;
+
+    Karar karar{"yedekle", {}};
+    if (!elle || !ozet.silinen.empty()) {
+        asama("soru");
+        karar = kararBekle();
+    }
+    if (durduruldu) {
+        acikIseAyir();
+        return 1;
+    }
+    if (karar.islem == "cikar") {
+        Gunluk::yaz(Yerel::metin("Ejecting without backup"));
+        sonuc = "iptal";
+        return cikar(ayarlar, birim, imaj, false, std::nullopt);
+    }
+    if (karar.islem != "yedekle") {
+        Gunluk::yaz(Yerel::metin("Not now: I will ask again later"));
+        sonuc = "ertelendi";
+        acikIseAyir();
+        return 0;
+    }
+
+    if (!karar.sec.empty()) {
+        auto [getirilen, atlanan] = geriGetir(ozet, karar, ayarlar);
+        Gunluk::yaz(Yerel::bicim("Restored to Mac: %@, skipped (a file with that name exists): %@",
+                                 {std::to_string(getirilen), std::to_string(atlanan)}));
+    }
+
+    auto adaylar = BuyukDosyalar::adaylar(ayarlar, degisiklik.son);
+    Oda oda = yerAc(ozet);
+    if (oda.yerYok) {
+        sonuc = "hata";
+        return cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim());
+    }
+
+    asama("esitleme");
+    bildir(Yerel::metin("Backup started. Do not unplug the disk; I will eject it and let you know when it is done."));
+    auto uyanik = uyanikTut();
+    Esitleme esitleme = esitle(ayarlar, ozet, degisiklik.son, adaylar);
+
+    if (durduruldu) {
+        YedekSonucu::durdu().yaz();
+        sonuc = "durduruldu";
+        uyanik.reset();
+        acikIseAyir();
+        return 1;
+    }
+
+    std::vector<std::string> silinen = oda.silinen;
+    if (esitleme.tamamlandi) {
+        sonuc = "bitti";
+        asama("budama");
+        std::vector<std::string> budanan;
+        if (ayarlar.seyrelt) budanan = Kopyalar::buda(ayarlar.saklama);
+        Kopyalar::gecmisEsitle();
+        Kurtulus::tarifYaz(ayarlar, *esitleme.ad);
+        kurtulus = KurtulusBilgisi{*esitleme.ad, Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName")};
+        if (!budanan.empty())
+            Gunluk::yaz(Yerel::bicim("Retention: deleted %@ old backup(s): %@",
+                                     {std::to_string(budanan.size()), Metin::birlestir(budanan, ", ")}));
+        silinen.insert(silinen.end(), budanan.begin(), budanan.end());
+    } else {
+        sonuc = "hata";
+    }
+
+    std::string hata = oku(esitleHataYolu()).value_or("");
+    std::string bildirim = Siniflama::kaydet(esitleme.sonuc(), esitleme.kod, hata, esitleme.tamamlandi);
+
+    int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty(), bildirim);
+    uyanik.reset();
+    acikIseAyir();
+    return esitleme.tamamlandi ? kod : 1;
+}
+
+}  // namespace Yedekleme

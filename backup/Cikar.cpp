@@ -1,0 +1,77 @@
+// The end of a run and the manual eject: detach, compact after deletions,
+// recovery files, eject, and tell the user whether the disk may be unplugged.
+#include <unistd.h>
+
+#include "agent/Bildirim.hpp"
+#include "backup/Calisma.hpp"
+#include "backup/YedekSonucu.hpp"
+#include "core/Gunluk.hpp"
+#include "core/Yerel.hpp"
+#include "disk/Disk.hpp"
+#include "disk/Durum.hpp"
+#include "recovery/Kurtulus.hpp"
+
+namespace Yedekleme {
+namespace {
+
+// The recovery files failing never fails the backup: the saved result gains
+// one sentence and the warning line.
+void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim) {
+    asama("kurtulus");
+    auto hata = Kurtulus::kokuYaz(ayarlar, birim, kurtulus->kopya, kurtulus->imajBirimAdi);
+    if (!hata) return;
+    std::string uyari = "WARNING: recovery files not written: " + *hata;
+    Gunluk::yaz(uyari);
+    if (auto s = YedekSonucu::oku()) {
+        s->aciklama += " " + Yerel::metin("The recovery files on the disk could not be written; the backup itself is complete.");
+        s->teknik += (s->teknik.empty() ? "" : "\n") + uyari;
+        s->yaz();
+    }
+}
+
+}  // namespace
+
+int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool budandi,
+              const std::optional<std::string>& ozet) {
+    asama("cikariliyor");
+    bool ayrildi = !Disk::imajiAyir();
+    if (ayrildi) {
+        if (budandi) {
+            asama("sikistirma");
+            Disk::sikistirOlc(imaj, ayarlar);
+        }
+        if (kurtulus) kurtulusYaz(ayarlar, birim);
+    }
+
+    std::string metin = ozet ? *ozet + " " : "";
+    if (ozet && !ayarlar.otomatikCikar) {
+        bildir(metin + Yerel::metin("Eject the disk before unplugging it."));
+        return 0;
+    }
+    if (!ayrildi || !Disk::cikar(birim)) {
+        Gunluk::yaz("WARNING: disk could not be ejected");
+        bildir(metin + Yerel::metin("The disk could NOT be ejected: do not unplug it. Try Eject in Finder."));
+        return 1;
+    }
+    Gunluk::yaz(Yerel::metin("Disk ejected"));
+    bildir(metin + Yerel::metin("Disk ejected; you can unplug it now."));
+    return 0;
+}
+
+std::pair<int32_t, std::string> elleCikar() {
+    if (calisanPid()) return {2, Yerel::metin("A backup is running; stop it first. Do not unplug the disk.")};
+    Ayarlar ayarlar = Ayarlar::yukle();
+    auto birim = Disk::birim(ayarlar.diskUUID);
+    if (!birim)
+        return {0, Yerel::metin("The backup disk is not connected; if the cable is plugged in, you can unplug it safely.")};
+    if (Disk::imajiAyir())
+        return {1, Yerel::metin("The backup could not be closed (an open Finder window or file?). Do not unplug the disk.")};
+    if (Disk::cikar(*birim)) {
+        Gunluk::yaz(Yerel::metin("Disk ejected (manually)"));
+        return {0, Yerel::metin("Disk ejected; you can unplug it now.")};
+    }
+    Gunluk::yaz("WARNING: disk could not be ejected (manually)");
+    return {1, Yerel::metin("The disk could not be ejected: an app is using it. Do not unplug it; quit that app and try again.")};
+}
+
+}  // namespace Yedekleme
