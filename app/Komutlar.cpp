@@ -34,7 +34,7 @@ const std::vector<Satir>& tablo() {
         {"--kopya-sil", 1, nullptr},
         {"--sikistir", 0, nullptr},
         {"--kurtulus-yaz", 0, nullptr},
-        {"--programlar", 0, nullptr},
+        {"--programlar", 0, Satirlar::programlar},
         {"--ozet", 1, nullptr},
         {"--kopyalar", 0, nullptr},
         {"--bilgiler", 0, nullptr},

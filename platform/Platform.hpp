@@ -11,6 +11,8 @@ std::string calistirilabilir();
 std::string evDizini();
 // The user's login name.
 std::string kullaniciAdi();
+// The computer's name as people see it; empty when there is none.
+std::string bilgisayarAdi();
 // Moves a file or folder to the user's Trash; throws std::runtime_error with
 // the system's text when it cannot.
 void copeTasi(const std::string& yol);

@@ -1,0 +1,19 @@
+#pragma once
+// Locale-aware text work for the recovery kit, through ICU.
+#include <optional>
+#include <string>
+
+#include "core/Saat.hpp"
+
+namespace Yerellik {
+
+// a before b as file browsers sort names: case-insensitive, numbers by value.
+bool once(const std::string& a, const std::string& b);
+// Whether `parca` occurs in `metin`, ignoring case.
+bool iceriyor(const std::string& metin, const std::string& parca);
+// The instant a copy name ("yyyy-MM-dd_HHmmss", local time) stands for.
+std::optional<Saat::Zaman> kopyaTarihi(const std::string& ad);
+// Long date with short time in the user's locale.
+std::string uzunTarih(Saat::Zaman zaman);
+
+}  // namespace Yerellik
