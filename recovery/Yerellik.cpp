@@ -17,9 +17,14 @@ namespace {
 // like a machine, so it gives way to the interface language.
 icu::Locale konum() {
     icu::Locale v = icu::Locale::getDefault();
-    if (std::strcmp(v.getVariant(), "POSIX") == 0 || std::strcmp(v.getLanguage(), Yerel::dil().c_str()) != 0)
-        return icu::Locale(Yerel::dil().c_str());
+    if (std::strcmp(v.getVariant(), "POSIX") == 0) return icu::Locale(Yerel::dil().c_str());
     return v;
+}
+
+// Dates inside a text follow the text's language.
+icu::Locale metinKonumu() {
+    icu::Locale v = konum();
+    return std::strcmp(v.getLanguage(), Yerel::dil().c_str()) == 0 ? v : icu::Locale(Yerel::dil().c_str());
 }
 
 double milisaniye(Saat::Zaman z) {
@@ -60,7 +65,7 @@ std::optional<Saat::Zaman> kopyaTarihi(const std::string& ad) {
 
 std::string uzunTarih(Saat::Zaman zaman) {
     std::unique_ptr<icu::DateFormat> f(
-        icu::DateFormat::createDateTimeInstance(icu::DateFormat::kLong, icu::DateFormat::kShort, konum()));
+        icu::DateFormat::createDateTimeInstance(icu::DateFormat::kLong, icu::DateFormat::kShort, metinKonumu()));
     icu::UnicodeString u;
     std::string s;
     if (f) f->format(milisaniye(zaman), u).toUTF8String(s);
