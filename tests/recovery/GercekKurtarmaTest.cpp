@@ -45,7 +45,7 @@ Sonuc kabuk(const std::string& satir, const std::string& girdi = "") {
 // Unmounts whatever is still mounted there, also when the test fails.
 struct Baglama {
     std::string yol;
-    ~Baglama() { komut("/bin/fusermount3", {"-u", "-z", yol}, std::string()); }
+    ~Baglama() { komut("/usr/bin/fusermount3", {"-u", "-z", yol}, std::string()); }
 };
 
 std::map<std::string, std::string> agac(const std::string& kok) {
