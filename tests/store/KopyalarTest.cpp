@@ -39,6 +39,8 @@ TEST(Kopyalar, OnlyRealLocalTimesAreCopyNames) {
         {"UTC", "2026-03-08_023000", true},
         // The repeated hour when they go back does.
         {"America/New_York", "2026-11-01_013000", true},
+        {"Australia/Lord_Howe", "2026-10-04_021500", false},  // a half-hour change
+        {"Australia/Lord_Howe", "2026-10-04_023000", true},
     };
     for (const auto& d : durumlar) {
         saatDilimiKur(d.tz);
@@ -57,6 +59,16 @@ TEST(Kopyalar, NamesRoundTripInEveryZone) {
         // Fractions of a second do not round up into the next name.
         auto an = *Kopyalar::tarih("2026-12-05_091259") + std::chrono::milliseconds(999);
         EXPECT_EQ(Kopyalar::yeniAd(an), "2026-12-05_091259");
+    }
+    // Every name made is a name that parses, across two years of clock changes.
+    for (std::string tz : {"America/New_York", "Australia/Lord_Howe"}) {
+        saatDilimiKur(tz);
+        for (time_t t = 1735689600; t < 1735689600 + 2 * 365 * 86400; t += 37 * 60 + 11) {
+            std::string ad = Kopyalar::yeniAd(std::chrono::system_clock::from_time_t(t));
+            auto an = Kopyalar::tarih(ad);
+            ASSERT_TRUE(an) << tz << " " << ad;
+            EXPECT_EQ(Kopyalar::yeniAd(*an), ad);
+        }
     }
     saatDilimiKur("UTC");
     EXPECT_EQ(Kopyalar::yeniAd(std::chrono::system_clock::from_time_t(1764926000)), "2025-12-05_091320");
