@@ -63,8 +63,7 @@ int ozet(Komutlar::Istek& istek) {
     return 0;
 }
 
-int kopyaSil(Komutlar::Istek& istek) {
-    istek.arg(1);
+int kopyaSil(Komutlar::Istek&) {
     // The image can be attached here only once the disk commands exist.
     Komutlar::yaz("backup disk not connected");
     return 1;
