@@ -1,0 +1,17 @@
+#pragma once
+// One line of the copy tool's itemized change listing.
+#include <optional>
+#include <string>
+
+namespace Yedekleme {
+
+struct Satir {
+    std::string kod;  // the change code ("del" for a deletion)
+    std::string yol;  // the path relative to the source, unescaped
+    bool operator==(const Satir&) const = default;
+};
+
+// Nothing when the line is neither a deletion nor an itemized line.
+std::optional<Satir> satirCoz(const std::string& satir);
+
+}  // namespace Yedekleme
