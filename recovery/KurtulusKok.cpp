@@ -1,6 +1,6 @@
 // The kit at the disk's root: installer image, checksum, instructions.
 #include <fcntl.h>
-#include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +18,7 @@
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "recovery/Kurtulus.hpp"
+#include "store/BuyukDosyalar.hpp"
 
 namespace fs = std::filesystem;
 
@@ -45,34 +46,13 @@ void tamYaz(int fd, const char* p, size_t n, const std::string& yol) {
     }
 }
 
-// Streams a file into `hedef` (when given, flushed to disk) and returns the
-// SHA-256 hex of the bytes read. Throws with the system's text.
+// Streams a file into `hedef` (when given, flushed) and returns the SHA-256
+// of the bytes read. The kit must be readable on whichever computer the disk
+// is taken to, so the copy is made world-readable.
 std::string akit(const std::string& kaynak, const std::optional<std::string>& hedef) {
-    Fd giris{::open(kaynak.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (giris.fd < 0) sistemHatasi(kaynak);
-    Fd cikis{hedef ? ::open(hedef->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1};
-    if (hedef && cikis.fd < 0) sistemHatasi(*hedef);
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr);
-    std::string tampon(1 << 20, '\0');
-    while (true) {
-        ssize_t n = ::read(giris.fd, tampon.data(), tampon.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            sistemHatasi(kaynak);
-        }
-        if (n == 0) break;
-        EVP_DigestUpdate(ctx.get(), tampon.data(), static_cast<size_t>(n));
-        if (hedef) tamYaz(cikis.fd, tampon.data(), static_cast<size_t>(n), *hedef);
-    }
-    if (hedef && ::fsync(cikis.fd) != 0) sistemHatasi(*hedef);
-    unsigned char ozet[EVP_MAX_MD_SIZE];
-    unsigned int uzunluk = 0;
-    EVP_DigestFinal_ex(ctx.get(), ozet, &uzunluk);
-    static const char hex[] = "0123456789abcdef";
-    std::string s;
-    for (unsigned i = 0; i < uzunluk; ++i) s += {hex[ozet[i] >> 4], hex[ozet[i] & 15]};
-    return s;
+    std::string h = BuyukDosyalar::akit(kaynak, hedef, [] { return false; });
+    if (hedef) ::chmod(hedef->c_str(), 0644);
+    return h;
 }
 
 void yenidenAdlandir(const std::string& eski, const std::string& yeni) {

@@ -9,6 +9,7 @@
 #include "core/Yol.hpp"
 #include "platform/Platform.hpp"
 #include "recovery/Kurtulus.hpp"
+#include "store/Kopyalar.hpp"
 #include "recovery/Programlar.hpp"
 
 namespace fs = std::filesystem;
@@ -17,8 +18,6 @@ namespace Kurtulus {
 namespace {
 
 constexpr double yil2001 = 978307200.0;
-
-std::string metaKlasoru() { return Yol::mnt() + "/meta"; }
 
 double simdi2001() {
     using namespace std::chrono;
@@ -120,7 +119,7 @@ void tarifYaz(const Ayarlar& ayarlar, const std::string& sonKopya, const std::op
     t.kullanici = Platform::kullaniciAdi();
     t.ev = Platform::evDizini();
 
-    std::string meta = metaKlasoru();
+    std::string meta = Kopyalar::metaKlasoru();
     std::error_code ec;
     fs::create_directories(meta, ec);
     jsonDosyasi(t, meta + "/tarif.json", "WARNING: recipe not written:");

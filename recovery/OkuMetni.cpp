@@ -5,6 +5,7 @@
 #include "core/Metin.hpp"
 #include "recovery/Kurtulus.hpp"
 #include "recovery/Yerellik.hpp"
+#include "store/Kopyalar.hpp"
 
 namespace Kurtulus {
 namespace {
@@ -60,7 +61,7 @@ std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std
     const std::string volume = imajBirimAdi.value_or(tr ? "<imajın adı>" : "<image name>");
     const bool kopyaVar = sonKopya && !sonKopya->empty();
     const std::string newest = kopyaVar ? *sonKopya : (tr ? "<en yeni tarih>" : "<newest date>");
-    auto tarih = kopyaVar ? Yerellik::kopyaTarihi(*sonKopya) : std::nullopt;
+    auto tarih = kopyaVar ? Kopyalar::tarih(*sonKopya) : std::nullopt;
     const std::string when = tarih ? Yerellik::uzunTarih(*tarih) : "\u2014";
     const std::string version = UygulamaBilgisi::surum();
     const Yerler y = yerler(kok, image, volume);

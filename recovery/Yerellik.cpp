@@ -51,18 +51,6 @@ bool iceriyor(const std::string& metin, const std::string& parca) {
     return m.toLower(konum()).indexOf(p.toLower(konum())) >= 0;
 }
 
-std::optional<Saat::Zaman> kopyaTarihi(const std::string& ad) {
-    icu::UnicodeString u = icu::UnicodeString::fromUTF8(ad);
-    if (u.countChar32() != 17) return std::nullopt;
-    UErrorCode e = U_ZERO_ERROR;
-    icu::SimpleDateFormat bicim(icu::UnicodeString("yyyy-MM-dd_HHmmss"), icu::Locale("en_US_POSIX"), e);
-    bicim.setLenient(false);
-    icu::ParsePosition konumu(0);
-    UDate d = bicim.parse(u, konumu);
-    if (U_FAILURE(e) || konumu.getErrorIndex() >= 0 || konumu.getIndex() != u.length()) return std::nullopt;
-    return Saat::Zaman(std::chrono::milliseconds(static_cast<long long>(d)));
-}
-
 std::string uzunTarih(Saat::Zaman zaman) {
     std::unique_ptr<icu::DateFormat> f(
         icu::DateFormat::createDateTimeInstance(icu::DateFormat::kLong, icu::DateFormat::kShort, metinKonumu()));

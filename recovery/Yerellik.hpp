@@ -11,8 +11,6 @@ namespace Yerellik {
 bool once(const std::string& a, const std::string& b);
 // Whether `parca` occurs in `metin`, ignoring case.
 bool iceriyor(const std::string& metin, const std::string& parca);
-// The instant a copy name ("yyyy-MM-dd_HHmmss", local time) stands for.
-std::optional<Saat::Zaman> kopyaTarihi(const std::string& ad);
 // Long date with short time in the user's locale, in the interface language.
 std::string uzunTarih(Saat::Zaman zaman);
 
