@@ -5,5 +5,6 @@
 namespace Satirlar {
 
 int surum(Komutlar::Istek&);
+int hataSinifla(Komutlar::Istek&);
 
 }  // namespace Satirlar
