@@ -75,6 +75,8 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
         const auto& [ad, yol] = kaynaklar[i];
         std::string onceki = son ? Yol::yedekler() + "/" + *son + "/" + ad : std::string();
         std::string devam = Yol::devam() + "/" + ad;
+        std::error_code ec;
+        bool devamVar = fs::is_directory(devam, ec);  // spares two lstat calls a file on a fresh run
         std::string metin =
             baytlariOku(Yol::isKlasoru() + "/prova-" + std::to_string(i) + ".txt").value_or(std::string());
         for (const auto& satir : Metin::bol(metin, '\n', true)) {
@@ -102,7 +104,7 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
             auto kaynak = guvenliYol(yol, s->yol);
             Durum d = durumOku(kaynak);
             if (!d.var) continue;
-            auto hazir = guvenliYol(devam, s->yol);
+            auto hazir = devamVar ? guvenliYol(devam, s->yol) : std::nullopt;
             if (hazir && BuyukDosyalar::ayni(*hazir, *kaynak)) ozet.hazirBayt = ozet.hazirBayt.value_or(0) + d.boy;
             else ozet.aktarilacakBayt += d.boy;
         }
