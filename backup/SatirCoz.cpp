@@ -1,5 +1,7 @@
 #include "backup/SatirCoz.hpp"
 
+#include <algorithm>
+
 #include "core/Metin.hpp"
 
 namespace Yedekleme {

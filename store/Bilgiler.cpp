@@ -21,11 +21,8 @@ void bilgiYaz(const KopyaBilgisi& bilgi) {
 
 std::vector<KopyaBilgisi> bilgiler() {
     std::vector<KopyaBilgisi> sonuc;
-    for (const auto& ad : liste(Yol::yedekler())) {
-        KopyaBilgisi yalnizAd;
-        yalnizAd.ad = ad;
-        sonuc.push_back(jsonOku<KopyaBilgisi>(metaKlasoru() + "/" + ad + ".json").value_or(yalnizAd));
-    }
+    for (const auto& ad : liste(Yol::yedekler()))
+        sonuc.push_back(jsonOku<KopyaBilgisi>(metaKlasoru() + "/" + ad + ".json").value_or(KopyaBilgisi{ad}));
     return sonuc;
 }
 

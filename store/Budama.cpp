@@ -13,16 +13,6 @@
 namespace Kopyalar {
 namespace {
 
-// Days since 1970-01-01 of a Gregorian date.
-int64_t gunSayisi(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 // The year of a day number.
 int64_t yili(int64_t z) {
     z += 719468;

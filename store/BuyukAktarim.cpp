@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <exception>
+#include <filesystem>
 
 #include "backup/SatirCoz.hpp"
 #include "core/Dosya.hpp"
@@ -123,8 +124,10 @@ Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
                     continue;
                 }
             }
+            // A file that reached its final name is whole: it is counted and
+            // catalogued even when the stop comes right after it.
             auto sha = kopyala(a.kaynak, a.hedef, st, durdu);
-            if (durdu() || !sha) break;
+            if (!sha) break;
             kat[a.rel] = {a.boyut, mtime, *sha};
             ++sonuc.kopyalanan;
             sonuc.bayt += a.boyut;

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>

@@ -11,16 +11,16 @@
 
 struct KopyaBilgisi {
     std::string ad;
-    std::optional<double> aktarilan;
-    std::optional<int64_t> kopyalanan;
-    std::optional<int64_t> yeni;
-    std::optional<int64_t> degisen;
-    std::optional<int64_t> silinen;
-    std::optional<double> silinenBayt;
-    std::optional<double> sure;
-    std::optional<double> toplamBoyut;
-    std::optional<int64_t> dosyaSayisi;
-    std::optional<std::map<std::string, double>> kaynaklar;
+    std::optional<double> aktarilan{};
+    std::optional<int64_t> kopyalanan{};
+    std::optional<int64_t> yeni{};
+    std::optional<int64_t> degisen{};
+    std::optional<int64_t> silinen{};
+    std::optional<double> silinenBayt{};
+    std::optional<double> sure{};
+    std::optional<double> toplamBoyut{};
+    std::optional<int64_t> dosyaSayisi{};
+    std::optional<std::map<std::string, double>> kaynaklar{};
 
     // The instant the name stands for; the earliest instant when it is not a
     // copy name, so it sorts before every real copy.

@@ -13,6 +13,15 @@
 
 namespace Kopyalar {
 
+int64_t gunSayisi(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
 std::optional<KopyaAdi> adCoz(std::string_view ad) {
     if (ad.size() != 17) return std::nullopt;
     for (size_t i = 0; i < ad.size(); ++i) {
@@ -27,22 +36,22 @@ std::optional<KopyaAdi> adCoz(std::string_view ad) {
     KopyaAdi k{sayi(0, 4), sayi(5, 2), sayi(8, 2), sayi(11, 2), sayi(13, 2), sayi(15, 2), 0};
     if (k.ay < 1 || k.ay > 12 || k.gun < 1 || k.gun > 31 || k.saat > 23 || k.dakika > 59 || k.saniye > 59)
         return std::nullopt;
+    // The fields read as UTC, moved by the zone's offset at that moment; a
+    // time that does not read back as the same fields (30 February, an hour
+    // skipped by a clock change) is not real. The library's mktime would
+    // re-read the zone on every call, too slow for long lists.
+    time_t utc = static_cast<time_t>(gunSayisi(k.yil, k.ay, k.gun) * 86400 + k.saat * 3600 + k.dakika * 60 + k.saniye);
+    auto ayni = [&](time_t t, std::tm& tm) {
+        return localtime_r(&t, &tm) && tm.tm_year == k.yil - 1900 && tm.tm_mon == k.ay - 1 && tm.tm_mday == k.gun &&
+               tm.tm_hour == k.saat && tm.tm_min == k.dakika && tm.tm_sec == k.saniye;
+    };
     std::tm tm{};
-    tm.tm_year = k.yil - 1900;
-    tm.tm_mon = k.ay - 1;
-    tm.tm_mday = k.gun;
-    tm.tm_hour = k.saat;
-    tm.tm_min = k.dakika;
-    tm.tm_sec = k.saniye;
-    tm.tm_isdst = -1;
-    k.an = std::mktime(&tm);
-    // mktime moves 30 February and skipped hours elsewhere: only a time that
-    // reads back as the same fields is real.
-    std::tm geri{};
-    if (!localtime_r(&k.an, &geri)) return std::nullopt;
-    if (geri.tm_year != tm.tm_year || geri.tm_mon != k.ay - 1 || geri.tm_mday != k.gun || geri.tm_hour != k.saat ||
-        geri.tm_min != k.dakika || geri.tm_sec != k.saniye)
-        return std::nullopt;
+    if (!localtime_r(&utc, &tm)) return std::nullopt;
+    k.an = utc - tm.tm_gmtoff;
+    if (ayni(k.an, tm)) return k;
+    // Near a clock change the offset of the result may differ from the first guess.
+    k.an = utc - tm.tm_gmtoff;
+    if (!ayni(k.an, tm)) return std::nullopt;
     return k;
 }
 
