@@ -54,17 +54,17 @@ void yazYoksay(const std::string& yol, const std::string& icerik) {
     }
 }
 
-// Parts of .devam that belong to no configured source any more.
+// Folders of .devam that belong to no configured source any more.
 void bayatKaynaklariSil(const Ayarlar& ayarlar) {
     std::error_code ec;
     auto kaynaklar = ayarlar.kaynakAdlari();
     for (const auto& e : fs::directory_iterator(Yol::devam(), ec)) {
         std::string ad = e.path().filename().string();
         if (std::any_of(kaynaklar.begin(), kaynaklar.end(), [&](auto& k) { return k.ad == ad; })) continue;
-        auto yol = guvenliYol(Yol::devam(), ad);
-        if (!yol || *yol == fs::path(Yol::devam()).lexically_normal().string()) continue;
-        std::error_code sec;
-        fs::remove_all(*yol, sec);
+        if (auto yol = guvenliYol(Yol::devam(), ad)) {
+            std::error_code sec;
+            fs::remove_all(*yol, sec);
+        }
     }
 }
 
@@ -95,7 +95,7 @@ void istatistikTopla(Esitleme& e, const std::string& ad, const std::string& cikt
 
 }  // namespace
 
-Oda yerAc(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer) {
+Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer) {
     if (ozet.hazirBayt)
         Gunluk::yaz(Yerel::bicim("Resume: %@ already in the unfinished backup, not counted again",
                                  {bayt(*ozet.hazirBayt)}));
@@ -117,8 +117,8 @@ Oda yerAc(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer) 
     return oda;
 }
 
-Oda yerAc(const Ozet& ozet) {
-    return yerAc(ozet, static_cast<double>(alanOlc().capacity),
+Oda yerAyir(const Ozet& ozet) {
+    return yerAyir(ozet, static_cast<double>(alanOlc().capacity),
                  [] { return static_cast<double>(alanOlc().available); });
 }
 

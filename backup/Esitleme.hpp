@@ -23,9 +23,9 @@ struct Oda {
 };
 
 // Deletes oldest copies until the pass fits into the image volume.
-Oda yerAc(const Ozet& ozet);
+Oda yerAyir(const Ozet& ozet);
 // The same with the volume's capacity and free space given (tests).
-Oda yerAc(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer);
+Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer);
 
 struct Esitleme {
     int kod = 0;                    // the status the classification is given

@@ -23,14 +23,17 @@ struct HataSatiri {
     bool yalnizOzet = false;        // a summary that only says some files were left out
 };
 
-// The kind is read from the text around the name, so a file called
-// "Permission denied.txt" is not a permission error.
 HataTuru turBul(std::string_view s) {
     if (herhangi(s, {"No such file or directory", "vanished"})) return HataTuru::kaybolan;
     if (herhangi(s, {"Permission denied", "Operation not permitted"})) return HataTuru::izin;
     if (herhangi(s, {"Input/output error", "Device not configured", "No such device"})) return HataTuru::disk;
     if (herhangi(s, {"No space left"})) return HataTuru::yer;
     return HataTuru::bilinmeyen;
+}
+
+// rsync's closing words about a partial transfer.
+bool kismiAktarim(std::string_view s) {
+    return herhangi(s, {"unexpected end of file", "some files", "partial transfer"});
 }
 
 // One line of the copy tool's error output, or of the large-file copier's
@@ -41,11 +44,8 @@ std::optional<HataSatiri> satirOku(std::string_view s) {
     // deleted on the computer: a real error, though it names no file.
     bool silmeAtlandi = Metin::iceriyor(s, "skipping file deletion");
     if (!araclar && !silmeAtlandi && !herhangi(s, {"error:", "vanished"})) return std::nullopt;
-    if (silmeAtlandi || Metin::basliyor(s, "rsync error: ") || Metin::basliyor(s, "rsync warning: ") ||
-        herhangi(s, {"unexpected end of file", "some files", "partial transfer"})) {
-        return HataSatiri{std::nullopt, HataTuru::bilinmeyen,
-                          herhangi(s, {"unexpected end of file", "some files", "partial transfer"})};
-    }
+    if (silmeAtlandi || Metin::basliyor(s, "rsync error: ") || Metin::basliyor(s, "rsync warning: "))
+        return HataSatiri{std::nullopt, HataTuru::bilinmeyen, kismiAktarim(s)};
     size_t bas, son;
     std::string ad;
     size_t tirnak = s.find('"');
@@ -63,7 +63,10 @@ std::optional<HataSatiri> satirOku(std::string_view s) {
         son = std::min(s.find(": ", bas), s.size());
         ad = std::string(s.substr(bas, son - bas));
     }
+    // Everything is read from the text around the name, so a file called
+    // "some files" or "Permission denied.txt" changes nothing.
     std::string cevre = std::string(s.substr(0, bas)) + std::string(s.substr(son));
+    if (kismiAktarim(cevre)) return HataSatiri{std::nullopt, HataTuru::bilinmeyen, true};
     return HataSatiri{ad, turBul(cevre), false};
 }
 

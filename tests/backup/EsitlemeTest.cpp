@@ -214,7 +214,7 @@ TEST_F(Esitle, FailedRenameIsStatusTwenty) {
     EXPECT_EQ(e.sonuc().baslik, "Backup incomplete");
 }
 
-TEST(YerAc, OldestCopiesGoFirstButNeverTheLast) {
+TEST(YerAyir, OldestCopiesGoFirstButNeverTheLast) {
     std::vector<std::string> adlar = {"2026-01-01_000000", "2026-02-01_000000", "2026-03-01_000000"};
     for (const auto& ad : adlar) dosya(Yol::yedekler() + "/" + ad + "/Belgeler/a", "a");
     Ozet o;
@@ -224,12 +224,12 @@ TEST(YerAc, OldestCopiesGoFirstButNeverTheLast) {
     o.hazirBayt = 300;
 
     // Free space rises enough after the first deletion.
-    auto oda = Yedekleme::yerAc(o, 1e9, [] { return Kopyalar::liste(Yol::yedekler()).size() == 3 ? 1e6 : 1e12; });
+    auto oda = Yedekleme::yerAyir(o, 1e9, [] { return Kopyalar::liste(Yol::yedekler()).size() == 3 ? 1e6 : 1e12; });
     EXPECT_EQ(oda.gereken, 12 * 4096 + 1000 + 52428800.0);
     EXPECT_EQ(oda.silinen, (std::vector<std::string>{adlar[0]}));
     EXPECT_FALSE(oda.yerYok);
 
-    oda = Yedekleme::yerAc(o, 1e12, [] { return 1000.0; });
+    oda = Yedekleme::yerAyir(o, 1e12, [] { return 1000.0; });
     EXPECT_EQ(oda.gereken, 12 * 4096 + 1000 + 1073741824.0);
     EXPECT_EQ(oda.silinen, (std::vector<std::string>{adlar[1]}));
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (std::vector<std::string>{adlar[2]}));

@@ -47,6 +47,10 @@ TEST(Kaybolanlar, OnlyVanishedFilesAreNamedAndSummariesNeverAre) {
         {"large-file line", "rsync(brimvale): error: Filmler/a.mov: open /Users/a/a.mov: No such file or directory\n",
          std::vector<std::string>{"Filmler/a.mov"}},
         {"large-file read error", "rsync(brimvale): error: Filmler/a.mov: read: Input/output error\n", std::nullopt},
+        {"a folder named like a summary",
+         kaybolan1 + "rsync: [sender] send_files failed to open \"/Users/a/some files/partial transfer\": "
+                     "Permission denied (13)\n",
+         std::nullopt},
         {"other output is ignored", "sending incremental file list\n" + kaybolan1,
          std::vector<std::string>{"/Users/a/Documents/x.txt"}},
     };
