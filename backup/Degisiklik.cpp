@@ -99,14 +99,18 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
             }
             ozet.oge += 1;
             if (!Metin::basliyor(s->kod, ">f")) continue;
-            if (Metin::iceriyor(s->kod, "+++")) ozet.yeni += 1;
-            else ozet.degisen += 1;
+            if (Metin::iceriyor(s->kod, "+++"))
+                ozet.yeni += 1;
+            else
+                ozet.degisen += 1;
             auto kaynak = guvenliYol(yol, s->yol);
             Durum d = durumOku(kaynak);
             if (!d.var) continue;
             auto hazir = devamVar ? guvenliYol(devam, s->yol) : std::nullopt;
-            if (hazir && BuyukDosyalar::ayni(*hazir, *kaynak)) ozet.hazirBayt = ozet.hazirBayt.value_or(0) + d.boy;
-            else ozet.aktarilacakBayt += d.boy;
+            if (hazir && BuyukDosyalar::ayni(*hazir, *kaynak))
+                ozet.hazirBayt = ozet.hazirBayt.value_or(0) + d.boy;
+            else
+                ozet.aktarilacakBayt += d.boy;
         }
     }
     std::sort(ozet.silinen.begin(), ozet.silinen.end(), [](auto& a, auto& b) { return a.yol < b.yol; });
@@ -147,8 +151,8 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle) {
             d.hata = YedekSonucu::kaynakYok(yol);
             break;
         }
-        std::vector<std::string> args = {"-n", "-i", "--delete", "--exclude-from=" + haric, yol + "/",
-                                         karsilastirilan(d.son, ad)};
+        std::vector<std::string> args = {
+            "-n", "-i", "--delete", "--exclude-from=" + haric, yol + "/", karsilastirilan(d.son, ad)};
         args.insert(args.end(), rsyncTemel.begin(), rsyncTemel.end());
         Sonuc s = komut("/usr/bin/rsync", args, std::string(), is + "/prova-" + std::to_string(i) + ".txt",
                         is + "/prova.err");

@@ -1,12 +1,13 @@
 #include "backup/Esitleme.hpp"
 
+#include <unicode/datefmt.h>
+#include <unicode/timezone.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <unicode/datefmt.h>
-#include <unicode/timezone.h>
 
 #include "backup/Durdurma.hpp"
 #include "backup/Siniflama.hpp"
@@ -39,8 +40,9 @@ std::string yerelTarih(Saat::Zaman an) {
     if (!bicim) return Kopyalar::yeniAd(an);
     bicim->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
     icu::UnicodeString metin;
-    bicim->format(static_cast<UDate>(std::chrono::duration_cast<std::chrono::milliseconds>(an.time_since_epoch()).count()),
-                  metin);
+    bicim->format(
+        static_cast<UDate>(std::chrono::duration_cast<std::chrono::milliseconds>(an.time_since_epoch()).count()),
+        metin);
     std::string sonuc;
     metin.toUTF8String(sonuc);
     return sonuc;
@@ -97,8 +99,8 @@ void istatistikTopla(Esitleme& e, const std::string& ad, const std::string& cikt
 
 Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer) {
     if (ozet.hazirBayt)
-        Gunluk::yaz(Yerel::bicim("Resume: %@ already in the unfinished backup, not counted again",
-                                 {bayt(*ozet.hazirBayt)}));
+        Gunluk::yaz(
+            Yerel::bicim("Resume: %@ already in the unfinished backup, not counted again", {bayt(*ozet.hazirBayt)}));
     double yedek = std::clamp(toplam * 0.02, 52428800.0, 1073741824.0);
     Oda oda;
     oda.gereken = static_cast<double>(ozet.silinen.size() + static_cast<size_t>(ozet.oge)) * girdiBasina +
@@ -119,7 +121,7 @@ Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer
 
 Oda yerAyir(const Ozet& ozet) {
     return yerAyir(ozet, static_cast<double>(alanOlc().capacity),
-                 [] { return static_cast<double>(alanOlc().available); });
+                   [] { return static_cast<double>(alanOlc().available); });
 }
 
 std::string esitleHataYolu() { return Yol::isKlasoru() + "/esitle.err"; }

@@ -18,8 +18,8 @@ namespace Yedekleme {
 
 struct Oda {
     double gereken = 0;
-    std::vector<std::string> silinen;    // copies deleted to make room
-    std::optional<YedekSonucu> yerYok;   // saved; the run wraps up without copying
+    std::vector<std::string> silinen;   // copies deleted to make room
+    std::optional<YedekSonucu> yerYok;  // saved; the run wraps up without copying
 };
 
 // Deletes oldest copies until the pass fits into the image volume.

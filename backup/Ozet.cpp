@@ -30,11 +30,16 @@ void from_json(const nlohmann::json& j, EnCok& e) {
 }
 
 void to_json(nlohmann::json& j, const Ozet& o) {
-    j = {{"silinen", o.silinen}, {"silinenKlasor", o.silinenKlasor},
-         {"silinenBayt", o.silinenBayt}, {"yeni", o.yeni},
-         {"degisen", o.degisen}, {"aktarilacakBayt", o.aktarilacakBayt},
-         {"oge", o.oge}, {"enCok", o.enCok},
-         {"esik", o.esik}, {"elle", o.elle}};
+    j = {{"silinen", o.silinen},
+         {"silinenKlasor", o.silinenKlasor},
+         {"silinenBayt", o.silinenBayt},
+         {"yeni", o.yeni},
+         {"degisen", o.degisen},
+         {"aktarilacakBayt", o.aktarilacakBayt},
+         {"oge", o.oge},
+         {"enCok", o.enCok},
+         {"esik", o.esik},
+         {"elle", o.elle}};
     if (o.hazirBayt) j["hazirBayt"] = *o.hazirBayt;
     if (o.sonYedek) j["sonYedek"] = *o.sonYedek;
 }

@@ -9,9 +9,7 @@
 
 namespace {
 
-double simdi() {
-    return std::chrono::duration<double>(Saat::simdi().time_since_epoch()).count();
-}
+double simdi() { return std::chrono::duration<double>(Saat::simdi().time_since_epoch()).count(); }
 
 YedekSonucu yedeksiz(const std::string& tur, const std::string& baslik, const std::string& oneri) {
     return {tur, baslik, Yerel::metin("No backup was made."), Yerel::metin(oneri)};
@@ -88,7 +86,8 @@ void from_json(const nlohmann::json& j, YedekSonucu& s) {
     j.at("tur").get_to(s.tur);
     j.at("baslik").get_to(s.baslik);
     j.at("aciklama").get_to(s.aciklama);
-    s.oneri = j.contains("oneri") && !j["oneri"].is_null() ? std::optional(j["oneri"].get<std::string>()) : std::nullopt;
+    s.oneri =
+        j.contains("oneri") && !j["oneri"].is_null() ? std::optional(j["oneri"].get<std::string>()) : std::nullopt;
     j.at("atlanan").get_to(s.atlanan);
     j.at("teknik").get_to(s.teknik);
     j.at("zaman").get_to(s.zaman);

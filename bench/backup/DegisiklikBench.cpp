@@ -103,9 +103,10 @@ int main() {
 
     std::printf("files: %d, changed: %lld\n", klasorSayisi * klasorBasina, static_cast<long long>(d.ozet.degisen));
     auto satir = [](const char* ad, double duz, double bizim, double ayristirma) {
-        std::printf("%s rsync -n -i %.3f s; whole check %.3f s, ratio %.3f; parsing and summary %.3f s, "
-                    "(dry run + parsing) / dry run %.3f (target < 1.20)\n",
-                    ad, duz, bizim, bizim / duz, ayristirma, (duz + ayristirma) / duz);
+        std::printf(
+            "%s rsync -n -i %.3f s; whole check %.3f s, ratio %.3f; parsing and summary %.3f s, "
+            "(dry run + parsing) / dry run %.3f (target < 1.20)\n",
+            ad, duz, bizim, bizim / duz, ayristirma, (duz + ayristirma) / duz);
     };
     satir("first backup (50,000 new):", ilkDuz, ilkBizim, ilkAyristirma);
     satir("100 changed:", duzS, bizimS, ayristirma);

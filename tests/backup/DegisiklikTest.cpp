@@ -20,8 +20,8 @@ TEST(DegisiklikBul, FirstBackupCountsEveryFileAsNewWhateverItsName) {
     // Spaces, " -> ", non-ASCII letters and a newline; escaped by the tool
     // differently under each locale.
     std::vector<std::pair<std::string, std::string>> dosyalar = {
-        {"a.txt", "aaa"},  {"alt/b.txt", "bbbbb"}, {"sp ace", "ss"},
-        {"a -> b", "dddd"}, {"\xc3\xa7" "ay", "c"}, {"yeni\nsat\xc4\xb1r", "yyyyyy"}};
+        {"a.txt", "aaa"},   {"alt/b.txt", "bbbbb"}, {"sp ace", "ss"},
+        {"a -> b", "dddd"}, {"\u00e7ay", "c"},      {"yeni\nsat\u0131r", "yyyyyy"}};
     for (const auto& [ad, icerik] : dosyalar) dosya(kaynak("Belgeler") + "/" + ad, icerik);
     fs::create_symlink("a.txt", kaynak("Belgeler") + "/l -> x");
     for (const char* yerel : {"C.UTF-8", "C"}) {
@@ -47,7 +47,7 @@ TEST(DegisiklikBul, FirstBackupCountsEveryFileAsNewWhateverItsName) {
         auto c = rsync.cagrilar();
         ASSERT_EQ(c.size(), 1u);
         EXPECT_EQ(c[0].args, (std::vector<std::string>{"-n", "-i", "--delete", "--exclude-from=" + is + "/haric.txt",
-                                                      kaynak("Belgeler") + "/", is + "/bos/", "-rlptgo"}));
+                                                       kaynak("Belgeler") + "/", is + "/bos/", "-rlptgo"}));
         EXPECT_EQ(oku(is + "/haric.txt"), ".DS_Store\n*.tmp\n");
     }
     EXPECT_NE(gunluk().find("Check took 0 s: 0 deleted (Zero KB), 0 changed, 6 new\n"), std::string::npos);
@@ -84,9 +84,9 @@ TEST(DegisiklikBul, SummaryOfDeletedChangedAndNewFiles) {
 
     std::vector<std::string> yollar;
     for (const auto& s : o.silinen) yollar.push_back(s.yol);
-    EXPECT_EQ(yollar, (std::vector<std::string>{"Belgeler/a/b/c/d/e/derin.txt", "Belgeler/a/b/c/x.txt",
-                                                "Belgeler/bag", "Belgeler/eski/f", "Belgeler/iki/1",
-                                                "Belgeler/iki/2", "Belgeler/kok.txt", "Belgeler/x -> y.txt"}));
+    EXPECT_EQ(yollar, (std::vector<std::string>{"Belgeler/a/b/c/d/e/derin.txt", "Belgeler/a/b/c/x.txt", "Belgeler/bag",
+                                                "Belgeler/eski/f", "Belgeler/iki/1", "Belgeler/iki/2",
+                                                "Belgeler/kok.txt", "Belgeler/x -> y.txt"}));
     for (size_t i = 0; i < o.silinen.size(); ++i) EXPECT_EQ(o.silinen[i].i, static_cast<int64_t>(i));
     EXPECT_EQ(o.silinen[6], (SilinenDosya{6, "Belgeler/kok.txt", 10, 1700000001}));
     EXPECT_EQ(o.silinen[2].boy, 7.0);  // the link itself, not the file it points to
@@ -97,10 +97,9 @@ TEST(DegisiklikBul, SummaryOfDeletedChangedAndNewFiles) {
     EXPECT_EQ(klasorler, (std::vector<std::string>{"Belgeler/a/b", "Belgeler/a/b/c", "Belgeler/a/b/c/d",
                                                    "Belgeler/a/b/c/d/e", "Belgeler/eski"}));
     // Ties by size; depth 6 counts under its first four components.
-    EXPECT_EQ(o.enCok, (std::vector<EnCok>{{"Belgeler", 3, 21},
-                                           {"Belgeler/a/b/c", 2, 101},
-                                           {"Belgeler/iki", 2, 100},
-                                           {"Belgeler/eski", 1, 7}}));
+    EXPECT_EQ(o.enCok,
+              (std::vector<EnCok>{
+                  {"Belgeler", 3, 21}, {"Belgeler/a/b/c", 2, 101}, {"Belgeler/iki", 2, 100}, {"Belgeler/eski", 1, 7}}));
     EXPECT_EQ(o.yeni, 1);
     EXPECT_EQ(o.degisen, 1);
     EXPECT_EQ(o.aktarilacakBayt, 11 + 5);
@@ -162,7 +161,8 @@ TEST(OzetCikar, DeletedPathsNeverLeadOutsideTheCopyOfTheirSource) {
                          "*deleting   alt/../ic\nsending incremental file list\n");
     Ozet o = Yedekleme::ozetCikar(ayarlar({"Belgeler"}), onceki);
     ASSERT_EQ(o.silinen.size(), 4u);
-    for (const auto& s : o.silinen) EXPECT_EQ(s.boy, s.yol == "Belgeler/ic" || s.yol == "Belgeler/alt/../ic" ? 2 : 0) << s.yol;
+    for (const auto& s : o.silinen)
+        EXPECT_EQ(s.boy, s.yol == "Belgeler/ic" || s.yol == "Belgeler/alt/../ic" ? 2 : 0) << s.yol;
     EXPECT_EQ(o.silinenBayt, 4.0);
     EXPECT_EQ(o.oge, 0);
 }

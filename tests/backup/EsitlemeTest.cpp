@@ -68,8 +68,7 @@ TEST_F(Esitle, SecondCopyLinksEveryUnchangedFileToTheFirst) {
     ASSERT_EQ(c.size(), 2u);
     EXPECT_EQ(linkHedefleri(rsync), (std::vector<std::string>{"-", "-"}));
     EXPECT_EQ(c[0].args, (std::vector<std::string>{"-i", "--stats", "--delete", "--exclude-from=" + is + "/haric.txt",
-                                                  "-rlptgo", kaynak("Belgeler") + "/",
-                                                  Yol::devam() + "/Belgeler/"}));
+                                                   "-rlptgo", kaynak("Belgeler") + "/", Yol::devam() + "/Belgeler/"}));
     EXPECT_EQ(oku(Yol::mnt() + "/_son-yedek.txt"), *e1.ad + "\n");
     EXPECT_FALSE(oku(Yol::sonYedek()).value_or("").empty());
     EXPECT_TRUE(fs::exists(is + "/baslangic"));
@@ -162,10 +161,10 @@ TEST_F(Esitle, FileDeletedDuringTheCopyIsSkippedAndTheCopyCompletes) {
     dosya(k + "/z_gidecek", "z");
     // The tool is slowed; the file goes once the first transfer has begun.
     SahteArac rsync(TestOrtami::araclar(), "rsync");
+    std::string bekle = "while [ -z \"$(ls -A '" + Yol::devam() + "/Belgeler' 2>/dev/null)\" ]; do sleep 0.02; done\n";
     rsync.betik("case \"$*\" in *' -n '*|-n*) exec /usr/bin/rsync \"$@\";; esac\n"
-                "/usr/bin/rsync --bwlimit=100 \"$@\" & p=$!\n"
-                "while [ -z \"$(ls -A '" + Yol::devam() + "/Belgeler' 2>/dev/null)\" ]; do sleep 0.02; done\n"
-                "rm -f '" + k + "/z_gidecek'\nwait $p; exit $?");
+                "/usr/bin/rsync --bwlimit=100 \"$@\" & p=$!\n" +
+                bekle + "rm -f '" + k + "/z_gidecek'\nwait $p; exit $?");
     auto e = gecis(ayarlar({"Belgeler"}));
     EXPECT_TRUE(e.tamamlandi);
     EXPECT_EQ(e.kod, 24);
@@ -176,30 +175,54 @@ TEST_F(Esitle, FileDeletedDuringTheCopyIsSkippedAndTheCopyCompletes) {
     EXPECT_FALSE(fs::exists(kopya(*e.ad, "Belgeler/z_gidecek")));
 }
 
-TEST_F(Esitle, RealErrorStopsTheLoopAndVanishedFilesAreCountedOnce) {
+TEST_F(Esitle, OnlyVanishedFilesLetThePassGoOn) {
     dosya(kaynak("Belgeler") + "/a", "a");
     dosya(kaynak("Resimler") + "/b", "b");
     Ayarlar a = ayarlar({"Belgeler", "Resimler"});
     auto d = Yedekleme::degisiklikBul(a, true);
 
-    SahteArac rsync(TestOrtami::araclar(), "rsync");
-    rsync.betik("echo \"file has vanished: \\\"/mac/$i\\\"\" >&2\n"
-                "echo 'rsync warning: some files vanished before they could be transferred (code 24)' >&2")
-        .cevap("", 24);
-    auto e = Yedekleme::esitle(a, d.ozet, d.son, {});
-    EXPECT_TRUE(e.tamamlandi);
-    EXPECT_EQ(e.kod, 24);
-    EXPECT_EQ(e.atlanan, (std::vector<std::string>{"/mac/1", "/mac/2"}));
+    const std::string kaybolan =
+        "echo \"file has vanished: \\\"/mac/$i\\\"\" >&2\n"
+        "echo 'rsync warning: some files vanished before they could be transferred (code 24)' >&2\n";
+    const std::string izin =
+        "echo 'rsync: [sender] send_files failed to open \"/mac/g\": Permission denied (13)' >&2";
+    const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
+    struct Durum {
+        std::string ad, betik;
+        int cikis;
+        size_t cagri;
+        bool tamamlandi;
+        int kod;
+        std::vector<std::string> atlanan;
+        std::string hataDosyasinda = "";
+    };
+    std::vector<Durum> durumlar = {
+        {"clean", "", 0, 2, true, 0, {}},
+        {"vanished in each source, each counted once", kaybolan, 24, 2, true, 24, {"/mac/1", "/mac/2"}},
+        {"permission error", izin, 23, 1, false, 23, {}},
+        {"deletion skipped after a read error", kaybolan + "printf '" + silmeYok + "'", 24, 1, false, 24, {}, silmeYok},
+        {"another status", "", 12, 1, false, 12, {}},
+    };
+    for (const auto& d2 : durumlar) {
+        saat.su += std::chrono::minutes(1);
+        SahteArac rsync(TestOrtami::araclar(), "rsync");
+        rsync.betik(d2.betik).cevap("", d2.cikis);
+        auto e = Yedekleme::esitle(a, d.ozet, d.son, {});
+        EXPECT_EQ(rsync.cagrilar().size(), d2.cagri) << d2.ad;
+        EXPECT_EQ(e.tamamlandi, d2.tamamlandi) << d2.ad;
+        EXPECT_EQ(e.kod, d2.kod) << d2.ad;
+        EXPECT_EQ(e.atlanan, d2.atlanan) << d2.ad;
+        EXPECT_EQ(fs::exists(Yol::devam()), !d2.tamamlandi) << d2.ad;
+        EXPECT_NE(oku(Yedekleme::esitleHataYolu()).value_or("").find(d2.hataDosyasinda), std::string::npos) << d2.ad;
+    }
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 2u);
+}
 
-    saat.su += std::chrono::minutes(1);
-    rsync.betik("echo 'rsync: [sender] send_files failed to open \"/mac/gizli\": Permission denied (13)' >&2")
-        .cevap("", 23);
-    e = Yedekleme::esitle(a, d.ozet, d.son, {});
-    EXPECT_FALSE(e.tamamlandi);
-    EXPECT_EQ(e.kod, 23);
-    EXPECT_EQ(rsync.cagrilar().size(), 3u);
-    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 1u);
-    EXPECT_TRUE(fs::exists(Yol::devam()));
+TEST_F(Esitle, PermissionErrorIsClassifiedFromTheErrorFile) {
+    dosya(kaynak("Belgeler") + "/a", "a");
+    SahteArac rsync(TestOrtami::araclar(), "rsync");
+    rsync.betik("echo 'rsync: [sender] send_files failed to open \"/mac/g\": Permission denied (13)' >&2").cevap("", 23);
+    auto e = Yedekleme::esitle(ayarlar({"Belgeler"}), Ozet{}, std::nullopt, {});
     EXPECT_EQ(e.sonuc().baslik, "Backup incomplete: 1 files could not be read");
 }
 
@@ -269,4 +292,29 @@ TEST(SureMetni, HoursAndMinutesWithoutZeroUnits) {
     for (auto [saniye, metin] : std::vector<std::pair<double, std::string>>{
              {0, "0m"}, {59, "0m"}, {65, "1m"}, {3600, "1h"}, {3900, "1h 5m"}, {90061, "25h 1m"}})
         EXPECT_EQ(Yedekleme::sureMetni(saniye), metin) << saniye;
+}
+
+TEST_F(Esitle, LargeFilesGoFirstAndOneThatVanishedIsSkipped) {
+    setenv("BRIMVALE_BUYUK_ESIK", "1000", 1);
+    std::string k = kaynak("Filmler");
+    dosya(k + "/buyuk.mov", std::string(2000, 'b'));
+    dosya(k + "/giden.mov", std::string(3000, 'g'));
+    dosya(k + "/kucuk.txt", "k");
+    Ayarlar a = ayarlar({"Filmler"});
+    auto d = Yedekleme::degisiklikBul(a, true);
+    auto adaylar = BuyukDosyalar::adaylar(a, d.son);
+    ASSERT_EQ(adaylar.size(), 2u);
+    fs::remove(k + "/giden.mov");
+
+    auto e = Yedekleme::esitle(a, d.ozet, d.son, adaylar);
+    unsetenv("BRIMVALE_BUYUK_ESIK");
+    ASSERT_TRUE(e.tamamlandi);
+    EXPECT_EQ(e.kod, 24);
+    EXPECT_EQ(e.atlanan, (std::vector<std::string>{"Filmler/giden.mov"}));
+    EXPECT_EQ(e.kopyalanan, 1);  // the copy tool found the large file already there
+    EXPECT_EQ(oku(kopya(*e.ad, "Filmler/buyuk.mov")), std::string(2000, 'b'));
+    EXPECT_NE(gunluk().find("Large files: 1 copied (2 KB), 0 with only a new date linked\n"), std::string::npos);
+    YedekSonucu s = e.sonuc();
+    EXPECT_EQ(s.tur, "bilgi");
+    EXPECT_EQ(s.atlanan, (std::vector<std::string>{"Filmler/giden.mov"}));
 }

@@ -35,10 +35,8 @@ TEST(Kaybolanlar, OnlyVanishedFilesAreNamedAndSummariesNeverAre) {
         {"summary alone", uyari24 + hata23, std::nullopt},
         {"empty", "", std::nullopt},
         {"vanished and a permission error", kaybolan1 + izin + hata23, std::nullopt},
-        {"read error skipped deletion", kaybolan1 + "IO error encountered -- skipping file deletion\n",
-         std::nullopt},
-        {"another closing error", kaybolan1 + "rsync error: error in file IO (code 11) at main.c(808)\n",
-         std::nullopt},
+        {"read error skipped deletion", kaybolan1 + "IO error encountered -- skipping file deletion\n", std::nullopt},
+        {"another closing error", kaybolan1 + "rsync error: error in file IO (code 11) at main.c(808)\n", std::nullopt},
         {"gone before stat",
          "rsync: [sender] link_stat \"/Users/a/Permission denied.txt\" failed: No such file or directory (2)\n",
          std::vector<std::string>{"/Users/a/Permission denied.txt"}},
@@ -159,8 +157,7 @@ TEST(Komutlar, ClassifyErrorFileRow) {
         std::string cikti;
     };
     std::vector<Durum> durumlar = {
-        {kaybolan1 + kaybolan2 + uyari24, 0,
-         "kaybolan 2: /Users/a/Documents/x.txt | /Users/a/Documents/iki: y.txt\n"},
+        {kaybolan1 + kaybolan2 + uyari24, 0, "kaybolan 2: /Users/a/Documents/x.txt | /Users/a/Documents/iki: y.txt\n"},
         {kaybolan1 + izin + hata23, 1, "gerçek hata\n"},
     };
     for (const auto& d : durumlar) {
@@ -181,8 +178,9 @@ TEST(Siniflama, TurkishUserReadsTurkishResults) {
     unsetenv("LC_MESSAGES");
     YedekSonucu s = Siniflama::esitlemeSonucu(24, kaybolan1, "5m", 0, 0);
     EXPECT_EQ(s.baslik, "Yedekleme tamamlandı");
-    EXPECT_EQ(s.aciklama, "Zero KB kopyalandı, 5m sürdü. Yedekleme sürerken Mac'te 1 dosya silindi, bu yüzden "
-                          "atlandılar. Bu normaldir; eksik bir şey yok.");
+    EXPECT_EQ(s.aciklama,
+              "Zero KB kopyalandı, 5m sürdü. Yedekleme sürerken Mac'te 1 dosya silindi, bu yüzden "
+              "atlandılar. Bu normaldir; eksik bir şey yok.");
     EXPECT_EQ(YedekSonucu::kaynakYok("/a/Belgeler").oneri,
               "Klasörün bulunduğu sürücüyü takın ya da klasörü Ayarlar > Klasörler'den kaldırın.");
 }

@@ -34,7 +34,7 @@ inline Ayarlar ayarlar(const std::vector<std::string>& adlar) {
 }
 
 inline struct stat durum(const std::string& yol) {
-    struct stat st{};
+    struct stat st {};
     ::lstat(yol.c_str(), &st);
     return st;
 }
