@@ -67,6 +67,10 @@ std::string karsilastirilan(const std::optional<std::string>& son, const std::st
 
 std::string ozetYolu() { return Yol::isKlasoru() + "/ozet.json"; }
 
+bool kaynakAdiGecerli(const std::string& ad) {
+    return !ad.empty() && ad != "." && ad != ".." && ad.find('/') == std::string::npos;
+}
+
 Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
     Ozet ozet;
     std::map<std::string, EnCok> klasorler;
@@ -149,6 +153,11 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle) {
         if (!kaynakVar(yol)) {
             Gunluk::yaz("ERROR: source missing: " + yol);
             d.hata = YedekSonucu::kaynakYok(yol);
+            break;
+        }
+        if (!kaynakAdiGecerli(ad)) {
+            Gunluk::yaz("ERROR: source name not usable: " + yol);
+            d.hata = YedekSonucu::baslayamadi("source name not usable: " + yol);
             break;
         }
         std::vector<std::string> args = {

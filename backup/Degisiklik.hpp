@@ -12,6 +12,11 @@ namespace Yedekleme {
 
 std::string ozetYolu();
 
+// A source's name is a folder inside every copy and inside .devam: a name
+// such as ".." (from a path ending in "/..") would aim the copy tool's
+// --delete at the store itself.
+bool kaynakAdiGecerli(const std::string& ad);
+
 // Parses the dry-run listings already in the work folder; `son` is the
 // previous copy the sources were compared with.
 Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son);

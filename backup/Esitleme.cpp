@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "backup/Degisiklik.hpp"
 #include "backup/Durdurma.hpp"
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
@@ -154,6 +155,11 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
     auto kaynaklar = ayarlar.kaynakAdlari();
     for (size_t i = 0; i < kaynaklar.size() && !durduruldu; ++i) {
         const auto& [ad, yol] = kaynaklar[i];
+        if (!kaynakAdiGecerli(ad)) {
+            Gunluk::yaz("ERROR: source name not usable: " + yol);
+            e.kod = 1;
+            break;
+        }
         std::string cikti = Yol::isKlasoru() + "/esitle-" + std::to_string(i) + ".txt";
         size_t onceki = baytlariOku(hataYolu).value_or("").size();
         Sonuc s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "backup/Degisiklik.hpp"
+#include "backup/Esitleme.hpp"
 #include "tests/backup/YedekOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -165,4 +166,23 @@ TEST(OzetCikar, DeletedPathsNeverLeadOutsideTheCopyOfTheirSource) {
         EXPECT_EQ(s.boy, s.yol == "Belgeler/ic" || s.yol == "Belgeler/alt/../ic" ? 2 : 0) << s.yol;
     EXPECT_EQ(o.silinenBayt, 4.0);
     EXPECT_EQ(o.oge, 0);
+}
+
+TEST(DegisiklikBul, SourceWhoseNameWouldLeaveItsFolderIsRefused) {
+    dosya(kaynak("Belgeler") + "/a", "a");
+    dosya(Yol::yedekler() + "/" + onceki + "/Belgeler/a", "a");
+    for (const std::string& yol : {kaynak("Belgeler") + "/..", kaynak("Belgeler") + "/.", std::string("/")}) {
+        Ayarlar a;
+        a.kaynaklar = {yol};
+        SahteArac rsync(TestOrtami::araclar(), "rsync");
+        auto d = Yedekleme::degisiklikBul(a, false);
+        ASSERT_TRUE(d.hata) << yol;
+        EXPECT_EQ(d.hata->baslik, "The backup could not start");
+        EXPECT_TRUE(rsync.cagrilar().empty()) << yol;
+        auto e = Yedekleme::esitle(a, Ozet{}, onceki, {});
+        EXPECT_EQ(e.kod, 1);
+        EXPECT_TRUE(rsync.cagrilar().empty()) << yol;
+    }
+    EXPECT_TRUE(fs::exists(Yol::yedekler() + "/" + onceki + "/Belgeler/a"));
+    EXPECT_NE(gunluk().find("ERROR: source name not usable: /\n"), std::string::npos);
 }
