@@ -48,7 +48,7 @@ const std::vector<Satir>& tablo() {
         {"--ikon", 1, nullptr},
         {"--baglanti", 0, nullptr},
         {"--izinler", 0, nullptr},
-        {"--hata-sinifla", 1, nullptr},
+        {"--hata-sinifla", 1, Satirlar::hataSinifla},
     };
     return t;
 }

@@ -5,7 +5,6 @@
 #include "core/Metin.hpp"
 
 namespace Yedekleme {
-namespace {
 
 // The copy tool writes unprintable bytes of a name as \#ooo (octal); a
 // backslash before "#" is itself escaped, so the decoding is unambiguous.
@@ -24,6 +23,8 @@ std::string kacisCoz(std::string_view s) {
     }
     return out;
 }
+
+namespace {
 
 // Itemize codes are "YXcstpoguax": 11 characters.
 constexpr size_t kodGenisligi = 11;
