@@ -6,4 +6,10 @@ namespace Satirlar {
 
 int surum(Komutlar::Istek&);
 
+// KomutlarDisk.cpp
+int baglanti(Komutlar::Istek&);
+int ac(Komutlar::Istek&);
+int kapat(Komutlar::Istek&);
+int sikistir(Komutlar::Istek&);
+
 }  // namespace Satirlar
