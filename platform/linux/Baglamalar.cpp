@@ -1,9 +1,7 @@
 // The mount table, read from /proc/self/mountinfo, and file-system statistics.
 #include <sys/statvfs.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "core/Dosya.hpp"
 #include "core/Metin.hpp"

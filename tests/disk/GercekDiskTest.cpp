@@ -158,12 +158,21 @@ TEST(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
     TestOrtami::dosyaYaz(Yol::mnt() + "/yedekler/belge.txt", "merhaba gizli dunya");
     fs::create_hard_link(Yol::mnt() + "/yedekler/belge.txt", Yol::mnt() + "/yedekler/bag.txt");
     EXPECT_EQ(Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName"), "Brimvale");
+    for (const auto& b : Kurulum::disBirimler()) EXPECT_NE(b.yol, Yol::mnt());  // never offered as a disk
     EXPECT_EQ(calistir({"--kapat"}).kod, 0);
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
     gozcu.durdur();
     EXPECT_GT(gozcu.turlar, 0);
     EXPECT_TRUE(gozcu.bulunan.empty()) << gozcu.bulunan.front();
     EXPECT_TRUE(icerenler(imaj, "merhaba").empty());
+
+    // What the recovery instructions tell a user: plain gocryptfs, password on standard input.
+    std::string duz = TestOrtami::kok() + "/duz";
+    fs::create_directories(duz);
+    std::string kayit = TestOrtami::kok() + "/gocryptfs.txt";
+    ASSERT_EQ(komut("/usr/bin/gocryptfs", {"-ro", "-nosyslog", "-q", imaj, duz}, parola + "\n", kayit, kayit).kod, 0);
+    EXPECT_EQ(oku(duz + "/yedekler/belge.txt"), "merhaba gizli dunya");
+    EXPECT_EQ(komut("/usr/bin/fusermount3", {"-u", duz}).kod, 0);
 
     ASSERT_EQ(calistir({"--ac"}).kod, 0);
     EXPECT_EQ(oku(Yol::mnt() + "/yedekler/bag.txt"), "merhaba gizli dunya");
