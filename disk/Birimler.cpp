@@ -9,6 +9,7 @@
 #include "core/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Saat.hpp"
+#include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
@@ -86,7 +87,7 @@ std::optional<UsbBilgisi> usbSeri(const std::string& seri) {
 BaglantiRaporu baglanti(const Ayarlar& ayarlar) {
     auto usbIle = [](DiskBaglantisi d, const std::string& aygit) {
         BaglantiRaporu r{d, std::nullopt, std::nullopt};
-        if (auto u = usbBsd(aygit)) {
+        if (auto u = aygit.empty() ? std::nullopt : usbBsd(aygit)) {
             r.hiz = u->hiz;
             r.seri = u->seri;
         }
@@ -111,6 +112,16 @@ BaglantiRaporu baglanti(const Ayarlar& ayarlar) {
     if (ayarlar.diskSeri && !ayarlar.diskSeri->empty())
         if (auto u = usbSeri(*ayarlar.diskSeri)) return {{DiskBaglantisi::kabloVar, ""}, u->hiz, ayarlar.diskSeri};
     return {};
+}
+
+std::string hizMetni(double hiz) {
+    if (hiz >= 1e9) return std::to_string(static_cast<long long>(hiz / 1e9)) + " Gb/s";
+    return std::to_string(static_cast<long long>(hiz / 1e6)) + " Mb/s";
+}
+
+std::optional<std::string> yavasUyarisi(const std::optional<double>& hiz) {
+    if (!hiz || *hiz > 480e6) return std::nullopt;
+    return Yerel::bicim("Slow connection (%@): USB 2 cable or port; backups take much longer.", {hizMetni(*hiz)});
 }
 
 bool yenidenBagla(const std::string& aygit) { return komut(kDiskutil, {"mount", aygit}).kod == 0; }

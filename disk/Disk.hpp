@@ -43,6 +43,10 @@ std::optional<std::string> birimUUID(const std::string& yol);
 BaglantiRaporu baglanti(const Ayarlar& ayarlar);
 std::optional<UsbBilgisi> usbBsd(const std::string& bsd);
 std::optional<UsbBilgisi> usbSeri(const std::string& seri);
+// "5 Gb/s", "480 Mb/s"
+std::string hizMetni(double hiz);
+// The slow-connection warning for a known speed of USB 2 or less.
+std::optional<std::string> yavasUyarisi(const std::optional<double>& hiz);
 bool yenidenBagla(const std::string& aygit);
 bool cikar(const std::string& yol);  // 3 tries, 5 s apart
 std::optional<std::string> takilis(const std::string& yol);

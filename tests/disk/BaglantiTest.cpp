@@ -28,6 +28,21 @@ TEST_F(Baglanti, TextualFormOfTheState) {
     EXPECT_EQ(D{}.yazi(), "yok");
 }
 
+TEST_F(Baglanti, SpeedTextAndTheSlowConnectionWarning) {
+    setenv("LANG", "C", 1);
+    struct Durum { double hiz; std::string metin; bool yavas; };
+    for (const auto& d : std::vector<Durum>{{5e9, "5 Gb/s", false}, {1e9, "1 Gb/s", false}, {480e6, "480 Mb/s", true},
+                                           {480e6 + 1, "480 Mb/s", false}, {12e6, "12 Mb/s", true}}) {
+        EXPECT_EQ(Disk::hizMetni(d.hiz), d.metin);
+        auto uyari = Disk::yavasUyarisi(d.hiz);
+        EXPECT_EQ(uyari.has_value(), d.yavas) << d.hiz;
+        if (uyari) {
+            EXPECT_EQ(*uyari, "Slow connection (" + d.metin + "): USB 2 cable or port; backups take much longer.");
+        }
+    }
+    EXPECT_EQ(Disk::yavasUyarisi(std::nullopt), std::nullopt);
+}
+
 TEST_F(Baglanti, NoIdentifiersMeanNothingFound) {
     SahteArac diskutil(TestOrtami::araclar(), "diskutil");
     auto r = Disk::baglanti(Ayarlar{});
