@@ -82,12 +82,14 @@ DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etike
         uuid = Platform::aygit(bolum).value_or(Platform::Aygit{}).uuid;
         if (uuid.empty()) throw std::runtime_error("no UUID read from " + bolum);
     } catch (...) {
-        this->~DenemeDiski();
+        temizle();
         throw;
     }
 }
 
-DenemeDiski::~DenemeDiski() {
+DenemeDiski::~DenemeDiski() { temizle(); }
+
+void DenemeDiski::temizle() {
     // Images attached from the disk first, then the disk's own mounts.
     for (const auto& b : ilgiliBaglamalar("", yol))
         if (Metin::basliyor(b.tur, "fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});

@@ -29,5 +29,6 @@ public:
     std::string etiket;
 
 private:
+    void temizle();
     std::string dosya_;
 };
