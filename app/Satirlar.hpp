@@ -22,4 +22,10 @@ int kopyaSil(Komutlar::Istek&);
 // what Kopyalar::sil throws. The caller detaches the image on every path.
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer);
 
+// KomutlarDisk.cpp
+int baglanti(Komutlar::Istek&);
+int ac(Komutlar::Istek&);
+int kapat(Komutlar::Istek&);
+int sikistir(Komutlar::Istek&);
+
 }  // namespace Satirlar

@@ -1,0 +1,13 @@
+// One program for all stand-ins: it acts as the tool it was started as.
+#include <filesystem>
+
+#include "platform/tools/Yardimci.hpp"
+
+int main(int argc, char** argv) {
+    std::string ad = std::filesystem::path(argc > 0 ? argv[0] : "").filename().string();
+    Yardimci::Argumanlar args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (ad == "hdiutil") return Yardimci::hdiutil(args);
+    if (ad == "diskutil") return Yardimci::diskutil(args);
+    if (ad == "security") return Yardimci::security(args);
+    return Yardimci::hata(ad + ": unknown tool name; run this program as hdiutil, diskutil or security", 64);
+}
