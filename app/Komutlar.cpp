@@ -33,7 +33,7 @@ const std::vector<Satir>& tablo() {
         {"--kapat", 0, Satirlar::kapat},
         {"--kopya-sil", 1, Satirlar::kopyaSil},
         {"--sikistir", 0, Satirlar::sikistir},
-        {"--kurtulus-yaz", 0, nullptr},
+        {"--kurtulus-yaz", 0, Satirlar::kurtulusYaz},
         {"--programlar", 0, Satirlar::programlar},
         {"--ozet", 1, Satirlar::ozet},
         {"--kopyalar", 0, Satirlar::kopyalar},

@@ -3,12 +3,14 @@
 #include <charconv>
 #include <iostream>
 
+#include "app/ImajAc.hpp"
 #include "app/Satirlar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Metin.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
+#include "disk/Disk.hpp"
 #include "store/BuyukDosyalar.hpp"
 #include "store/Kopyalar.hpp"
 
@@ -63,10 +65,18 @@ int ozet(Komutlar::Istek& istek) {
     return 0;
 }
 
-int kopyaSil(Komutlar::Istek&) {
-    // The image can be attached here only once the disk commands exist.
-    Komutlar::yaz("backup disk not connected");
-    return 1;
+int kopyaSil(Komutlar::Istek& istek) {
+    Komutlar::calisanYedekYok();
+    Komutlar::imajiAc(istek, false);
+    int kod = 1;
+    try {
+        kod = kopyaSilDepoda(istek.arg(1), [] { return Disk::bosYer(Yol::mnt()); });
+    } catch (const std::exception& e) {
+        Disk::imajiAyir();
+        Komutlar::hata(e);
+    }
+    Disk::imajiAyir();
+    return kod;
 }
 
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer) {

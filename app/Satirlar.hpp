@@ -8,6 +8,7 @@ namespace Satirlar {
 
 int surum(Komutlar::Istek&);
 int programlar(Komutlar::Istek&);
+int kurtulusYaz(Komutlar::Istek&);
 int hataSinifla(Komutlar::Istek&);
 
 // Copies and large files.

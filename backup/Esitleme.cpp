@@ -19,6 +19,7 @@
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
+#include "disk/Disk.hpp"
 
 namespace fs = std::filesystem;
 
@@ -26,13 +27,6 @@ namespace Yedekleme {
 namespace {
 
 constexpr double girdiBasina = 4096;  // directory entry and link of every item
-
-// The image volume; all zero when it cannot be measured.
-fs::space_info alanOlc() {
-    std::error_code ec;
-    auto s = fs::space(Yol::mnt(), ec);
-    return ec ? fs::space_info{0, 0, 0} : s;
-}
 
 // Numeric date and short time in the user's locale.
 std::string yerelTarih(Saat::Zaman an) {
@@ -121,8 +115,7 @@ Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer
 }
 
 Oda yerAyir(const Ozet& ozet) {
-    return yerAyir(ozet, static_cast<double>(alanOlc().capacity),
-                   [] { return static_cast<double>(alanOlc().available); });
+    return yerAyir(ozet, Disk::toplamYer(Yol::mnt()), [] { return Disk::bosYer(Yol::mnt()); });
 }
 
 std::string esitleHataYolu() { return Yol::isKlasoru() + "/esitle.err"; }
@@ -133,8 +126,7 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
     std::error_code ec;
     fs::create_directories(Yol::devam(), ec);
     bayatKaynaklariSil(ayarlar);
-    auto olcu = alanOlc();
-    yazYoksay(Yol::isKlasoru() + "/baslangic", std::to_string(olcu.capacity - olcu.free) + "\n");
+    yazYoksay(Yol::isKlasoru() + "/baslangic", std::to_string(static_cast<long long>(Disk::doluYer(Yol::mnt()))) + "\n");
     std::string hataYolu = esitleHataYolu();
     fs::remove(hataYolu, ec);
     auto baslangic = Saat::simdi();

@@ -3,7 +3,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
-#include "store/ImajBirimi.hpp"
+#include "disk/Disk.hpp"
 #include "store/Kopyalar.hpp"
 
 namespace Kopyalar {
@@ -29,7 +29,7 @@ std::vector<KopyaBilgisi> bilgiler() {
 std::string gecmisYolu() { return Yol::gecmis(); }
 
 void gecmisEsitle() {
-    if (!ImajBirimi::bagli()) return;
+    if (Disk::imajDurumu() == Disk::Baglanti::yok) return;
     try {
         jsonYaz(bilgiler(), gecmisYolu());
     } catch (const std::exception&) {

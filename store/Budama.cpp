@@ -6,7 +6,7 @@
 
 #include "core/Gunluk.hpp"
 #include "core/Yol.hpp"
-#include "store/ImajBirimi.hpp"
+#include "disk/Disk.hpp"
 #include "store/KopyaAdi.hpp"
 #include "store/Kopyalar.hpp"
 
@@ -94,7 +94,7 @@ std::vector<std::string> buda(const Saklama& saklama) {
 }
 
 YerAcma yerAc(double gereken) {
-    return yerAc(gereken, [] { return ImajBirimi::bosYer(Yol::mnt()); });
+    return yerAc(gereken, [] { return Disk::bosYer(Yol::mnt()); });
 }
 
 YerAcma yerAc(double gereken, const BosYerOlcer& bosYer) {

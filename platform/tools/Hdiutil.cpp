@@ -134,7 +134,11 @@ int sikistirilmisOlustur(const Secenekler& s, const std::string& hedef) {
     if (fs::exists(fs::symlink_status(hedef, ec)) && !s.bayrak.count("-ov"))
         return hata("hdiutil: create failed - File exists");
     std::string gecici = hedef + ".yeni-" + std::to_string(::getpid());
-    Sonuc r = komut(kTar, {"-czf", gecici, "-C", kaynak, "."});
+    // The folder itself is the archive's top entry, so unpacking an
+    // application's image yields the application by its name.
+    fs::path k = fs::absolute(kaynak).lexically_normal();
+    if (k.filename().empty()) k = k.parent_path();
+    Sonuc r = komut(kTar, {"-czf", gecici, "-C", k.parent_path().string(), "--", k.filename().string()});
     if (r.kod != 0 || ::rename(gecici.c_str(), hedef.c_str()) != 0) {
         fs::remove(gecici, ec);
         return hata("hdiutil: create failed - " + Metin::kirp(r.cikti));

@@ -49,14 +49,16 @@ TEST(Yardimci, PasswordRoundTripsThroughTheFileStoreOnlyTheUserCanRead) {
 }
 
 TEST(Yardimci, CompressedReadOnlyImageOfAFolder) {
-    std::string kaynak = TestOrtami::kok() + "/kit";
-    TestOrtami::dosyaYaz(kaynak + "/Brimvale.app/Contents/x", "icerik");
+    std::string kaynak = TestOrtami::kok() + "/kit/Brimvale.app";
+    TestOrtami::dosyaYaz(kaynak + "/Contents/x", "icerik");
     std::string hedef = TestOrtami::kok() + "/Kit.dmg";
     std::vector<std::string> args = {"create", "-format", "UDZO", "-volname", "Kit", "-srcfolder", kaynak, hedef};
     Sonuc s = komut(yardimci("hdiutil"), args);
     ASSERT_EQ(s.kod, 0) << s.cikti;
     Sonuc liste = komut("/usr/bin/tar", {"-tzf", hedef});
-    EXPECT_NE(liste.cikti.find("./Brimvale.app/Contents/x"), std::string::npos) << liste.cikti;
+    // The bundle itself is the top entry: unpacking yields the application by name.
+    EXPECT_NE(liste.cikti.find("Brimvale.app/Contents/x"), std::string::npos) << liste.cikti;
+    EXPECT_EQ(liste.cikti.find("./"), std::string::npos) << liste.cikti;
 
     s = komut(yardimci("hdiutil"), args);
     EXPECT_NE(s.kod, 0);
