@@ -105,7 +105,8 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     }
 
     auto adaylar = BuyukDosyalar::adaylar(ayarlar, degisiklik.son);
-    Oda oda = yerAc(ozet);
+    BuyukDosyalar::bayatlariTemizle(adaylar);
+    Oda oda = yerAyir(ozet);
     if (oda.yerYok) {
         sonuc = "hata";
         return cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim());
@@ -131,8 +132,9 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         std::vector<std::string> budanan;
         if (ayarlar.seyrelt) budanan = Kopyalar::buda(ayarlar.saklama);
         Kopyalar::gecmisEsitle();
-        Kurtulus::tarifYaz(ayarlar, *esitleme.ad);
-        kurtulus = KurtulusBilgisi{*esitleme.ad, Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName")};
+        auto birimAdi = Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName");
+        Kurtulus::tarifYaz(ayarlar, *esitleme.ad, birimAdi);
+        kurtulus = KurtulusBilgisi{*esitleme.ad, birimAdi};
         if (!budanan.empty())
             Gunluk::yaz(Yerel::bicim("Retention: deleted %@ old backup(s): %@",
                                      {std::to_string(budanan.size()), Metin::birlestir(budanan, ", ")}));

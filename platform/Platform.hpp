@@ -1,7 +1,9 @@
 #pragma once
 // Framework-level calls that are not tools. One implementation per platform;
 // the Linux one lives in platform/linux/.
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace Platform {
 
@@ -11,8 +13,69 @@ std::string calistirilabilir();
 std::string evDizini();
 // The user's login name.
 std::string kullaniciAdi();
+// The computer's name as people see it; empty when there is none.
+std::string bilgisayarAdi();
 // Moves a file or folder to the user's Trash; throws std::runtime_error with
 // the system's text when it cannot.
 void copeTasi(const std::string& yol);
+
+// One line of the mount table.
+struct Baglama {
+    std::string aygitNo; // "major:minor" of the mounted file system
+    std::string kok;     // the folder of the file system that is mounted ("/" unless a bind)
+    std::string yol;     // mount point
+    std::string tur;     // file-system type
+    std::string kaynak;  // device or source
+};
+std::vector<Baglama> baglamalar();
+// The lines of a mountinfo text (escapes such as "\040" decoded).
+std::vector<Baglama> baglamalarOku(const std::string& mountinfo);
+
+// A block device as the device registry knows it. `ad` is the kernel name
+// ("sdb1"), `butunDisk` the disk that holds it ("sdb").
+struct Aygit {
+    std::string ad, butunDisk, dugum;
+    std::string uuid, etiket, tur;  // from the file system; uuid upper-cased
+    bool dahili = true;             // neither removable, hot-plugged nor a loop device
+    bool cikarilabilir = false;     // removable media or USB
+    bool atilabilir = false;        // can be ejected or detached like an unplugged disk
+    double boyut = 0;
+};
+// Kernel name, "/dev/..." path or a link to one; nothing when it is no block device.
+std::optional<Aygit> aygit(const std::string& adVeyaYol);
+// The whole disks of the system and the partitions of one.
+std::vector<std::string> butunDiskler();
+std::vector<std::string> bolumler(const std::string& butunDisk);
+
+// A mounted volume with its file system's identity and capacities.
+struct BagliBirim {
+    Baglama baglama;
+    std::optional<Aygit> aygit;  // nothing for pseudo and network file systems
+    bool gizli = false;          // pseudo, system and bind mounts
+    bool saltOkunur = false;
+    bool kokDosyaSistemi = false;
+    double kapasite = 0, bos = 0;
+};
+std::vector<BagliBirim> bagliBirimler();
+
+// Statistics of the file system holding `yol`: where it is mounted and
+// whether read-only. Nothing when it does not answer (a dead FUSE mount).
+struct BaglamaDurumu {
+    std::string bagliYer;
+    bool saltOkunur = false;
+};
+std::optional<BaglamaDurumu> baglamaDurumu(const std::string& yol);
+
+// The USB device above a block device (walking up from it in `sysfs`), or the
+// one with a serial number: serial and link speed in bits per second.
+struct Usb {
+    std::optional<std::string> seri;
+    std::optional<double> hiz;
+};
+std::optional<Usb> usbUstu(const std::string& aygitAdi, const std::string& sysfs = "/sys");
+std::optional<Usb> usbSeri(const std::string& seri, const std::string& sysfs = "/sys");
+
+// Modification time of a device file, whole seconds since 1970.
+std::optional<long long> dugumZamani(const std::string& dugum);
 
 }  // namespace Platform

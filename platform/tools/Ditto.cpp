@@ -7,13 +7,13 @@
 #include <iostream>
 
 #include "core/Komut.hpp"
-#include "platform/tools/OturumAraclari.hpp"
+#include "platform/tools/Yardimci.hpp"
 
 namespace fs = std::filesystem;
 
-namespace Arac {
+namespace Yardimci {
 
-int ditto(const std::vector<std::string>& args) {
+int ditto(const Argumanlar& args) {
     if (args.size() != 2) {
         std::cerr << "usage: ditto source destination\n";
         return 1;
@@ -40,4 +40,4 @@ int ditto(const std::vector<std::string>& args) {
     return s.kod == 0 ? 0 : 1;
 }
 
-}  // namespace Arac
+}  // namespace Yardimci

@@ -9,14 +9,14 @@
 
 #include "core/Komut.hpp"
 #include "core/Plist.hpp"
-#include "platform/tools/OturumAraclari.hpp"
+#include "platform/tools/Yardimci.hpp"
 
 extern char** environ;
 namespace fs = std::filesystem;
 
-namespace Arac {
+namespace Yardimci {
 
-int open(const std::vector<std::string>& args) {
+int open(const Argumanlar& args) {
     if (args.size() != 1) {
         std::cerr << "usage: open path\n";
         return 1;
@@ -51,4 +51,4 @@ int open(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace Arac
+}  // namespace Yardimci

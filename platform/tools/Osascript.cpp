@@ -6,11 +6,11 @@
 
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "platform/tools/OturumAraclari.hpp"
+#include "platform/tools/Yardimci.hpp"
 
-namespace Arac {
+namespace Yardimci {
 
-int osascript(const std::vector<std::string>& args) {
+int osascript(const Argumanlar& args) {
     std::vector<std::string> betik, betikArgumanlari;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-e" && i + 1 < args.size()) betik.push_back(args[++i]);
@@ -30,4 +30,4 @@ int osascript(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace Arac
+}  // namespace Yardimci

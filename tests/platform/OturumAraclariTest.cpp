@@ -8,7 +8,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
-#include "platform/tools/OturumAraclari.hpp"
+#include "platform/tools/Yardimci.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -32,7 +32,7 @@ TEST(DittoYerine, FolderTreeMergesAndKeepsMetadata) {
     ::utimensat(AT_FDCWD, (k + "/kaynak/a/bir.txt").c_str(), zamanlar, 0);
     TestOrtami::dosyaYaz(k + "/hedef/eski.txt", "kalir");
 
-    ASSERT_EQ(Arac::ditto({k + "/kaynak", k + "/hedef"}), 0);
+    ASSERT_EQ(Yardimci::ditto({k + "/kaynak", k + "/hedef"}), 0);
     EXPECT_EQ(oku(k + "/hedef/eski.txt"), "kalir");
     EXPECT_EQ(oku(k + "/hedef/a/bir.txt"), "1");
     EXPECT_EQ(mzaman(k + "/hedef/a/bir.txt"), 1000000000);
@@ -47,21 +47,21 @@ TEST(DittoYerine, FolderTreeMergesAndKeepsMetadata) {
 TEST(DittoYerine, FileToANewPathAndFailures) {
     std::string k = TestOrtami::kok();
     TestOrtami::dosyaYaz(k + "/d.txt", "veri");
-    EXPECT_EQ(Arac::ditto({k + "/d.txt", k + "/yeni/klasor/d.txt"}), 0);
+    EXPECT_EQ(Yardimci::ditto({k + "/d.txt", k + "/yeni/klasor/d.txt"}), 0);
     EXPECT_EQ(oku(k + "/yeni/klasor/d.txt"), "veri");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Arac::ditto({k + "/yok", k + "/h"}), 1);
+    EXPECT_EQ(Yardimci::ditto({k + "/yok", k + "/h"}), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("No such file or directory"), std::string::npos);
-    EXPECT_EQ(Arac::ditto({k + "/d.txt"}), 1);
+    EXPECT_EQ(Yardimci::ditto({k + "/d.txt"}), 1);
 }
 
 TEST(OsascriptYerine, NotificationWithoutDesktopGoesToTheLog) {
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    EXPECT_EQ(Arac::osascript({"-e", "on run a", "-e", "display notification (item 2 of a) with title (item 1 of a)", "-e",
+    EXPECT_EQ(Yardimci::osascript({"-e", "on run a", "-e", "display notification (item 2 of a) with title (item 1 of a)", "-e",
                                "end run", "Ondrak Brimvale", "Disk \"x\" ejected"}),
               0);
     auto gunluk = oku(Yol::gunluk());
     ASSERT_TRUE(gunluk);
     EXPECT_NE(gunluk->find("NOTE: notification: Disk \"x\" ejected"), std::string::npos);
-    EXPECT_EQ(Arac::osascript({"-e", "do shell script \"rm -rf /\""}), 1);
+    EXPECT_EQ(Yardimci::osascript({"-e", "do shell script \"rm -rf /\""}), 1);
 }

@@ -1,0 +1,20 @@
+// Commands of the backup run.
+#include "app/Satirlar.hpp"
+#include "backup/Siniflama.hpp"
+#include "core/Dosya.hpp"
+#include "core/Metin.hpp"
+
+namespace Satirlar {
+
+int hataSinifla(Komutlar::Istek& istek) {
+    auto adlar = Yedekleme::kaybolanlar(oku(istek.arg(1)).value_or(""));
+    if (!adlar) {
+        Komutlar::yaz("gerçek hata");
+        return 1;
+    }
+    Komutlar::yaz("kaybolan " + std::to_string(adlar->size()) + ": " +
+                  Metin::utf8Onar(Metin::birlestir(*adlar, " | ")));
+    return 0;
+}
+
+}  // namespace Satirlar

@@ -1,0 +1,248 @@
+#include "backup/Esitleme.hpp"
+
+#include <unicode/datefmt.h>
+#include <unicode/timezone.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "backup/Degisiklik.hpp"
+#include "backup/Durdurma.hpp"
+#include "backup/Siniflama.hpp"
+#include "core/Dosya.hpp"
+#include "core/Gunluk.hpp"
+#include "core/Komut.hpp"
+#include "core/Metin.hpp"
+#include "core/Saat.hpp"
+#include "core/Yerel.hpp"
+#include "core/Yol.hpp"
+#include "disk/Disk.hpp"
+
+namespace fs = std::filesystem;
+
+namespace Yedekleme {
+namespace {
+
+constexpr double girdiBasina = 4096;  // directory entry and link of every item
+
+// Numeric date and short time in the user's locale.
+std::string yerelTarih(Saat::Zaman an) {
+    std::unique_ptr<icu::DateFormat> bicim(icu::DateFormat::createDateTimeInstance(
+        icu::DateFormat::kShort, icu::DateFormat::kShort, icu::Locale::getDefault()));
+    if (!bicim) return Kopyalar::yeniAd(an);
+    bicim->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
+    icu::UnicodeString metin;
+    bicim->format(
+        static_cast<UDate>(std::chrono::duration_cast<std::chrono::milliseconds>(an.time_since_epoch()).count()),
+        metin);
+    std::string sonuc;
+    metin.toUTF8String(sonuc);
+    return sonuc;
+}
+
+void yazYoksay(const std::string& yol, const std::string& icerik) {
+    try {
+        atomikYaz(yol, icerik);
+    } catch (const std::exception& e) {
+        Gunluk::yaz(std::string("ERROR: ") + e.what());
+    }
+}
+
+// Folders of .devam that belong to no configured source any more.
+void bayatKaynaklariSil(const Ayarlar& ayarlar) {
+    std::error_code ec;
+    auto kaynaklar = ayarlar.kaynakAdlari();
+    for (const auto& e : fs::directory_iterator(Yol::devam(), ec)) {
+        std::string ad = e.path().filename().string();
+        if (std::any_of(kaynaklar.begin(), kaynaklar.end(), [&](auto& k) { return k.ad == ad; })) continue;
+        if (auto yol = guvenliYol(Yol::devam(), ad)) {
+            std::error_code sec;
+            fs::remove_all(*yol, sec);
+        }
+    }
+}
+
+std::vector<std::string> kaynakArgumanlari(const std::string& ad, const std::string& yol,
+                                           const std::optional<std::string>& son) {
+    std::vector<std::string> args = {"-i", "--stats", "--delete", "--exclude-from=" + Yol::isKlasoru() + "/haric.txt"};
+    args.insert(args.end(), rsyncTemel.begin(), rsyncTemel.end());
+    std::error_code ec;
+    if (son) {
+        std::string onceki = Yol::yedekler() + "/" + *son + "/" + ad;
+        if (fs::is_directory(onceki, ec)) args.push_back("--link-dest=" + onceki);
+    }
+    args.push_back(yol + "/");
+    args.push_back(Yol::devam() + "/" + ad + "/");
+    return args;
+}
+
+void istatistikTopla(Esitleme& e, const std::string& ad, const std::string& cikti) {
+    e.aktarilan += istatistik(cikti, "Total transferred file size:");
+    e.gonderilen += istatistik(cikti, "sent ");
+    double boyut = istatistik(cikti, "Total file size:");
+    e.toplamBoyut += boyut;
+    e.kaynaklar[ad] = boyut;
+    e.dosyaSayisi += static_cast<int64_t>(istatistik(cikti, "Number of files:"));
+    for (const auto& satir : Metin::bol(cikti, '\n', true))
+        if (Metin::basliyor(satir, ">f")) e.kopyalanan += 1;
+}
+
+}  // namespace
+
+Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer) {
+    if (ozet.hazirBayt)
+        Gunluk::yaz(
+            Yerel::bicim("Resume: %@ already in the unfinished backup, not counted again", {bayt(*ozet.hazirBayt)}));
+    double yedek = std::clamp(toplam * 0.02, 52428800.0, 1073741824.0);
+    Oda oda;
+    oda.gereken = static_cast<double>(ozet.silinen.size() + static_cast<size_t>(ozet.oge)) * girdiBasina +
+                  ozet.aktarilacakBayt + yedek;
+    auto acma = Kopyalar::yerAc(oda.gereken, bosYer);
+    oda.silinen = acma.silinen;
+    if (!oda.silinen.empty())
+        Gunluk::yaz(Yerel::bicim("Made room: deleted %@ oldest backup(s): %@",
+                                 {std::to_string(oda.silinen.size()), Metin::birlestir(oda.silinen, ", ")}));
+    if (!acma.yeterli) {
+        std::string teknik = bayt(oda.gereken) + " needed, " + bayt(bosYer()) + " free";
+        Gunluk::yaz("ERROR: not enough space (" + teknik + ")");
+        oda.yerYok = Siniflama::yerYok(teknik);
+        oda.yerYok->yaz();
+    }
+    return oda;
+}
+
+Oda yerAyir(const Ozet& ozet) {
+    return yerAyir(ozet, Disk::toplamYer(Yol::mnt()), [] { return Disk::bosYer(Yol::mnt()); });
+}
+
+std::string esitleHataYolu() { return Yol::isKlasoru() + "/esitle.err"; }
+
+Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<std::string>& son,
+                const std::vector<BuyukDosyalar::Aday>& adaylar) {
+    Esitleme e;
+    std::error_code ec;
+    fs::create_directories(Yol::devam(), ec);
+    bayatKaynaklariSil(ayarlar);
+    yazYoksay(Yol::isKlasoru() + "/baslangic", std::to_string(static_cast<long long>(Disk::doluYer(Yol::mnt()))) + "\n");
+    std::string hataYolu = esitleHataYolu();
+    fs::remove(hataYolu, ec);
+    auto baslangic = Saat::simdi();
+
+    if (!adaylar.empty()) {
+        auto b = BuyukDosyalar::aktar(adaylar, [] { return durduruldu.load(); });
+        Gunluk::yaz(Yerel::bicim("Large files: %@ copied (%@), %@ with only a new date linked",
+                                 {std::to_string(b.kopyalanan), bayt(b.bayt), std::to_string(b.bagli)}));
+        if (b.hata) {
+            // Written like the copy tool's own error lines, so the
+            // classification reads it the same way.
+            std::string satir = "rsync(brimvale): error: " + *b.hata + "\n";
+            yazYoksay(hataYolu, satir);
+            if (auto k = kaybolanlar(satir)) e.atlanan.insert(e.atlanan.end(), k->begin(), k->end());
+        }
+    }
+
+    auto kaynaklar = ayarlar.kaynakAdlari();
+    for (size_t i = 0; i < kaynaklar.size() && !durduruldu; ++i) {
+        const auto& [ad, yol] = kaynaklar[i];
+        if (!kaynakAdiGecerli(ad)) {
+            Gunluk::yaz("ERROR: source name not usable: " + yol);
+            e.kod = 1;
+            break;
+        }
+        std::string cikti = Yol::isKlasoru() + "/esitle-" + std::to_string(i) + ".txt";
+        size_t onceki = baytlariOku(hataYolu).value_or("").size();
+        Sonuc s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);
+        if (s.kod == 0) continue;
+        if (s.kod != 23 && s.kod != 24) {
+            e.kod = s.kod;
+            break;
+        }
+        // Only this run's lines: earlier sources' vanished files are counted.
+        std::string tum = baytlariOku(hataYolu).value_or("");
+        std::string hata = tum.substr(std::min(onceki, tum.size()));
+        // The tool says on standard output that it skipped --delete after a
+        // read error; the copy would keep files deleted on the computer.
+        const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
+        if (Metin::iceriyor(baytlariOku(cikti).value_or(""), silmeYok)) {
+            hata += silmeYok;
+            yazYoksay(hataYolu, tum + silmeYok);
+        }
+        auto k = kaybolanlar(hata);
+        if (!k) {
+            e.kod = s.kod;
+            break;
+        }
+        e.atlanan.insert(e.atlanan.end(), k->begin(), k->end());
+    }
+    e.sure = std::chrono::duration<double>(Saat::simdi() - baslangic).count();
+
+    for (size_t i = 0; i < kaynaklar.size(); ++i)
+        istatistikTopla(e, kaynaklar[i].ad,
+                        baytlariOku(Yol::isKlasoru() + "/esitle-" + std::to_string(i) + ".txt").value_or(""));
+
+    if (durduruldu || e.kod != 0) return e;
+
+    std::string ad = Kopyalar::yeniAd(Saat::simdi());
+    std::string hedef = Yol::yedekler() + "/" + ad;
+    if (::rename(Yol::devam().c_str(), hedef.c_str()) != 0) {
+        Gunluk::yaz(std::string("ERROR: rename .devam: ") + std::strerror(errno));
+        e.kod = 20;
+        e.atlanan.clear();
+        return e;
+    }
+    e.tamamlandi = true;
+    e.ad = ad;
+    e.kod = e.atlanan.empty() ? 0 : 24;
+    yazYoksay(Yol::sonYedek(), yerelTarih(Saat::simdi()));
+    yazYoksay(Yol::mnt() + "/_son-yedek.txt", ad + "\n");
+    KopyaBilgisi bilgi;
+    bilgi.ad = ad;
+    bilgi.aktarilan = e.aktarilan;
+    bilgi.kopyalanan = e.kopyalanan;
+    bilgi.yeni = ozet.yeni;
+    bilgi.degisen = ozet.degisen;
+    bilgi.silinen = static_cast<int64_t>(ozet.silinen.size());
+    bilgi.silinenBayt = ozet.silinenBayt;
+    bilgi.sure = e.sure;
+    bilgi.toplamBoyut = e.toplamBoyut;
+    bilgi.dosyaSayisi = e.dosyaSayisi;
+    bilgi.kaynaklar = e.kaynaklar;
+    Kopyalar::bilgiYaz(bilgi);
+    Gunluk::yaz(Yerel::bicim("DONE: %@, %@, %@ sent, %@ files copied",
+                             {ad, sureMetni(e.sure), bayt(e.gonderilen), std::to_string(e.kopyalanan)}));
+    return e;
+}
+
+YedekSonucu Esitleme::sonuc() const {
+    return Siniflama::esitlemeSonucu(kod, baytlariOku(esitleHataYolu()).value_or(""), sureMetni(sure), aktarilan,
+                                     kopyalanan);
+}
+
+double istatistik(const std::string& metin, const std::string& etiket) {
+    for (const auto& satir : Metin::bol(metin, '\n', true)) {
+        if (!Metin::basliyor(satir, etiket)) continue;
+        std::string deger = Metin::kirp(std::string_view(satir).substr(etiket.size()));
+        deger = deger.substr(0, deger.find(' '));
+        // Whole counts: "," groups thousands, or "." where the decimal mark is a comma.
+        std::erase_if(deger, [](char c) { return c == ',' || c == '.'; });
+        if (deger.empty() || !std::all_of(deger.begin(), deger.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return 0;
+        return std::stod(deger);
+    }
+    return 0;
+}
+
+std::string sureMetni(double saniye) {
+    long long dakika = static_cast<long long>(saniye) / 60;
+    long long saat = dakika / 60;
+    dakika %= 60;
+    std::vector<std::string> parcalar;
+    if (saat > 0) parcalar.push_back(Yerel::bicim("%@h", {std::to_string(saat)}));
+    if (dakika > 0 || saat == 0) parcalar.push_back(Yerel::bicim("%@m", {std::to_string(dakika)}));
+    return Metin::birlestir(parcalar, " ");
+}
+
+}  // namespace Yedekleme

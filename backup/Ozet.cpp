@@ -1,0 +1,60 @@
+#include "backup/Ozet.hpp"
+
+namespace {
+
+template <typename T>
+std::optional<T> secimli(const nlohmann::json& j, const char* anahtar) {
+    if (!j.contains(anahtar) || j[anahtar].is_null()) return std::nullopt;
+    return j[anahtar].get<T>();
+}
+
+}  // namespace
+
+void to_json(nlohmann::json& j, const SilinenDosya& s) {
+    j = {{"i", s.i}, {"yol", s.yol}, {"boy", s.boy}, {"zaman", s.zaman}};
+}
+
+void from_json(const nlohmann::json& j, SilinenDosya& s) {
+    j.at("i").get_to(s.i);
+    j.at("yol").get_to(s.yol);
+    j.at("boy").get_to(s.boy);
+    j.at("zaman").get_to(s.zaman);
+}
+
+void to_json(nlohmann::json& j, const EnCok& e) { j = {{"klasor", e.klasor}, {"adet", e.adet}, {"boy", e.boy}}; }
+
+void from_json(const nlohmann::json& j, EnCok& e) {
+    j.at("klasor").get_to(e.klasor);
+    j.at("adet").get_to(e.adet);
+    j.at("boy").get_to(e.boy);
+}
+
+void to_json(nlohmann::json& j, const Ozet& o) {
+    j = {{"silinen", o.silinen},
+         {"silinenKlasor", o.silinenKlasor},
+         {"silinenBayt", o.silinenBayt},
+         {"yeni", o.yeni},
+         {"degisen", o.degisen},
+         {"aktarilacakBayt", o.aktarilacakBayt},
+         {"oge", o.oge},
+         {"enCok", o.enCok},
+         {"esik", o.esik},
+         {"elle", o.elle}};
+    if (o.hazirBayt) j["hazirBayt"] = *o.hazirBayt;
+    if (o.sonYedek) j["sonYedek"] = *o.sonYedek;
+}
+
+void from_json(const nlohmann::json& j, Ozet& o) {
+    j.at("silinen").get_to(o.silinen);
+    j.at("silinenKlasor").get_to(o.silinenKlasor);
+    j.at("silinenBayt").get_to(o.silinenBayt);
+    j.at("yeni").get_to(o.yeni);
+    j.at("degisen").get_to(o.degisen);
+    j.at("aktarilacakBayt").get_to(o.aktarilacakBayt);
+    o.hazirBayt = secimli<double>(j, "hazirBayt");
+    j.at("oge").get_to(o.oge);
+    j.at("enCok").get_to(o.enCok);
+    j.at("esik").get_to(o.esik);
+    o.sonYedek = secimli<std::string>(j, "sonYedek");
+    j.at("elle").get_to(o.elle);
+}

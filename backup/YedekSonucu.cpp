@@ -1,0 +1,94 @@
+#include "backup/YedekSonucu.hpp"
+
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Saat.hpp"
+#include "core/Yerel.hpp"
+#include "core/Yol.hpp"
+
+namespace {
+
+double simdi() { return std::chrono::duration<double>(Saat::simdi().time_since_epoch()).count(); }
+
+YedekSonucu yedeksiz(const std::string& tur, const std::string& baslik, const std::string& oneri) {
+    return {tur, baslik, Yerel::metin("No backup was made."), Yerel::metin(oneri)};
+}
+
+}  // namespace
+
+YedekSonucu::YedekSonucu(std::string tur, std::string baslik, std::string aciklama, std::optional<std::string> oneri,
+                         std::vector<std::string> atlanan, std::string teknik)
+    : tur(std::move(tur)),
+      baslik(std::move(baslik)),
+      aciklama(std::move(aciklama)),
+      oneri(std::move(oneri)),
+      atlanan(std::move(atlanan)),
+      teknik(std::move(teknik)),
+      zaman(simdi()) {}
+
+std::string YedekSonucu::yol() { return Yol::sonuc(); }
+
+void YedekSonucu::yaz() const {
+    try {
+        jsonYaz(*this, yol());
+    } catch (const std::exception&) {
+    }
+}
+
+std::optional<YedekSonucu> YedekSonucu::oku() { return jsonOku<YedekSonucu>(yol()); }
+
+std::string YedekSonucu::bildirim() const { return baslik + ". " + oneri.value_or(aciklama); }
+
+YedekSonucu YedekSonucu::tamDiskErisimiYok() {
+    return yedeksiz("dikkat", Yerel::metin("Full Disk Access is off"),
+                    "Open Ondrak Brimvale and turn on Full Disk Access; then connect the disk again.");
+}
+
+YedekSonucu YedekSonucu::geriYuklemedeAcik() {
+    return yedeksiz("dikkat", Yerel::metin("The backup is open in Restore"),
+                    "Lock the backups in Restore, then back up again.");
+}
+
+YedekSonucu YedekSonucu::acilamadi() {
+    return yedeksiz("sorun", Yerel::metin("The encrypted backup could not be opened"),
+                    "Check that the backup password is still in the Keychain (Ondrak Brimvale > Settings).");
+}
+
+YedekSonucu YedekSonucu::kaynakYok(const std::string& kaynakYolu) {
+    std::string ad = std::filesystem::path(kaynakYolu).filename().string();
+    if (ad.empty()) ad = std::filesystem::path(kaynakYolu).parent_path().filename().string();
+    return yedeksiz("dikkat", Yerel::bicim("A folder to back up was not found: %@", {ad}),
+                    "Connect the drive it is on, or remove the folder in Settings > Folders.");
+}
+
+YedekSonucu YedekSonucu::baslayamadi(const std::string& teknik) {
+    YedekSonucu s = yedeksiz("sorun", Yerel::metin("The backup could not start"),
+                             "Try again. If it happens again, the technical details help find the cause.");
+    s.teknik = teknik;
+    return s;
+}
+
+YedekSonucu YedekSonucu::durdu() {
+    return {"bilgi", Yerel::metin("Backup stopped"),
+            Yerel::metin("You stopped the backup. Files copied so far are safe; the next backup continues where it "
+                         "stopped."),
+            std::nullopt};
+}
+
+void to_json(nlohmann::json& j, const YedekSonucu& s) {
+    j = {{"tur", s.tur},         {"baslik", s.baslik}, {"aciklama", s.aciklama},
+         {"atlanan", s.atlanan}, {"teknik", s.teknik}, {"zaman", s.zaman}};
+    if (s.oneri) j["oneri"] = *s.oneri;
+}
+
+void from_json(const nlohmann::json& j, YedekSonucu& s) {
+    j.at("tur").get_to(s.tur);
+    j.at("baslik").get_to(s.baslik);
+    j.at("aciklama").get_to(s.aciklama);
+    s.oneri =
+        j.contains("oneri") && !j["oneri"].is_null() ? std::optional(j["oneri"].get<std::string>()) : std::nullopt;
+    j.at("atlanan").get_to(s.atlanan);
+    j.at("teknik").get_to(s.teknik);
+    j.at("zaman").get_to(s.zaman);
+}

@@ -1,0 +1,169 @@
+#include "disk/Durum.hpp"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Plist.hpp"
+#include "core/Komut.hpp"
+#include "core/Metin.hpp"
+#include "core/Yol.hpp"
+#include "platform/Platform.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <typename T>
+std::optional<T> sayi(const std::string& s) {
+    T v{};
+    auto [son, hata] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (hata != std::errc() || son != s.data() + s.size() || s.empty()) return std::nullopt;
+    return v;
+}
+
+Saat::Zaman saniyeden(long long sn) { return Saat::Zaman(std::chrono::seconds(sn)); }
+
+// The lock appears with its pid file already inside (made aside, renamed
+// into place), so no one ever sees a lock without its holder.
+bool kilidiOlustur() {
+    static std::atomic<unsigned> sayac{0};
+    std::string pid = std::to_string(::getpid());
+    std::string gecici = Yol::kilit() + ".yeni-" + pid + "-" + std::to_string(sayac++);
+    if (::mkdir(gecici.c_str(), 0755) != 0) return false;
+    std::error_code ec;
+    try {
+        atomikYaz(gecici + "/pid", pid);
+    } catch (const std::exception&) {
+        fs::remove_all(gecici, ec);
+        return false;
+    }
+    // Fails while a lock with its pid file is there.
+    if (::rename(gecici.c_str(), Yol::kilit().c_str()) == 0) return true;
+    fs::remove_all(gecici, ec);
+    return false;
+}
+
+// The last `n` non-empty lines of a text file.
+std::vector<std::string> sonSatirlar(const std::string& yol, size_t n) {
+    auto satirlar = Metin::bol(oku(yol).value_or(""), '\n', true);
+    if (satirlar.size() > n) satirlar.erase(satirlar.begin(), satirlar.end() - static_cast<long>(n));
+    return satirlar;
+}
+
+}  // namespace
+
+namespace Yedekleme {
+
+void asama(const std::string& asama, const std::optional<std::string>& sonuc) {
+    std::string ucuncu = sonuc.value_or(std::to_string(::getpid()));
+    atomikYaz(Yol::asama(), asama + "\t" + std::to_string(Saat::unix()) + "\t" + ucuncu + "\n");
+}
+
+std::optional<int32_t> calisanPid() {
+    auto metin = oku(Yol::kilitPid());
+    if (!metin) return std::nullopt;
+    auto pid = sayi<int32_t>(Metin::kirp(*metin));
+    if (!pid || *pid <= 0) return std::nullopt;
+    if (::kill(*pid, 0) != 0 && errno != EPERM) return std::nullopt;
+    return pid;
+}
+
+bool kilitAl() {
+    std::error_code ec;
+    fs::create_directories(Yol::durum(), ec);
+    if (kilidiOlustur()) return true;
+    if (calisanPid()) return false;
+    // A stale lock is replaced only while holding the takeover lock, so that
+    // of several runs that found it stale, one replaces it and the others
+    // then see a live holder.
+    int fd = ::open((Yol::durum() + "/kilit-devir").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool alindi = false;
+    if (::flock(fd, LOCK_EX) == 0 && !calisanPid()) {
+        static std::atomic<unsigned> sayac{0};
+        std::string kenar = Yol::kilit() + ".eski-" + std::to_string(::getpid()) + "-" + std::to_string(sayac++);
+        if (::rename(Yol::kilit().c_str(), kenar.c_str()) == 0) fs::remove_all(kenar, ec);
+        alindi = kilidiOlustur();
+    }
+    ::close(fd);
+    return alindi;
+}
+
+void kilidiBirak() {
+    std::error_code ec;
+    fs::remove_all(Yol::kilit(), ec);
+}
+
+AsamaBilgisi asamaOku() {
+    AsamaBilgisi b;
+    auto metin = oku(Yol::asama());
+    if (!metin) return b;
+    auto alanlar = Metin::bol(Metin::kirp(*metin), '\t', false);
+    if (alanlar.empty() || alanlar[0].empty()) return b;
+    b.asama = alanlar[0];
+    if (alanlar.size() >= 2)
+        if (auto sn = sayi<long long>(alanlar[1])) b.zaman = saniyeden(*sn);
+    if (b.asama == "bosta" && alanlar.size() >= 3) b.sonuc = alanlar[2];
+    // A stage left by an engine that died does not show a running backup.
+    if (b.asama != "bosta" && !calisanPid()) b.asama = "bosta";
+    return b;
+}
+
+std::optional<Saat::Zaman> ertelemeOku() {
+    auto alanlar = Metin::bol(oku(Yol::ertelendi()).value_or(""), '\t', true);
+    if (alanlar.size() < 2) return std::nullopt;
+    auto sn = sayi<long long>(Metin::kirp(alanlar[1]));
+    if (!sn) return std::nullopt;
+    return saniyeden(*sn);
+}
+
+bool duraklatildi(int32_t pid) {
+    Sonuc s = komut("/bin/ps", {"-o", "stat=", "-p", std::to_string(pid)});
+    return s.kod == 0 && Metin::iceriyor(s.cikti, "T");
+}
+
+Anlik anlik(const Ayarlar& ayarlar) {
+    Anlik a;
+    if (auto yol = Disk::birim(ayarlar.diskUUID)) {
+        a.diskBagli = true;
+        std::error_code ec;
+        a.imajVar = fs::exists(*yol + "/" + ayarlar.imajAdi, ec);
+        for (const auto& b : Kurulum::disBirimler())
+            if (b.yol == *yol) a.diskAdi = b.ad;
+        if (a.diskAdi.empty()) a.diskAdi = fs::path(*yol).filename().string();
+    }
+    a.imaj = Disk::imajDurumu();
+    a.sonYedek = Metin::kirp(oku(Yol::sonYedek()).value_or(""));
+    auto asama = asamaOku();
+    a.asama = asama.asama;
+    a.sonuc = asama.sonuc;
+    if (asama.zaman) a.asamaZamani = *asama.zaman;
+    if (auto pid = calisanPid()) {
+        a.pid = *pid;
+        a.calisiyor = true;
+        a.duraklatildi = duraklatildi(*pid);
+    }
+    if (a.asama == "esitleme") {
+        auto ozet = jsonOku<nlohmann::json>(Yol::isKlasoru() + "/ozet.json");
+        auto toplam = ozet ? Plist::sayi(*ozet, "aktarilacakBayt") : std::nullopt;
+        a.toplamBayt = std::max(1.0, toplam.value_or(1));
+        auto baslangic = sayi<double>(Metin::kirp(oku(Yol::isKlasoru() + "/baslangic").value_or("")));
+        if (baslangic) a.bitenBayt = std::clamp(Disk::doluYer(Yol::mnt()) - *baslangic, 0.0, a.toplamBayt);
+    }
+    a.gunluk = sonSatirlar(Yol::gunluk(), 500);
+    a.hatalar = sonSatirlar(Yol::sonHatalar(), SIZE_MAX);
+    a.erteleme = ertelemeOku();
+    return a;
+}
+
+}  // namespace Yedekleme

@@ -1,0 +1,55 @@
+#include "recovery/Program.hpp"
+
+#include "core/Yerel.hpp"
+#include "recovery/IstegeBagli.hpp"
+
+namespace {
+
+const std::pair<Kaynak, const char*> hamDegerler[] = {
+    {Kaynak::appStore, "appStore"}, {Kaynak::homebrew, "homebrew"}, {Kaynak::indirme, "indirme"}, {Kaynak::arac, "arac"}};
+
+}  // namespace
+
+void to_json(nlohmann::json& j, const Kaynak& k) {
+    for (const auto& [deger, ham] : hamDegerler)
+        if (deger == k) j = ham;
+}
+
+void from_json(const nlohmann::json& j, Kaynak& k) {
+    const std::string& ham = j.get_ref<const std::string&>();
+    for (const auto& [deger, h] : hamDegerler)
+        if (ham == h) {
+            k = deger;
+            return;
+        }
+    throw nlohmann::json::other_error::create(501, "unknown kaynak: " + ham, &j);
+}
+
+std::string Program::kaynakAdi() const {
+    switch (kaynak) {
+        case Kaynak::appStore: return Yerel::metin("App Store");
+        case Kaynak::homebrew: return Yerel::metin("Homebrew");
+        case Kaynak::arac: return Yerel::metin("Command-line tool (Homebrew)");
+        case Kaynak::indirme: break;
+    }
+    return Yerel::metin("Download");
+}
+
+void to_json(nlohmann::json& j, const Program& p) {
+    j = {{"id", p.id}, {"ad", p.ad}, {"kaynak", p.kaynak}, {"elle", p.elle}};
+    istegeBagliYaz(j, "yol", p.yol);
+    istegeBagliYaz(j, "kimlik", p.kimlik);
+    istegeBagliYaz(j, "surum", p.surum);
+    istegeBagliYaz(j, "brew", p.brew);
+}
+
+void from_json(const nlohmann::json& j, Program& p) {
+    j.at("id").get_to(p.id);
+    j.at("ad").get_to(p.ad);
+    j.at("kaynak").get_to(p.kaynak);
+    j.at("elle").get_to(p.elle);
+    istegeBagliOku(j, "yol", p.yol);
+    istegeBagliOku(j, "kimlik", p.kimlik);
+    istegeBagliOku(j, "surum", p.surum);
+    istegeBagliOku(j, "brew", p.brew);
+}

@@ -1,0 +1,120 @@
+// Which copies to keep, thinning, and making room.
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <unordered_set>
+
+#include "core/Gunluk.hpp"
+#include "core/Yol.hpp"
+#include "disk/Disk.hpp"
+#include "store/KopyaAdi.hpp"
+#include "store/Kopyalar.hpp"
+
+namespace Kopyalar {
+namespace {
+
+// The year of a day number.
+int64_t yili(int64_t z) {
+    z += 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    int64_t m = mp + (mp < 10 ? 3 : -9);
+    return yoe + era * 400 + (m <= 2);
+}
+
+// ISO 8601 week-based year * 100 + week: the week belongs to the year of its
+// Thursday.
+int64_t isoHafta(const KopyaAdi& k) {
+    int64_t z = gunSayisi(k.yil, k.ay, k.gun);
+    int64_t haftaGunu = ((z % 7) + 7 + 3) % 7 + 1;  // 1 Monday ... 7 Sunday; 1970-01-01 was a Thursday
+    int64_t persembe = z - haftaGunu + 4;
+    int64_t yil = yili(persembe);
+    return yil * 100 + (persembe - gunSayisi(yil, 1, 1)) / 7 + 1;
+}
+
+int64_t kova(int tur, const KopyaAdi& k) {
+    int64_t ay = int64_t{k.yil} * 12 + k.ay;
+    switch (tur) {
+        case 0: return (ay * 32 + k.gun) * 24 + k.saat;
+        case 1: return ay * 32 + k.gun;
+        case 2: return isoHafta(k);
+        case 3: return ay;
+        default: return k.yil;
+    }
+}
+
+}  // namespace
+
+std::set<std::string> tutulacaklar(const std::vector<std::string>& adlar, const Saklama& saklama) {
+    struct Aday {
+        const std::string* ad;
+        KopyaAdi alanlar;
+    };
+    std::vector<Aday> adaylar;
+    adaylar.reserve(adlar.size());
+    for (const auto& ad : adlar)
+        if (auto k = adCoz(ad)) adaylar.push_back({&ad, *k});
+    std::stable_sort(adaylar.begin(), adaylar.end(),
+                     [](const Aday& a, const Aday& b) { return a.alanlar.an > b.alanlar.an; });
+    std::set<std::string> tut;
+    if (adaylar.empty()) return tut;
+    tut.insert(*adaylar.front().ad);
+    const int64_t sayilar[] = {saklama.saatlik, saklama.gunluk, saklama.haftalik, saklama.aylik, saklama.yillik};
+    for (int tur = 0; tur < 5; ++tur) {
+        int64_t n = sayilar[tur];
+        std::unordered_set<int64_t> gorulen;
+        for (const auto& a : adaylar) {
+            int64_t k = kova(tur, a.alanlar);
+            if (gorulen.count(k)) continue;
+            if (n > 0 && static_cast<int64_t>(gorulen.size()) >= n) break;
+            gorulen.insert(k);
+            tut.insert(*a.ad);
+        }
+    }
+    return tut;
+}
+
+std::vector<std::string> buda(const Saklama& saklama) {
+    auto adlar = liste(Yol::yedekler());
+    auto tut = tutulacaklar(adlar, saklama);
+    std::vector<std::string> silinen;
+    for (const auto& ad : adlar) {
+        if (tut.count(ad)) continue;
+        try {
+            sil(ad, Yol::yedekler());
+            silinen.push_back(ad);
+        } catch (const std::exception& e) {
+            Gunluk::yaz("HATA: kopya silinemedi " + ad + ": " + e.what());
+        }
+    }
+    return silinen;
+}
+
+YerAcma yerAc(double gereken) {
+    return yerAc(gereken, [] { return Disk::bosYer(Yol::mnt()); });
+}
+
+YerAcma yerAc(double gereken, const BosYerOlcer& bosYer) {
+    YerAcma sonuc;
+    if (gereken > bosYer()) {
+        while (true) {
+            auto adlar = liste(Yol::yedekler());
+            if (adlar.size() < 2) break;  // the last copy is never given up for room
+            try {
+                sil(adlar[0], Yol::yedekler());
+            } catch (const std::exception&) {
+                Gunluk::yaz("HATA: kopya silinemedi " + adlar[0]);
+                break;
+            }
+            sonuc.silinen.push_back(adlar[0]);
+            if (!(gereken > bosYer())) break;
+        }
+    }
+    sonuc.yeterli = bosYer() >= gereken;
+    return sonuc;
+}
+
+}  // namespace Kopyalar

@@ -1,0 +1,77 @@
+#include "store/KopyaBilgisi.hpp"
+
+#include <cmath>
+
+#include "store/Kopyalar.hpp"
+
+Saat::Zaman KopyaBilgisi::tarih() const { return Kopyalar::tarih(ad).value_or(Saat::Zaman::min()); }
+
+namespace {
+
+template <typename T>
+void koy(nlohmann::json& j, const char* anahtar, const std::optional<T>& v) {
+    if (v) j[anahtar] = *v;
+}
+
+// A null value reads as absent, like a missing key; a value of another
+// type makes the whole record unreadable.
+const nlohmann::json* alan(const nlohmann::json& j, const char* anahtar) {
+    auto it = j.find(anahtar);
+    return it == j.end() || it->is_null() ? nullptr : &*it;
+}
+
+void oku(const nlohmann::json& j, const char* anahtar, std::optional<double>& v) {
+    if (auto* x = alan(j, anahtar)) {
+        if (!x->is_number()) throw nlohmann::json::type_error::create(302, std::string(anahtar) + " is not a number", x);
+        v = x->get<double>();
+    }
+}
+
+void oku(const nlohmann::json& j, const char* anahtar, std::optional<int64_t>& v) {
+    if (auto* x = alan(j, anahtar)) {
+        bool tam = x->is_number_integer() ||
+                   (x->is_number_float() && std::trunc(x->get<double>()) == x->get<double>());
+        if (!tam) throw nlohmann::json::type_error::create(302, std::string(anahtar) + " is not an integer", x);
+        v = x->is_number_float() ? static_cast<int64_t>(x->get<double>()) : x->get<int64_t>();
+    }
+}
+
+}  // namespace
+
+void to_json(nlohmann::json& j, const KopyaBilgisi& b) {
+    j = nlohmann::json::object();
+    j["ad"] = b.ad;
+    koy(j, "aktarilan", b.aktarilan);
+    koy(j, "kopyalanan", b.kopyalanan);
+    koy(j, "yeni", b.yeni);
+    koy(j, "degisen", b.degisen);
+    koy(j, "silinen", b.silinen);
+    koy(j, "silinenBayt", b.silinenBayt);
+    koy(j, "sure", b.sure);
+    koy(j, "toplamBoyut", b.toplamBoyut);
+    koy(j, "dosyaSayisi", b.dosyaSayisi);
+    koy(j, "kaynaklar", b.kaynaklar);
+}
+
+void from_json(const nlohmann::json& j, KopyaBilgisi& b) {
+    b = KopyaBilgisi{};
+    b.ad = j.at("ad").get<std::string>();
+    oku(j, "aktarilan", b.aktarilan);
+    oku(j, "kopyalanan", b.kopyalanan);
+    oku(j, "yeni", b.yeni);
+    oku(j, "degisen", b.degisen);
+    oku(j, "silinen", b.silinen);
+    oku(j, "silinenBayt", b.silinenBayt);
+    oku(j, "sure", b.sure);
+    oku(j, "toplamBoyut", b.toplamBoyut);
+    oku(j, "dosyaSayisi", b.dosyaSayisi);
+    if (auto* x = alan(j, "kaynaklar")) {
+        if (!x->is_object()) throw nlohmann::json::type_error::create(302, "kaynaklar is not an object", x);
+        std::map<std::string, double> m;
+        for (auto& [k, v] : x->items()) {
+            if (!v.is_number()) throw nlohmann::json::type_error::create(302, "kaynaklar holds a non-number", &v);
+            m[k] = v.get<double>();
+        }
+        b.kaynaklar = std::move(m);
+    }
+}

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "backup/Durdurma.hpp"
+#include "backup/Karar.hpp"
+#include "core/Dosya.hpp"
+#include "core/Saat.hpp"
+#include "tests/support/SahteArac.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace {
+
+struct KararBekle : testing::Test {
+    Saat::SahteSaat saat;
+    void SetUp() override {
+        Saat::kaynakKur(&saat);
+        unsetenv("BRIMVALE_CEVAP");
+        unsetenv("BRIMVALE_SEC");
+        Yedekleme::durduruldu = false;
+    }
+    void TearDown() override { Saat::kaynakKur(nullptr); }
+    void cevapYaz(const std::string& metin) { atomikYaz(Yedekleme::kararYolu(), metin); }
+};
+
+}  // namespace
+
+TEST_F(KararBekle, PresetAnswerFromTheEnvironment) {
+    setenv("BRIMVALE_CEVAP", "yedekle", 1);
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"yedekle", {}}));
+    setenv("BRIMVALE_SEC", "3,beş,5,,-1, 7", 1);
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"yedekle", {3, 5, -1}}));
+    EXPECT_EQ(saat.beklemeSayisi, 0);
+}
+
+TEST_F(KararBekle, AnswerWrittenBeforeTheWaitIsTakenAtOnce) {
+    SahteArac open(TestOrtami::araclar(), "open");
+    cevapYaz(R"({"islem": "cikar", "sec": [1, 4]})");
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"cikar", {1, 4}}));
+    EXPECT_EQ(saat.beklemeSayisi, 0);
+    // A private state directory never brings the real application forward.
+    EXPECT_FALSE(Yedekleme::onePaket());
+    EXPECT_TRUE(open.cagrilar().empty());
+}
+
+TEST_F(KararBekle, PollsEverySecondAndSkipsAnswersThatDoNotDecode) {
+    saat.herBeklemede = [&] {
+        if (saat.beklemeSayisi == 1) cevapYaz("{\"islem\": \"yedek");
+        if (saat.beklemeSayisi == 2) cevapYaz(R"({"islem": "yedekle"})");
+        if (saat.beklemeSayisi == 3) cevapYaz(R"({"islem": 1, "sec": []})");
+        if (saat.beklemeSayisi == 4) cevapYaz(R"({"islem": "iptal", "sec": []})");
+    };
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"iptal", {}}));
+    EXPECT_EQ(saat.beklemeSayisi, 4);
+    EXPECT_DOUBLE_EQ(saat.toplamBekleme, 4.0);
+}
+
+TEST_F(KararBekle, NoAnswerForTwoHoursPostpones) {
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"iptal", {}}));
+    EXPECT_DOUBLE_EQ(saat.toplamBekleme, 7200.0);
+}
+
+TEST_F(KararBekle, StopEndsTheWaitWithinASecond) {
+    saat.herBeklemede = [&] {
+        if (saat.beklemeSayisi == 3) Yedekleme::durduruldu = true;
+    };
+    EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"iptal", {}}));
+    EXPECT_EQ(saat.beklemeSayisi, 3);
+}
+
+TEST(Karar, JsonHasExactlyItsTwoKeys) {
+    nlohmann::json j = Karar{"yedekle", {2}};
+    EXPECT_EQ(j, nlohmann::json::parse(R"({"islem": "yedekle", "sec": [2]})"));
+}

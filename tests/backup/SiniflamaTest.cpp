@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "backup/Siniflama.hpp"
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "core/Yol.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace {
+
+using Adlar = std::optional<std::vector<std::string>>;
+
+const std::string kaybolan1 = "file has vanished: \"/Users/a/Documents/x.txt\"\n";
+const std::string kaybolan2 = "file has vanished: \"/Users/a/Documents/iki: y.txt\"\n";
+const std::string uyari24 =
+    "rsync warning: some files vanished before they could be transferred (code 24) at main.c(1394) "
+    "[sender=3.5.0]\n";
+const std::string hata23 =
+    "rsync error: some files/attrs were not transferred (see previous errors) (code 23) at main.c(1394) "
+    "[sender=3.5.0]\n";
+const std::string izin = "rsync: [sender] send_files failed to open \"/Users/a/gizli\": Permission denied (13)\n";
+const std::string disk = "rsync: [sender] read errors mapping \"/Users/a/film.mov\": Input/output error (5)\n";
+const std::string yer = "rsync: [receiver] write failed on \"/mnt/x\": No space left on device (28)\n";
+
+}  // namespace
+
+TEST(Kaybolanlar, OnlyVanishedFilesAreNamedAndSummariesNeverAre) {
+    struct Durum {
+        std::string ad, metin;
+        Adlar beklenen;
+    };
+    std::vector<Durum> durumlar = {
+        {"vanished with its summary", kaybolan1 + kaybolan2 + uyari24,
+         std::vector<std::string>{"/Users/a/Documents/x.txt", "/Users/a/Documents/iki: y.txt"}},
+        {"summary alone", uyari24 + hata23, std::nullopt},
+        {"empty", "", std::nullopt},
+        {"vanished and a permission error", kaybolan1 + izin + hata23, std::nullopt},
+        {"read error skipped deletion", kaybolan1 + "IO error encountered -- skipping file deletion\n", std::nullopt},
+        {"another closing error", kaybolan1 + "rsync error: error in file IO (code 11) at main.c(808)\n", std::nullopt},
+        {"gone before stat",
+         "rsync: [sender] link_stat \"/Users/a/Permission denied.txt\" failed: No such file or directory (2)\n",
+         std::vector<std::string>{"/Users/a/Permission denied.txt"}},
+        {"escaped name", "file has vanished: \"/Users/a/yeni\\#012sat\\#304\\#261r \\#134#012\"\n",
+         std::vector<std::string>{"/Users/a/yeni\nsat\xc4\xb1r \\#012"}},
+        {"large-file line", "rsync(brimvale): error: Filmler/a.mov: open /Users/a/a.mov: No such file or directory\n",
+         std::vector<std::string>{"Filmler/a.mov"}},
+        {"large-file read error", "rsync(brimvale): error: Filmler/a.mov: read: Input/output error\n", std::nullopt},
+        {"a folder named like a summary",
+         kaybolan1 + "rsync: [sender] send_files failed to open \"/Users/a/some files/partial transfer\": "
+                     "Permission denied (13)\n",
+         std::nullopt},
+        {"other output is ignored", "sending incremental file list\n" + kaybolan1,
+         std::vector<std::string>{"/Users/a/Documents/x.txt"}},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(Yedekleme::kaybolanlar(d.metin), d.beklenen) << d.ad;
+}
+
+TEST(Siniflama, GroupsByTheTextAroundTheName) {
+    auto g = Siniflama::sinifla(kaybolan1 + izin + disk + yer + uyari24 + hata23 +
+                                "rsync: [generator] failed to set times on \"/mnt/vanished\": Operation not "
+                                "permitted (1)\n");
+    std::map<HataTuru, std::vector<std::string>> beklenen = {
+        {HataTuru::kaybolan, {"/Users/a/Documents/x.txt"}},
+        {HataTuru::izin, {"/Users/a/gizli", "/mnt/vanished"}},
+        {HataTuru::disk, {"/Users/a/film.mov"}},
+        {HataTuru::yer, {"/mnt/x"}},
+    };
+    EXPECT_EQ(g, beklenen);
+}
+
+TEST(Siniflama, ResultsOfTheCopyPass) {
+    struct Durum {
+        std::string ad;
+        int kod;
+        std::string hata, tur, baslik;
+        size_t atlanan;
+    };
+    std::vector<Durum> durumlar = {
+        {"vanished only", 24, kaybolan1 + kaybolan2 + uyari24, "bilgi", "Backup complete", 2},
+        {"permission and vanished", 23, izin + kaybolan1 + hata23, "dikkat",
+         "Backup incomplete: 1 files could not be read", 2},
+        {"disk wins over permission", 23, disk + izin + hata23, "sorun",
+         "Backup stopped: the backup disk stopped responding", 2},
+        {"rename failed", 20, "", "dikkat", "Backup incomplete", 0},
+        {"large-file error with status 0", 0, "rsync(brimvale): error: F/a.mov: read: Input/output error\n", "tamam",
+         "Backup complete", 1},
+        {"no space", 11, yer, "dikkat", "Not enough space on the backup disk", 0},
+        {"vanished but another status", 12, kaybolan1, "dikkat", "Backup incomplete", 1},
+    };
+    for (const auto& d : durumlar) {
+        YedekSonucu s = Siniflama::esitlemeSonucu(d.kod, d.hata, "5m", 2000, 3);
+        EXPECT_EQ(s.tur, d.tur) << d.ad;
+        EXPECT_EQ(s.baslik, d.baslik) << d.ad;
+        EXPECT_EQ(s.atlanan.size(), d.atlanan) << d.ad;
+        EXPECT_EQ(s.teknik, d.hata) << d.ad;
+    }
+    EXPECT_EQ(Siniflama::esitlemeSonucu(24, kaybolan1 + kaybolan2, "5m", 2000, 3).aciklama,
+              "2 KB copied in 5m. 2 files were deleted on the Mac while the backup was running, so they were "
+              "skipped. That is normal; nothing is missing.");
+    EXPECT_EQ(Siniflama::esitlemeSonucu(20, "", "1h 2m", 0, 0).aciklama,
+              "1 files could not be copied. Everything else is in the backup.");
+    YedekSonucu tamam = Siniflama::esitlemeSonucu(0, "", "0m", 0, 0);
+    EXPECT_EQ(tamam.aciklama, "Zero KB copied in 0m. Everything is in the backup.");
+    EXPECT_FALSE(tamam.oneri);
+}
+
+TEST(Siniflama, AtMostTwoHundredNamesButTheCountsUseEveryLine) {
+    std::string hata;
+    for (int i = 0; i < 250; ++i)
+        hata += "rsync: [sender] send_files failed to open \"/a/" + std::to_string(i) + "\": Permission denied (13)\n";
+    YedekSonucu s = Siniflama::esitlemeSonucu(23, hata, "1m", 0, 0);
+    EXPECT_EQ(s.atlanan.size(), 200u);
+    EXPECT_EQ(s.baslik, "Backup incomplete: 250 files could not be read");
+    YedekSonucu b = Siniflama::esitlemeSonucu(
+        23, hata + "rsync: [sender] some unknown failure \"/b\": Bad thing (99)\n", "1m", 0, 0);
+    EXPECT_EQ(b.atlanan.size(), 200u);
+}
+
+TEST(YedekSonucu, SavedRecordReadsBackAndRequiresItsKeys) {
+    EXPECT_FALSE(YedekSonucu::oku());
+    YedekSonucu s = YedekSonucu::kaynakYok("/Users/a/Belgeler/");
+    EXPECT_EQ(s.baslik, "A folder to back up was not found: Belgeler");
+    s.yaz();
+    EXPECT_EQ(YedekSonucu::oku(), s);
+
+    YedekSonucu durdu = YedekSonucu::durdu();
+    durdu.yaz();
+    auto j = nlohmann::json::parse(*oku(YedekSonucu::yol()));
+    EXPECT_FALSE(j.contains("oneri"));
+    EXPECT_EQ(durdu.bildirim(), "Backup stopped. " + durdu.aciklama);
+    EXPECT_EQ(YedekSonucu::tamDiskErisimiYok().bildirim(),
+              "Full Disk Access is off. Open Ondrak Brimvale and turn on Full Disk Access; then connect the disk "
+              "again.");
+
+    j.erase("teknik");
+    atomikYaz(YedekSonucu::yol(), j.dump());
+    EXPECT_FALSE(YedekSonucu::oku());
+}
+
+TEST(Siniflama, AfterThePassErrorsAreKeptAndLogged) {
+    std::string hata = kaybolan1 + izin + hata23;
+    YedekSonucu s = Siniflama::esitlemeSonucu(23, hata, "1m", 0, 0);
+    EXPECT_EQ(Siniflama::kaydet(s, 23, hata, false), s.baslik + ". " + *s.oneri);
+    EXPECT_EQ(oku(Yol::sonHatalar()), hata);
+    EXPECT_EQ(YedekSonucu::oku(), s);
+    std::string gunluk = oku(Yol::gunluk()).value_or("");
+    EXPECT_NE(gunluk.find("Skipped (deleted on the Mac during the backup): /Users/a/Documents/x.txt\n"),
+              std::string::npos);
+    EXPECT_NE(gunluk.find(" rsync (23): file has vanished: "), std::string::npos);
+}
+
+TEST(Komutlar, ClassifyErrorFileRow) {
+    std::string dosya = TestOrtami::kok() + "/hata.txt";
+    struct Durum {
+        std::string metin;
+        int kod;
+        std::string cikti;
+    };
+    std::vector<Durum> durumlar = {
+        {kaybolan1 + kaybolan2 + uyari24, 0, "kaybolan 2: /Users/a/Documents/x.txt | /Users/a/Documents/iki: y.txt\n"},
+        {kaybolan1 + izin + hata23, 1, "gerçek hata\n"},
+    };
+    for (const auto& d : durumlar) {
+        atomikYaz(dosya, d.metin);
+        Sonuc s = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya}, std::string());
+        EXPECT_EQ(s.kod, d.kod);
+        EXPECT_EQ(s.cikti, d.cikti);
+    }
+    Sonuc yok = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya + ".yok"}, std::string());
+    EXPECT_EQ(yok.kod, 1);
+    EXPECT_EQ(yok.cikti, "gerçek hata\n");
+}
+
+TEST(Siniflama, TurkishUserReadsTurkishResults) {
+    setenv("LANG", "tr_TR.UTF-8", 1);
+    unsetenv("LANGUAGE");
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    YedekSonucu s = Siniflama::esitlemeSonucu(24, kaybolan1, "5m", 0, 0);
+    EXPECT_EQ(s.baslik, "Yedekleme tamamlandı");
+    EXPECT_EQ(s.aciklama,
+              "Zero KB kopyalandı, 5m sürdü. Yedekleme sürerken Mac'te 1 dosya silindi, bu yüzden "
+              "atlandılar. Bu normaldir; eksik bir şey yok.");
+    EXPECT_EQ(YedekSonucu::kaynakYok("/a/Belgeler").oneri,
+              "Klasörün bulunduğu sürücüyü takın ya da klasörü Ayarlar > Klasörler'den kaldırın.");
+}

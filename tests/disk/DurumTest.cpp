@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Yol.hpp"
+#include "disk/Durum.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The pid of a process that has exited.
+pid_t olmusPid() {
+    pid_t p = fork();
+    if (p == 0) _exit(0);
+    waitpid(p, nullptr, 0);
+    return p;
+}
+
+void kilitYaz(const std::string& pid) {
+    fs::create_directories(Yol::kilit());
+    atomikYaz(Yol::kilitPid(), pid);
+}
+
+struct Temiz : testing::Test {
+    void SetUp() override { fs::remove_all(Yol::durum()); }
+};
+
+}  // namespace
+
+using Asama = Temiz;
+using Kilit = Temiz;
+
+TEST_F(Asama, StageFileLinesAndHowTheWindowsReadThem) {
+    Saat::SahteSaat saat(Saat::Zaman(std::chrono::seconds(1700000000)));
+    Saat::kaynakKur(&saat);
+    Yedekleme::asama("esitleme");
+    EXPECT_EQ(oku(Yol::asama()), "esitleme\t1700000000\t" + std::to_string(getpid()) + "\n");
+    Yedekleme::asama("bosta", "iptal");
+    EXPECT_EQ(oku(Yol::asama()), "bosta\t1700000000\tiptal\n");
+    Saat::kaynakKur(nullptr);
+
+    struct Durum { std::string dosya; bool canli; std::string asama, sonuc; std::optional<long long> zaman; };
+    std::vector<Durum> durumlar = {
+        {"", false, "bosta", "", std::nullopt},
+        {"bosta\t1700000001\tiptal\n", false, "bosta", "iptal", 1700000001},
+        {"bosta\t1700000001\n", false, "bosta", "", 1700000001},
+        {"esitleme\t1700000002\t99\n", true, "esitleme", "", 1700000002},
+        // An engine that died leaves its stage behind: shown as idle.
+        {"esitleme\t1700000002\t99\n", false, "bosta", "", 1700000002},
+        {"soru\tx\n", true, "soru", "", std::nullopt},
+    };
+    for (const auto& d : durumlar) {
+        fs::remove_all(Yol::durum());
+        if (!d.dosya.empty()) atomikYaz(Yol::asama(), d.dosya);
+        if (d.canli) kilitYaz(std::to_string(getpid()));
+        auto b = Yedekleme::asamaOku();
+        EXPECT_EQ(b.asama, d.asama) << d.dosya;
+        EXPECT_EQ(b.sonuc, d.sonuc) << d.dosya;
+        std::optional<long long> zaman;
+        if (b.zaman) zaman = std::chrono::duration_cast<std::chrono::seconds>(b.zaman->time_since_epoch()).count();
+        EXPECT_EQ(zaman, d.zaman) << d.dosya;
+    }
+}
+
+TEST_F(Asama, PostponementRecord) {
+    EXPECT_EQ(Yedekleme::ertelemeOku(), std::nullopt);
+    atomikYaz(Yol::ertelendi(), "ABC 1699999999\t1700000000\n");
+    ASSERT_TRUE(Yedekleme::ertelemeOku());
+    EXPECT_EQ(Yedekleme::ertelemeOku()->time_since_epoch(), std::chrono::seconds(1700000000));
+    atomikYaz(Yol::ertelendi(), "ABC 1699999999\n");
+    EXPECT_EQ(Yedekleme::ertelemeOku(), std::nullopt);
+}
+
+TEST_F(Kilit, RunningPidFromTheLock) {
+    struct Durum { std::optional<std::string> dosya; bool beklenen; };
+    std::vector<Durum> durumlar = {
+        {std::nullopt, false},
+        {std::to_string(getpid()) + "\n", true},
+        {" " + std::to_string(getpid()), true},
+        {std::to_string(olmusPid()), false},
+        {"abc", false},
+        {"", false},
+        {"99999999999", false},
+    };
+    for (const auto& d : durumlar) {
+        fs::remove_all(Yol::durum());
+        if (d.dosya) kilitYaz(*d.dosya);
+        auto pid = Yedekleme::calisanPid();
+        EXPECT_EQ(pid.has_value(), d.beklenen) << d.dosya.value_or("(none)");
+        if (d.beklenen) {
+            EXPECT_EQ(*pid, getpid());
+        }
+    }
+}
+
+TEST_F(Kilit, TakenOnceHeldByALiveEngineAndTakenOverWhenStale) {
+    ASSERT_TRUE(Yedekleme::kilitAl());
+    EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid()));
+    EXPECT_FALSE(Yedekleme::kilitAl());  // held by a live process (us)
+    Yedekleme::kilidiBirak();
+    EXPECT_FALSE(fs::exists(Yol::kilit()));
+
+    kilitYaz(std::to_string(olmusPid()));
+    TestOrtami::dosyaYaz(Yol::kilit() + "/artik", "x");
+    ASSERT_TRUE(Yedekleme::kilitAl());
+    EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid()));
+    EXPECT_FALSE(fs::exists(Yol::kilit() + "/artik"));
+    // Nothing of the stale lock is left beside it.
+    for (const auto& e : fs::directory_iterator(Yol::durum())) {
+        if (e.is_directory()) {
+            EXPECT_EQ(e.path(), Yol::kilit());
+        }
+    }
+
+    // An empty lock folder (its holder died before writing) is stale too.
+    Yedekleme::kilidiBirak();
+    fs::create_directories(Yol::kilit());
+    EXPECT_TRUE(Yedekleme::kilitAl());
+}
+
+// Several runs that all find the same stale lock: exactly one may start.
+TEST_F(Kilit, OneWinnerAmongRunsRacingForAStaleLock) {
+    for (int tur = 0; tur < 20; ++tur) {
+        fs::remove_all(Yol::durum());
+        kilitYaz(std::to_string(olmusPid()));
+        const int n = 8;
+        int basla[2], sonuc[2], bitir[2];
+        ASSERT_EQ(pipe(basla), 0);
+        ASSERT_EQ(pipe(sonuc), 0);
+        ASSERT_EQ(pipe(bitir), 0);
+        std::vector<pid_t> cocuklar;
+        for (int i = 0; i < n; ++i) {
+            pid_t p = fork();
+            if (p == 0) {
+                char c;
+                close(basla[1]);
+                close(bitir[1]);
+                [[maybe_unused]] ssize_t r = read(basla[0], &c, 1);  // all start together
+                char kazandi = 'E';
+                try {
+                    kazandi = Yedekleme::kilitAl() ? '1' : '0';
+                } catch (...) {
+                }
+                [[maybe_unused]] ssize_t w = write(sonuc[1], &kazandi, 1);
+                r = read(bitir[0], &c, 1);  // the winner stays alive until all have tried
+                _exit(0);
+            }
+            cocuklar.push_back(p);
+        }
+        close(basla[0]);
+        close(bitir[0]);
+        close(sonuc[1]);
+        close(basla[1]);  // end of file releases them all at once
+        int kazanan = 0;
+        char c;
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(read(sonuc[0], &c, 1), 1);
+            EXPECT_NE(c, 'E');
+            kazanan += c == '1';
+        }
+        close(bitir[1]);
+        close(sonuc[0]);
+        for (pid_t p : cocuklar) waitpid(p, nullptr, 0);
+        EXPECT_EQ(kazanan, 1) << "round " << tur;
+    }
+}
+
+TEST_F(Asama, SnapshotFromTheStateFiles) {
+    std::string gunluk;
+    for (int i = 0; i < 600; ++i) gunluk += "2024-01-01 00:00:00 satir " + std::to_string(i) + "\n\n";
+    atomikYaz(Yol::gunluk(), gunluk);
+    atomikYaz(Yol::sonHatalar(), "bir\n\niki\n");
+    atomikYaz(Yol::sonYedek(), "  2024-01-01 10:00\n");
+    atomikYaz(Yol::asama(), "esitleme\t1700000000\t1\n");
+    kilitYaz(std::to_string(getpid()));
+    jsonYaz({{"aktarilacakBayt", 0}}, Yol::isKlasoru() + "/ozet.json");
+
+    Anlik a = Yedekleme::anlik(Ayarlar{});
+    EXPECT_FALSE(a.diskBagli);
+    EXPECT_EQ(a.imaj, Disk::Baglanti::yok);
+    EXPECT_EQ(a.asama, "esitleme");
+    EXPECT_EQ(a.pid, getpid());
+    EXPECT_TRUE(a.calisiyor);
+    EXPECT_FALSE(a.duraklatildi);
+    EXPECT_EQ(a.toplamBayt, 1);  // at least 1
+    EXPECT_EQ(a.sonYedek, "2024-01-01 10:00");
+    ASSERT_EQ(a.gunluk.size(), 500u);
+    EXPECT_EQ(a.gunluk.back(), "2024-01-01 00:00:00 satir 599");
+    EXPECT_EQ(a.hatalar, (std::vector<std::string>{"bir", "iki"}));
+    EXPECT_EQ(a.erteleme, std::nullopt);
+}

@@ -1,0 +1,240 @@
+// The real thing as root: a loop-device disk with ext4 mounted like an
+// external disk, the stand-ins behind the engine, gocryptfs under the image.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "core/Plist.hpp"
+#include "core/Saat.hpp"
+#include "core/Yol.hpp"
+#include "disk/Disk.hpp"
+#include "platform/Platform.hpp"
+#include "tests/support/DenemeDiski.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Sonuc calistir(const std::vector<std::string>& args) { return komut(TestOrtami::calistirilabilir(), args, std::string()); }
+
+std::string kucuk(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::optional<Birim> birimi(const std::string& yol) {
+    for (const auto& b : Kurulum::disBirimler())
+        if (b.yol == yol) return b;
+    return std::nullopt;
+}
+
+// Files under `kok` whose bytes contain `parca`.
+std::vector<std::string> icerenler(const std::string& kok, const std::string& parca) {
+    std::vector<std::string> liste;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(kok, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file() && baytlariOku(it->path().string()).value_or("").find(parca) != std::string::npos)
+            liste.push_back(it->path().string());
+    return liste;
+}
+
+// Watches every process's arguments until stopped.
+struct ArgumanGozcusu {
+    std::string aranan;
+    std::atomic<bool> dur{false};
+    std::atomic<int> turlar{0};
+    std::vector<std::string> bulunan;
+    std::thread is;
+    explicit ArgumanGozcusu(std::string a) : aranan(std::move(a)) {
+        is = std::thread([this] {
+            while (!dur) {
+                std::error_code ec;
+                for (const auto& e : fs::directory_iterator("/proc", ec)) {
+                    auto satir = baytlariOku(e.path().string() + "/cmdline");
+                    if (satir && satir->find(aranan) != std::string::npos) bulunan.push_back(*satir);
+                }
+                ++turlar;
+            }
+        });
+    }
+    ~ArgumanGozcusu() { durdur(); }
+    void durdur() {
+        dur = true;
+        if (is.joinable()) is.join();
+    }
+};
+
+// The gocryptfs process serving the mount point.
+std::optional<pid_t> sunucu(const std::string& yer) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/proc", ec)) {
+        auto satir = baytlariOku(e.path().string() + "/cmdline").value_or("");
+        if (satir.find("gocryptfs") != std::string::npos && satir.find(yer) != std::string::npos)
+            return std::stoi(e.path().filename().string());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TEST(GercekDisk, ConnectionStatesOfALoopDisk) {
+    if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMBAG");
+    Ayarlar a;
+    a.diskUUID = kucuk(disk.uuid);  // stored in lower case, still found
+    a.kaydet();
+    std::string tam = fs::path(disk.dongu).filename().string();
+
+    EXPECT_EQ(calistir({"--baglanti"}).cikti, "bagli(\"" + disk.yol + "\")  hız: -  seri: -\n");
+    EXPECT_EQ(Disk::birim(a.diskUUID), disk.yol);
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b) << "the loop disk is offered like an external disk";
+    EXPECT_EQ(b->id, disk.uuid);
+    EXPECT_EQ(b->ad, "BRIMBAG");
+    EXPECT_GT(b->kapasite, 50e6);
+    EXPECT_GT(b->bos, 0);
+    struct stat st{};
+    ASSERT_EQ(stat(disk.bolum.c_str(), &st), 0);
+    EXPECT_EQ(Disk::takilis(disk.yol), disk.uuid + " " + std::to_string(st.st_mtim.tv_sec));
+    EXPECT_EQ(Plist::metin(Disk::bilgi(disk.yol), "ParentWholeDisk"), tam);
+
+    disk.ayir();
+    EXPECT_EQ(calistir({"--baglanti"}).cikti, "cikarilmis(\"" + tam + "\")  hız: -  seri: -\n");
+    ASSERT_TRUE(Disk::yenidenBagla(tam));
+    auto yeni = Disk::birim(a.diskUUID);
+    ASSERT_TRUE(yeni);
+    EXPECT_TRUE(fs::exists(*yeni + "/lost+found"));
+
+    // Ejecting unmounts the volume and lets the disk go, as unplugging would.
+    EXPECT_TRUE(Disk::cikar(*yeni));
+    EXPECT_EQ(Disk::birim(a.diskUUID), std::nullopt);
+    EXPECT_EQ(calistir({"--baglanti"}).cikti, "yok  hız: -  seri: -\n");
+    Ayarlar{}.kaydet();
+    EXPECT_EQ(calistir({"--baglanti"}).cikti, "yok  hız: -  seri: -\n");
+}
+
+TEST(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMIMAJ");
+    Ayarlar a;
+    a.diskUUID = disk.uuid;
+    a.kaydet();
+    const std::string parola = "Gizli \"parola\" \\ 42";
+    ASSERT_TRUE(Kurulum::parolaKaydet(parola, a));
+
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(calistir({"--ac"}).kod, 1);  // no image yet
+    ASSERT_EQ(Kurulum::imajOlustur(*b, a, parola), std::nullopt);
+    std::string imaj = disk.yol + "/Brimvale.sparsebundle";
+    EXPECT_TRUE(fs::exists(imaj + "/gocryptfs.conf"));
+    // Ours and gocryptfs' files only: the image mounts with plain gocryptfs.
+    EXPECT_EQ(Plist::metin(Plist::dosyaOku(disk.yol + "/.Brimvale.sparsebundle.plist").value_or(nullptr), "volume-name"),
+              "Brimvale");
+
+    ArgumanGozcusu gozcu(parola);
+    Sonuc c = calistir({"--ac"});
+    EXPECT_EQ(c.kod, 0) << c.cikti;
+    EXPECT_EQ(c.cikti, Yol::mnt() + "\n");
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::okuma);
+    EXPECT_LT(::open((Yol::mnt() + "/x").c_str(), O_WRONLY | O_CREAT, 0644), 0);
+
+    // A read-only attachment is replaced by a read-write one.
+    c = calistir({"--ac", "--yaz"});
+    EXPECT_EQ(c.kod, 0) << c.cikti;
+    ASSERT_EQ(Disk::imajDurumu(), Disk::Baglanti::yazma);
+    TestOrtami::dosyaYaz(Yol::mnt() + "/yedekler/belge.txt", "merhaba gizli dunya");
+    fs::create_hard_link(Yol::mnt() + "/yedekler/belge.txt", Yol::mnt() + "/yedekler/bag.txt");
+    EXPECT_EQ(Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName"), "Brimvale");
+    for (const auto& b : Kurulum::disBirimler()) EXPECT_NE(b.yol, Yol::mnt());  // never offered as a disk
+    EXPECT_EQ(calistir({"--kapat"}).kod, 0);
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    gozcu.durdur();
+    EXPECT_GT(gozcu.turlar, 0);
+    EXPECT_TRUE(gozcu.bulunan.empty()) << gozcu.bulunan.front();
+    EXPECT_TRUE(icerenler(imaj, "merhaba").empty());
+
+    // What the recovery instructions tell a user: plain gocryptfs, password on standard input.
+    std::string duz = TestOrtami::kok() + "/duz";
+    fs::create_directories(duz);
+    std::string kayit = TestOrtami::kok() + "/gocryptfs.txt";
+    ASSERT_EQ(komut("/usr/bin/gocryptfs", {"-ro", "-nosyslog", "-q", imaj, duz}, parola + "\n", kayit, kayit).kod, 0);
+    EXPECT_EQ(oku(duz + "/yedekler/belge.txt"), "merhaba gizli dunya");
+    EXPECT_EQ(komut("/usr/bin/fusermount3", {"-u", duz}).kod, 0);
+
+    ASSERT_EQ(calistir({"--ac"}).kod, 0);
+    EXPECT_EQ(oku(Yol::mnt() + "/yedekler/bag.txt"), "merhaba gizli dunya");
+
+    // A busy volume is not detached; five tries, then the tool's words.
+    {
+        Saat::SahteSaat saat;
+        Saat::kaynakKur(&saat);
+        int fd = ::open((Yol::mnt() + "/yedekler/belge.txt").c_str(), O_RDONLY);
+        auto hata = Disk::imajiAyir();
+        ::close(fd);
+        Saat::kaynakKur(nullptr);
+        ASSERT_TRUE(hata);
+        EXPECT_NE(hata->find("Resource busy"), std::string::npos) << *hata;
+        EXPECT_EQ(saat.beklemeSayisi, 4);
+    }
+
+    // A mount whose server died is a stale attachment: cleared before the next attach.
+    auto pid = sunucu(Yol::mnt());
+    ASSERT_TRUE(pid);
+    ::kill(*pid, SIGKILL);
+    for (int i = 0; i < 50 && ::kill(*pid, 0) == 0; ++i) ::usleep(100000);
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    EXPECT_EQ(Disk::imajiBagla(imaj, true, a), std::nullopt);
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::okuma);
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("stale attachment detached: fuse:"), std::string::npos);
+
+    setenv("BRIMVALE_PAROLA", "yanlis parola", 1);
+    EXPECT_EQ(calistir({"--kapat"}).kod, 0);
+    c = calistir({"--ac"});
+    unsetenv("BRIMVALE_PAROLA");
+    EXPECT_EQ(c.kod, 1);
+    EXPECT_EQ(c.cikti, "hdiutil: attach failed - Authentication error\n");
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+
+    // Compaction detaches an attached image first.
+    ASSERT_EQ(calistir({"--ac", "--yaz"}).kod, 0);
+    c = calistir({"--sikistir"});
+    EXPECT_EQ(c.kod, 0) << c.cikti;
+    EXPECT_EQ(c.cikti.rfind("sıkıştırıldı; diskte açılan yer: ", 0), 0u) << c.cikti;
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+
+    // Nothing of ours keeps the password: neither the state folder nor the log.
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("Image compacted"), std::string::npos);
+    EXPECT_TRUE(icerenler(Yol::durum(), parola).empty());
+    EXPECT_TRUE(icerenler(Yol::durum(), "Gizli").empty());
+}
+
+TEST(GercekDisk, CommandsWithoutTheDisk) {
+    Ayarlar a;
+    a.diskUUID = "00000000-0000-4000-8000-000000000000";
+    a.kaydet();
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--ac"}, {"--ac", "--yaz"}, {"--sikistir"}}) {
+        Sonuc c = calistir(args);
+        EXPECT_EQ(c.kod, 1);
+        EXPECT_EQ(c.cikti, "backup disk not connected\n");
+    }
+    EXPECT_EQ(calistir({"--kapat"}).kod, 0);  // nothing attached
+    // While a backup runs, compaction is refused.
+    fs::create_directories(Yol::kilit());
+    atomikYaz(Yol::kilitPid(), std::to_string(getpid()));
+    Sonuc c = calistir({"--sikistir"});
+    EXPECT_EQ(c.kod, 2);
+    EXPECT_EQ(c.cikti, "a backup is running\n");
+}

@@ -1,0 +1,263 @@
+// The image operations against recording fake tools: exact command lines,
+// error texts, retries and stale attachments.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "core/Plist.hpp"
+#include "core/Saat.hpp"
+#include "core/Yol.hpp"
+#include "disk/Disk.hpp"
+#include "platform/Platform.hpp"
+#include "tests/support/SahteArac.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+namespace {
+
+const std::string kImaj = "/media/DISK/Brimvale.sparsebundle";
+
+// A plain file system mounted at the image's mount point stands for an
+// attached image, so detaching has something to act on.
+struct SahteBaglama {
+    bool tamam = false;
+    explicit SahteBaglama(bool salt) {
+        fs::create_directories(Yol::mnt());
+        std::string secenek = salt ? "ro,size=1m" : "size=1m";
+        tamam = komut("/usr/bin/mount", {"-t", "tmpfs", "-o", secenek, "brimvale-deneme", Yol::mnt()}).kod == 0;
+    }
+    ~SahteBaglama() {
+        if (tamam) komut("/usr/bin/umount", {"-l", Yol::mnt()});
+    }
+};
+
+struct Imaj : testing::Test {
+    Saat::SahteSaat saat;
+    void SetUp() override {
+        fs::remove_all(Yol::durum());
+        Saat::kaynakKur(&saat);
+        setenv("BRIMVALE_PAROLA", "gizli \"parola\"", 1);
+    }
+    void TearDown() override {
+        Saat::kaynakKur(nullptr);
+        unsetenv("BRIMVALE_PAROLA");
+    }
+};
+
+}  // namespace
+
+TEST_F(Imaj, SizeArgumentIsNinetyFivePercentInWholeGigabytes) {
+    struct Durum { double kapasite; std::string boyut; };
+    for (const auto& d : std::vector<Durum>{{250e9, "237g"}, {1e12, "950g"}, {1.06e9, "1g"}, {1.05e9, "1g"},
+                                           {0, "1g"}, {2.2e9, "2g"}, {2.106e9, "2g"}})
+        EXPECT_EQ(Disk::imajBoyutu(d.kapasite), d.boyut) << d.kapasite;
+}
+
+TEST_F(Imaj, CreateCommandLineAndExistingImage) {
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    hdiutil.girdiKaydet();
+    Birim b{"U", "DISK", TestOrtami::kok() + "/disk", 250e9, 1e9};
+    fs::create_directories(b.yol);
+    EXPECT_EQ(Kurulum::imajOlustur(b, Ayarlar{}, "p\"w"), std::nullopt);
+    auto c = hdiutil.cagrilar();
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].args, (Args{"create", "-quiet", "-stdinpass", "-encryption", "AES-256", "-type", "SPARSEBUNDLE",
+                               "-fs", "APFS", "-volname", "Brimvale", "-size", "237g", "-imagekey",
+                               "sparse-band-size=262144", b.yol + "/Brimvale.sparsebundle"}));
+    EXPECT_EQ(c[0].girdi, "p\"w");
+
+    hdiutil.cevap("  hdiutil: create failed - File exists\n", 1);
+    EXPECT_EQ(Kurulum::imajOlustur(b, Ayarlar{}, "x"), "hdiutil: create failed - File exists");
+    // An image that is already there is kept and counts as success.
+    fs::create_directories(b.yol + "/Brimvale.sparsebundle");
+    EXPECT_EQ(Kurulum::imajOlustur(b, Ayarlar{}, "x"), std::nullopt);
+    EXPECT_EQ(hdiutil.cagrilar().size(), 2u);
+}
+
+TEST_F(Imaj, AttachCommandLinesAndErrorTexts) {
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    hdiutil.girdiKaydet();
+    EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), std::nullopt);
+    EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), std::nullopt);
+    auto c = hdiutil.cagrilar();
+    ASSERT_EQ(c.size(), 4u);
+    EXPECT_EQ(c[0].args, (Args{"info", "-plist"}));
+    Args ortak = {"attach", "-stdinpass", "-nobrowse", "-noautoopen", "-owners", "on", "-mountpoint", Yol::mnt()};
+    Args salt = ortak;
+    salt.push_back("-readonly");
+    salt.push_back(kImaj);
+    Args yaz = ortak;
+    yaz.push_back(kImaj);
+    EXPECT_EQ(c[1].args, salt);
+    EXPECT_EQ(c[1].girdi, "gizli \"parola\"");
+    EXPECT_EQ(c[3].args, yaz);
+    EXPECT_TRUE(fs::is_directory(Yol::mnt()));
+
+    struct Durum { std::string cikti; int kod; std::string hata; };
+    for (const auto& d : std::vector<Durum>{
+             {"hdiutil: attach: WARNING: -owners is deprecated\nhdiutil: attach failed - Authentication error\n\n", 1,
+              "hdiutil: attach failed - Authentication error"},
+             {"a\nb\n", 12, "a b"},
+             {"", 5, "attach failed (5)"},
+             {"something deprecated\n", 1, "attach failed (1)"},
+         }) {
+        hdiutil.cevap(d.cikti, d.kod);
+        EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), d.hata);
+    }
+}
+
+TEST_F(Imaj, AttachWithoutPasswordRunsNothing) {
+    unsetenv("BRIMVALE_PAROLA");
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    SahteArac security(TestOrtami::araclar(), "security");
+    security.cevap("security: SecKeychainSearchCopyNext: not found\n", 44);
+    EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), "parola yok");
+    EXPECT_TRUE(hdiutil.cagrilar().empty());
+    ASSERT_EQ(security.cagrilar().size(), 1u);
+    EXPECT_EQ(security.cagrilar()[0].args,
+              (Args{"find-generic-password", "-s", "com.ondrak.brimvale", "-a", Platform::kullaniciAdi(), "-w"}));
+}
+
+TEST_F(Imaj, StateAtTheMountPointDecidesWhatAttachDoes) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a stand-in at the mount point";
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    {
+        SahteBaglama b(true);
+        ASSERT_TRUE(b.tamam);
+        EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::okuma);
+        EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), std::nullopt);  // already read-only
+        EXPECT_TRUE(hdiutil.cagrilar().empty());
+        // Read-write wanted: the read-only attachment is detached first; a
+        // detach that fails ends it there.
+        hdiutil.cevap("hdiutil: couldn't unmount - Resource busy\n", 16);
+        EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), "hdiutil: couldn't unmount - Resource busy");
+        auto c = hdiutil.cagrilar();
+        ASSERT_EQ(c.size(), 5u);
+        for (const auto& x : c) EXPECT_EQ(x.args, (Args{"detach", "-quiet", Yol::mnt()}));
+    }
+    {
+        SahteBaglama b(false);
+        ASSERT_TRUE(b.tamam);
+        EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yazma);
+        SahteArac yeni(TestOrtami::araclar(), "hdiutil");
+        EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), std::nullopt);  // read-write serves too
+        EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), std::nullopt);
+        EXPECT_TRUE(yeni.cagrilar().empty());
+    }
+}
+
+TEST_F(Imaj, DetachTriesFiveTimesFiveSecondsApart) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a stand-in at the mount point";
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    EXPECT_EQ(Disk::imajiAyir(), std::nullopt);  // nothing attached: nothing run
+    EXPECT_TRUE(hdiutil.cagrilar().empty());
+
+    SahteBaglama b(false);
+    ASSERT_TRUE(b.tamam);
+    hdiutil.cevap(" hdiutil: couldn't unmount \"fuse:0:1\" - Resource busy \n", 16);
+    EXPECT_EQ(Disk::imajiAyir(), "hdiutil: couldn't unmount \"fuse:0:1\" - Resource busy");
+    EXPECT_EQ(hdiutil.cagrilar().size(), 5u);
+    EXPECT_EQ(saat.beklemeSayisi, 4);
+    EXPECT_DOUBLE_EQ(saat.toplamBekleme, 20);
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find(
+                  "UYARI: imaj ayrılamadı: hdiutil: couldn't unmount \"fuse:0:1\" - Resource busy"),
+              std::string::npos);
+
+    hdiutil.cevap("", 1);
+    EXPECT_EQ(Disk::imajiAyir(), "meşgul");
+
+    SahteArac ikinci(TestOrtami::araclar(), "hdiutil");
+    ikinci.ilkHatalar(2, "busy", 16);
+    EXPECT_EQ(Disk::imajiAyir(), std::nullopt);
+    EXPECT_EQ(ikinci.cagrilar().size(), 3u);
+}
+
+TEST_F(Imaj, StaleAttachmentsAreDetachedAndForcedWhenNeeded) {
+    nlohmann::json liste = {
+        {"images",
+         {{{"image-path", kImaj}, {"system-entities", {{{"dev-entry", "fuse:0:77s1"}}, {{"dev-entry", "fuse:0:77"}}}}},
+          {{"image-path", kImaj}, {"system-entities", {{{"dev-entry", "fuse:0:78"}, {"mount-point", "/x"}}}}},
+          {{"image-path", "/other/image"}, {"system-entities", {{{"dev-entry", "fuse:0:79"}}}}},
+          {{"image-path", kImaj}}}}};
+    TestOrtami::dosyaYaz(TestOrtami::kok() + "/info.plist", Plist::xml(liste));
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    // A plain detach fails, a forced one works.
+    hdiutil.betik("if [ \"$1\" = info ]; then cat '" + TestOrtami::kok() +
+                  "/info.plist'; exit 0; fi\n"
+                  "if [ \"$3\" = -force ]; then exit 0; fi\necho busy; exit 16");
+    Disk::artiklariAyir(kImaj);
+    auto c = hdiutil.cagrilar();
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_EQ(c[1].args, (Args{"detach", "-quiet", "fuse:0:77"}));
+    EXPECT_EQ(c[2].args, (Args{"detach", "-quiet", "-force", "fuse:0:77"}));
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("stale attachment detached: fuse:0:77"), std::string::npos);
+
+    // Unreadable listing: nothing happens.
+    SahteArac bozuk(TestOrtami::araclar(), "hdiutil");
+    bozuk.cevap("not a plist");
+    Disk::artiklariAyir(kImaj);
+    EXPECT_EQ(bozuk.cagrilar().size(), 1u);
+}
+
+TEST_F(Imaj, CompactionMeasuresTheGainAndNeverReportsALoss) {
+    SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+    hdiutil.girdiKaydet();
+    SahteArac du(TestOrtami::araclar(), "du");
+    // The image grows during compaction: a gain of 0, not a loss.
+    du.betik("if [ -e '" + TestOrtami::kok() + "/du1' ]; then printf '300\\t%s\\n' \"$2\"; exit 0; fi\n"
+             "touch '" + TestOrtami::kok() + "/du1'; printf '100\\t%s\\n' \"$2\"; exit 0");
+    auto s = Disk::sikistirOlc(kImaj, Ayarlar{});
+    EXPECT_TRUE(s.tamam);
+    EXPECT_EQ(s.kazanc, 0);
+    ASSERT_EQ(hdiutil.cagrilar().size(), 1u);
+    EXPECT_EQ(hdiutil.cagrilar()[0].args, (Args{"compact", "-stdinpass", kImaj}));
+    EXPECT_EQ(hdiutil.cagrilar()[0].girdi, "gizli \"parola\"");
+    EXPECT_EQ(du.cagrilar()[0].args, (Args{"-sk", kImaj}));
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("Image compacted: Zero KB freed on the disk"), std::string::npos);
+
+    // Shrinking from 2048 KiB to 1024 KiB frees 1 MiB; a failed run still reports it.
+    SahteArac du2(TestOrtami::araclar(), "du");
+    fs::remove(TestOrtami::kok() + "/du1");
+    du2.betik("if [ -e '" + TestOrtami::kok() + "/du1' ]; then printf '1024\\t%s\\n' \"$2\"; exit 0; fi\n"
+              "touch '" + TestOrtami::kok() + "/du1'; printf '2048\\t%s\\n' \"$2\"; exit 0");
+    hdiutil.cevap("line one\nline two\n", 1);
+    s = Disk::sikistirOlc(kImaj, Ayarlar{});
+    EXPECT_FALSE(s.tamam);
+    EXPECT_EQ(s.kazanc, 1048576);
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("WARNING: compact failed: line one line two "), std::string::npos);
+
+    unsetenv("BRIMVALE_PAROLA");
+    SahteArac security(TestOrtami::araclar(), "security");
+    security.cevap("", 44);
+    s = Disk::sikistirOlc(kImaj, Ayarlar{});
+    EXPECT_FALSE(s.tamam);
+    EXPECT_EQ(s.kazanc, 0);
+    EXPECT_EQ(hdiutil.cagrilar().size(), 2u);
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("WARNING: compact: no password"), std::string::npos);
+}
+
+TEST_F(Imaj, PasswordIsSavedThroughInteractiveModeOnly) {
+    unsetenv("BRIMVALE_PAROLA");
+    SahteArac security(TestOrtami::araclar(), "security");
+    security.girdiKaydet().cevap("a\\\"b\n");
+    Ayarlar ayarlar;
+    ayarlar.anahtar = "ser\"vis";
+    EXPECT_TRUE(Kurulum::parolaKaydet("a\\\"b", ayarlar));
+    auto c = security.cagrilar();
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(c[0].args, (Args{"-i"}));
+    EXPECT_EQ(c[0].girdi, "add-generic-password -U -s \"ser\\\"vis\" -a \"" + Platform::kullaniciAdi() +
+                              "\" -l \"Ondrak Brimvale\" -w \"a\\\\\\\"b\"\n");
+    EXPECT_EQ(c[1].args, (Args{"find-generic-password", "-s", "ser\"vis", "-a", Platform::kullaniciAdi(), "-w"}));
+    // The keychain answers with another password: not confirmed.
+    security.cevap("other\n");
+    EXPECT_FALSE(Kurulum::parolaKaydet("a\\\"b", ayarlar));
+    security.cevap("", 1);
+    EXPECT_FALSE(Kurulum::parolaKaydet("a\\\"b", ayarlar));
+}

@@ -1,0 +1,153 @@
+// A person with a fresh Linux machine, gocryptfs and only the backup disk
+// follows the instructions file line by line and gets the files back.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
+
+#include "core/Komut.hpp"
+#include "core/Metin.hpp"
+#include "recovery/Kurtulus.hpp"
+#include "tests/recovery/KitOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string parola = "Kurtarma-Parolasi-90210";
+const std::string kopya = "2026-12-05_091200";
+
+std::optional<std::string> eksik() {
+    if (geteuid() != 0) return "needs root for FUSE mounts";
+    int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fd < 0) return "/dev/fuse cannot be opened";
+    ::close(fd);
+    for (const char* arac : {"gocryptfs", "fusermount3", "sha256sum", "tar"})
+        if (komut("/bin/sh", {"-c", std::string("command -v ") + arac}, std::string()).kod != 0)
+            return std::string(arac) + " is not installed";
+    return std::nullopt;
+}
+
+// The shell runs a line of the text; a mounting gocryptfs keeps running in
+// the background, so its output goes to a file rather than a pipe.
+Sonuc kabuk(const std::string& satir, const std::string& girdi = "") {
+    std::string kayit = TestOrtami::kok() + "/kabuk.log";
+    fs::remove(kayit);
+    Sonuc s = komut("/bin/sh", {"-c", satir}, girdi, kayit);
+    s.cikti = oku(kayit).value_or("");
+    return s;
+}
+
+// Unmounts whatever is still mounted there, also when the test fails.
+struct Baglama {
+    std::string yol;
+    ~Baglama() { komut("/usr/bin/fusermount3", {"-u", "-z", yol}, std::string()); }
+};
+
+std::map<std::string, std::string> agac(const std::string& kok) {
+    std::map<std::string, std::string> sonuc;
+    for (const auto& d : KitOrtami::dosyalar(kok)) sonuc[fs::relative(d, kok).string()] = *baytlariOku(d);
+    return sonuc;
+}
+
+struct Komutlar {
+    std::string kur, dogrula, ac, kapat;
+    std::vector<std::string> kopyalar;
+};
+
+// The command lines exactly as the text gives them.
+Komutlar komutlar(const std::string& metin, bool turkce) {
+    Komutlar k;
+    std::smatch m;
+    bool ingilizce = !turkce;
+    for (const auto& satir : Metin::bol(metin, '\n', true)) {
+        if (satir == "IN ENGLISH") ingilizce = true;
+        if (Metin::basliyor(satir, "   mkdir -p ") && ingilizce != turkce) k.kopyalar.push_back(satir.substr(3));
+        if (turkce && !ingilizce) {
+            if (std::regex_search(satir, m, std::regex("Doğrulama: (.*)$"))) k.dogrula = m[1];
+            if (std::regex_search(satir, m, std::regex("^1\\. Ondrak-Brimvale\\.dmg .*çıkar: (.*)$"))) k.kur = m[1];
+            else if (std::regex_search(satir, m, std::regex("^1\\. (.*)$"))) k.ac = m[1];
+            if (std::regex_search(satir, m, std::regex("^4\\. (fusermount3.*)$"))) k.kapat = m[1];
+        } else if (!turkce) {
+            if (std::regex_search(satir, m, std::regex("to Applications \\((.*)\\) and open it"))) k.kur = m[1];
+            if (std::regex_search(satir, m, std::regex("^- Without the app: (.*) \\(asks for the password\\)"))) k.ac = m[1];
+            if (std::regex_search(satir, m, std::regex("^  and (.*)\\. The program list"))) k.kapat = m[1];
+        }
+    }
+    return k;
+}
+
+void kurtar(bool turkce) {
+    if (auto neden = eksik()) GTEST_SKIP() << "Skipped: " << *neden;
+    if (turkce) setenv("LANGUAGE", "tr", 1);
+    std::string disk = TestOrtami::kok() + "/media/YEDEK", sifreli = disk + "/Brimvale.sparsebundle";
+    std::string ev = TestOrtami::ev();
+    fs::create_directories(sifreli);
+    Sonuc s = komut("/usr/bin/gocryptfs", {"-init", "-q", "-scryptn", "10", sifreli}, parola + "\n");
+    ASSERT_EQ(s.kod, 0) << s.cikti;
+
+    // The backup as it was made on the old machine.
+    std::string yaz = TestOrtami::kok() + "/yaz", hedefNotlar = TestOrtami::kok() + "/yeni/iç/Notlar \"eski\" $x";
+    std::string kaynak = yaz + "/yedekler/" + kopya;
+    {
+        fs::create_directories(yaz);
+        Baglama b{yaz};
+        s = komut("/bin/sh", {"-c", "gocryptfs -q \"$1\" \"$2\" >/dev/null 2>&1", "sh", sifreli, yaz}, parola + "\n");
+        ASSERT_EQ(s.kod, 0) << s.cikti;
+        TestOrtami::dosyaYaz(kaynak + "/Belgeler/mektup.txt", "Sevgili Ayşe\n");
+        TestOrtami::dosyaYaz(kaynak + "/Belgeler/alt klasör/veri.bin", std::string("\0\x01\xff", 3));
+        TestOrtami::dosyaYaz(kaynak + "/Notlar \"eski\" $x/not.md", "# not\n");
+    }
+    std::map<std::string, std::string> belgeler = {{"mektup.txt", "Sevgili Ayşe\n"},
+                                                   {"alt klasör/veri.bin", std::string("\0\x01\xff", 3)}};
+
+    // The new machine already has a Belgeler folder with a file of its own.
+    TestOrtami::dosyaYaz(ev + "/Belgeler/zaten.txt", "burada\n");
+    Ayarlar a;
+    a.kaynaklar = {ev + "/Belgeler", hedefNotlar};
+    SahteArac h = KitOrtami::hdiutil();
+    ASSERT_EQ(Kurtulus::kokuYaz(a, disk, kopya, "Brimvale", KitOrtami::paket()), std::nullopt);
+    std::string metin = *oku(disk + "/" + Kurtulus::okuAdi());
+    Komutlar k = komutlar(metin, turkce);
+    ASSERT_EQ(k.kopyalar.size(), 2u) << metin;
+    ASSERT_FALSE(k.ac.empty() || k.kapat.empty() || k.kur.empty()) << metin;
+
+    if (turkce) {
+        s = kabuk(k.dogrula);
+        EXPECT_EQ(s.kod, 0) << k.dogrula << "\n" << s.cikti;
+    }
+    s = kabuk(k.kur);
+    EXPECT_EQ(s.kod, 0) << k.kur << "\n" << s.cikti;
+    EXPECT_TRUE(fs::exists(ev + "/Applications/Ondrak Brimvale.app/Contents/MacOS/Brimvale"));
+
+    Baglama acik{ev + "/Brimvale"};
+    s = kabuk(k.ac, parola + "\n");
+    ASSERT_EQ(s.kod, 0) << k.ac << "\n" << s.cikti;
+    for (const auto& satir : k.kopyalar) {
+        s = kabuk(satir);
+        EXPECT_EQ(s.kod, 0) << satir << "\n" << s.cikti;
+    }
+    s = kabuk(k.kapat);
+    EXPECT_EQ(s.kod, 0) << k.kapat << "\n" << s.cikti;
+    EXPECT_FALSE(fs::exists(ev + "/Brimvale/yedekler"));
+
+    auto geriGelen = agac(ev + "/Belgeler");
+    EXPECT_EQ(geriGelen.erase("zaten.txt"), 1u);
+    EXPECT_EQ(geriGelen, belgeler);
+    EXPECT_EQ(agac(hedefNotlar), (std::map<std::string, std::string>{{"not.md", "# not\n"}}));
+
+    for (const auto& d : KitOrtami::dosyalar(disk))
+        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
+    for (const auto& d : KitOrtami::dosyalar(Yol::durum()))
+        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
+}
+
+}  // namespace
+
+TEST(GercekKurtarma, EnglishInstructionsBringTheFilesBack) { kurtar(false); }
+
+TEST(GercekKurtarma, TurkishInstructionsBringTheFilesBack) { kurtar(true); }

@@ -1,0 +1,296 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <openssl/sha.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/Dosya.hpp"
+#include "core/Yol.hpp"
+#include "store/BuyukDosyalar.hpp"
+#include "store/Kopyalar.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+using namespace BuyukDosyalar;
+
+namespace {
+
+const Durdu hic = [] { return false; };
+
+std::string sha(const std::string& veri) {
+    unsigned char md[32];
+    SHA256(reinterpret_cast<const unsigned char*>(veri.data()), veri.size(), md);
+    char hex[65];
+    for (int i = 0; i < 32; ++i) std::snprintf(hex + 2 * i, 3, "%02x", md[i]);
+    return hex;
+}
+
+// A pseudo-random body so that chunks differ.
+std::string govde(size_t boy, unsigned tohum) {
+    std::mt19937 uretec(tohum);
+    std::string s(boy, '\0');
+    for (size_t i = 0; i < boy; ++i) s[i] = static_cast<char>(uretec());
+    return s;
+}
+
+struct stat durum(const std::string& yol) {
+    struct stat st{};
+    EXPECT_EQ(::lstat(yol.c_str(), &st), 0) << yol;
+    return st;
+}
+
+void zamanKoy(const std::string& yol, time_t saniye, long nano = 0) {
+    struct timespec z[2] = {{saniye - 100, 0}, {saniye, nano}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, yol.c_str(), z, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// The store of a run: one source "Filmler", its previous copy and the
+// unfinished copy.
+struct Depo {
+    std::string kaynak = TestOrtami::kok() + "/Filmler";
+    std::string son = "2026-12-05_091200";
+    std::string onceki = Yol::yedekler() + "/" + son + "/Filmler";
+    std::string devam = Yol::devam() + "/Filmler";
+    Depo() {
+        std::error_code ec;
+        fs::remove_all(Yol::mnt(), ec);
+        fs::remove_all(kaynak, ec);
+        fs::create_directories(kaynak);
+        setenv("BRIMVALE_BUYUK_ESIK", "1000", 1);
+    }
+    Aday aday(const std::string& yol, bool yalnizTarih = false) {
+        std::string o = onceki + "/" + yol;
+        return {"Filmler/" + yol, kaynak + "/" + yol, devam + "/" + yol,
+                fs::exists(o) ? std::optional(o) : std::nullopt, yalnizTarih,
+                static_cast<double>(fs::file_size(kaynak + "/" + yol))};
+    }
+};
+
+}  // namespace
+
+TEST(BuyukDosyalar, ThresholdFromTheEnvironment) {
+    struct Durum {
+        const char* deger;
+        double esik;
+    };
+    std::vector<Durum> durumlar = {{nullptr, 1073741824}, {"2048", 2048}, {"1e3", 1000}, {"0.5", 0.5},
+                                   {"abc", 1073741824}, {"12abc", 1073741824}, {"", 1073741824},
+                                   {" 5", 1073741824}, {"nan", 1073741824}, {"inf", 1073741824}};
+    for (const auto& d : durumlar) {
+        if (d.deger) setenv("BRIMVALE_BUYUK_ESIK", d.deger, 1);
+        else unsetenv("BRIMVALE_BUYUK_ESIK");
+        EXPECT_EQ(esik(), d.esik) << (d.deger ? d.deger : "(unset)");
+    }
+    EXPECT_EQ(geciciAd("/a/Movies/film.mov"), "/a/Movies/.brimvale-film.mov");
+}
+
+TEST(BuyukDosyalar, CandidatesFromTheChangeListing) {
+    Depo d;
+    unsetenv("BRIMVALE_BUYUK_ESIK");
+    auto seyrek = [&](const std::string& yol, off_t boy) {
+        int fd = ::open(yol.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(::ftruncate(fd, boy), 0);
+        ::close(fd);
+    };
+    seyrek(d.kaynak + "/tam", 1073741824);
+    seyrek(d.kaynak + "/eksik", 1073741823);
+    seyrek(d.kaynak + "/yeni", 1073741824);
+    seyrek(d.kaynak + "/tarih", 1073741824);
+    seyrek(d.kaynak + "/klasor\001x", 1073741824);
+    fs::create_symlink(d.kaynak + "/tam", d.kaynak + "/bag");
+    fs::create_directories(d.onceki);
+    for (auto ad : {"tam", "yeni", "tarih"}) TestOrtami::dosyaYaz(d.onceki + "/" + ad, "eski");
+    TestOrtami::dosyaYaz(TestOrtami::kok() + "/disari", "x");
+    TestOrtami::dosyaYaz(Yol::isKlasoru() + "/prova-0.txt",
+                         "*deleting   tam\n"
+                         ">f.st...... tam\n"
+                         ">f+++++++++ eksik\n"
+                         ">f+++++++++ yeni\n"
+                         ">f..t...... tarih\n"
+                         ">f+++++++++ klasor\\#001x\n"
+                         "cL+++++++++ bag -> tam\n"
+                         ">f+++++++++ bag\n"
+                         ">f+++++++++ ../disari\n"
+                         ">f+++++++++ yok\n"
+                         "cd+++++++++ d/\n");
+    Ayarlar a;
+    a.kaynaklar = {d.kaynak};
+    auto adaylar = BuyukDosyalar::adaylar(a, d.son);
+    ASSERT_EQ(adaylar.size(), 4u);
+    EXPECT_EQ(adaylar[0], (Aday{"Filmler/tam", d.kaynak + "/tam", d.devam + "/tam", d.onceki + "/tam", false,
+                                1073741824.0}));
+    EXPECT_EQ(adaylar[1].rel, "Filmler/yeni");
+    EXPECT_FALSE(adaylar[1].yalnizTarih);
+    EXPECT_EQ(adaylar[2].rel, "Filmler/tarih");
+    EXPECT_TRUE(adaylar[2].yalnizTarih);
+    EXPECT_EQ(adaylar[3].kaynak, d.kaynak + "/klasor\001x");
+    EXPECT_FALSE(adaylar[3].onceki);
+    // Without a previous copy nothing is "only a new date".
+    for (const auto& x : BuyukDosyalar::adaylar(a, std::nullopt)) {
+        EXPECT_FALSE(x.onceki);
+        EXPECT_FALSE(x.yalnizTarih);
+    }
+}
+
+TEST(BuyukDosyalar, CopyIsCompleteBeforeItHasItsNameAndASecondRunDoesNothing) {
+    Depo d;
+    std::string veri = govde(parca * 2 + 12345, 1);
+    TestOrtami::dosyaYaz(d.kaynak + "/a.mov", veri);
+    ::chmod((d.kaynak + "/a.mov").c_str(), 0640);
+    zamanKoy(d.kaynak + "/a.mov", 1700000000, 123456789);
+    TestOrtami::dosyaYaz(BuyukDosyalar::katalogYolu(), "{not json");
+    auto aday = d.aday("a.mov");
+    int soru = 0;
+    // Whenever the work asks whether to stop, the final name is either
+    // absent or already the whole file with its mode and times.
+    Durdu izle = [&] {
+        ++soru;
+        struct stat st{};
+        if (::lstat(aday.hedef.c_str(), &st) == 0) {
+            EXPECT_EQ(st.st_size, static_cast<off_t>(veri.size()));
+            EXPECT_EQ(st.st_mode & 07777, 0640u);
+            EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+        }
+        return false;
+    };
+    auto s = aktar({aday}, izle);
+    EXPECT_FALSE(s.hata) << *s.hata;
+    EXPECT_EQ(s.kopyalanan, 1);
+    EXPECT_EQ(s.bagli, 0);
+    EXPECT_EQ(s.bayt, static_cast<double>(veri.size()));
+    EXPECT_GE(soru, 4);  // before each of the three chunks and at the end
+    EXPECT_EQ(baytlariOku(aday.hedef), veri);
+    EXPECT_FALSE(fs::exists(geciciAd(aday.hedef)));
+    auto k = durum(d.kaynak + "/a.mov"), h = durum(aday.hedef);
+    EXPECT_EQ(h.st_mode & 07777, 0640u);
+    EXPECT_EQ(h.st_mtim.tv_sec, k.st_mtim.tv_sec);
+    EXPECT_EQ(h.st_mtim.tv_nsec, k.st_mtim.tv_nsec);
+    auto kat = katalog();
+    ASSERT_EQ(kat.size(), 1u);
+    EXPECT_EQ(kat["Filmler/a.mov"], (BuyukKayit{static_cast<double>(veri.size()), 1700000000.123456789, sha(veri)}));
+
+    auto ikinci = aktar({aday}, hic);
+    EXPECT_EQ(ikinci.kopyalanan, 0);
+    EXPECT_EQ(ikinci.bayt, 0);
+    EXPECT_EQ(durum(aday.hedef).st_ino, h.st_ino);
+}
+
+TEST(BuyukDosyalar, OnlyANewDateLinksEqualContentAndCopiesOtherContent) {
+    Depo d;
+    std::string veri = govde(5000, 2);
+    for (auto ad : {"ayni", "farkli", "boy"}) {
+        TestOrtami::dosyaYaz(d.kaynak + "/" + ad, veri);
+        zamanKoy(d.kaynak + "/" + ad, 1700000500);
+        ::chmod((d.kaynak + "/" + ad).c_str(), 0600);
+    }
+    TestOrtami::dosyaYaz(d.onceki + "/ayni", veri);
+    TestOrtami::dosyaYaz(d.onceki + "/farkli", govde(5000, 3));
+    TestOrtami::dosyaYaz(d.onceki + "/boy", veri + "x");
+    for (auto ad : {"ayni", "farkli", "boy"}) zamanKoy(d.onceki + "/" + ad, 1600000000);
+    auto s = aktar({d.aday("ayni", true), d.aday("farkli", true), d.aday("boy", false)}, hic);
+    EXPECT_FALSE(s.hata);
+    EXPECT_EQ(s.bagli, 1);
+    EXPECT_EQ(s.kopyalanan, 2);
+    EXPECT_EQ(s.bayt, 10000);
+    auto yeni = durum(d.devam + "/ayni"), eski = durum(d.onceki + "/ayni");
+    EXPECT_EQ(yeni.st_ino, eski.st_ino);
+    EXPECT_EQ(eski.st_mode & 07777, 0600u);
+    EXPECT_EQ(eski.st_mtim.tv_sec, 1700000500);
+    EXPECT_NE(durum(d.devam + "/farkli").st_ino, durum(d.onceki + "/farkli").st_ino);
+    EXPECT_EQ(baytlariOku(d.devam + "/farkli"), veri);
+    EXPECT_EQ(baytlariOku(d.devam + "/boy"), veri);
+    EXPECT_EQ(katalog().size(), 3u);
+    EXPECT_EQ(katalog()["Filmler/ayni"].sha256, sha(veri));
+}
+
+TEST(BuyukDosyalar, CatalogSparesReadingThePreviousFile) {
+    Depo d;
+    std::string veri = govde(3000, 4);
+    TestOrtami::dosyaYaz(d.kaynak + "/f", veri);
+    TestOrtami::dosyaYaz(d.onceki + "/f", govde(3000, 5));
+    zamanKoy(d.onceki + "/f", 1600000000, 500000000);
+    // The catalog vouches for the previous file: its digest is believed.
+    jsonYaz(std::map<std::string, BuyukKayit>{{"Filmler/f", {3000, 1600000000.5, sha(veri)}}},
+            BuyukDosyalar::katalogYolu());
+    EXPECT_EQ(aktar({d.aday("f", true)}, hic).bagli, 1);
+    // A stale entry (another time) is not believed.
+    fs::remove(d.devam + "/f");
+    fs::remove(d.onceki + "/f");
+    TestOrtami::dosyaYaz(d.onceki + "/f", govde(3000, 5));
+    zamanKoy(d.onceki + "/f", 1600000001);
+    jsonYaz(std::map<std::string, BuyukKayit>{{"Filmler/f", {3000, 1600000000.5, sha(veri)}}},
+            BuyukDosyalar::katalogYolu());
+    auto s = aktar({d.aday("f", true)}, hic);
+    EXPECT_EQ(s.bagli, 0);
+    EXPECT_EQ(s.kopyalanan, 1);
+}
+
+TEST(BuyukDosyalar, StoppingLeavesNeitherTemporaryNorFinalFile) {
+    for (int dur : {1, 2, 3, 4}) {
+        Depo d;
+        TestOrtami::dosyaYaz(d.kaynak + "/a", govde(parca * 3, 6));
+        TestOrtami::dosyaYaz(d.kaynak + "/b", govde(2000, 7));
+        int soru = 0;
+        auto s = aktar({d.aday("a"), d.aday("b")}, [&] { return ++soru >= dur; });
+        EXPECT_FALSE(s.hata) << dur;
+        EXPECT_EQ(s.kopyalanan, 0) << dur;
+        EXPECT_FALSE(fs::exists(d.devam + "/a")) << dur;
+        EXPECT_FALSE(fs::exists(geciciAd(d.devam + "/a"))) << dur;
+        EXPECT_FALSE(fs::exists(d.devam + "/b")) << dur;
+    }
+}
+
+TEST(BuyukDosyalar, FirstErrorEndsTheTransferAndNamesTheFile) {
+    Depo d;
+    TestOrtami::dosyaYaz(d.kaynak + "/a", govde(2000, 8));
+    TestOrtami::dosyaYaz(d.kaynak + "/c", govde(2000, 9));
+    auto a = d.aday("a"), c = d.aday("c");
+    Aday yok{"Filmler/yok", d.kaynak + "/yok", d.devam + "/yok", std::nullopt, false, 5000};
+    auto s = aktar({a, yok, c}, hic);
+    EXPECT_EQ(s.kopyalanan, 1);
+    EXPECT_EQ(s.hata, "Filmler/yok: stat " + d.kaynak + "/yok: No such file or directory");
+    EXPECT_FALSE(fs::exists(c.hedef));
+    EXPECT_EQ(katalog().size(), 1u);
+    // A folder in the way of the target cannot be made.
+    TestOrtami::dosyaYaz(d.devam + "/engel", "");
+    Aday engel{"Filmler/engel/x", d.kaynak + "/c", d.devam + "/engel/x", std::nullopt, false, 2000};
+    EXPECT_EQ(aktar({engel}, hic).hata, "Filmler/engel/x: mkdir " + d.devam + "/engel: Not a directory");
+}
+
+TEST(BuyukDosyalar, LeftoversThatNoLongerMatchAreRemoved) {
+    Depo d;
+    TestOrtami::dosyaYaz(d.kaynak + "/bitmis", govde(2000, 10));
+    TestOrtami::dosyaYaz(d.kaynak + "/bayat", govde(2000, 11));
+    auto bitmis = d.aday("bitmis"), bayat = d.aday("bayat");
+    ASSERT_TRUE(aktar({bitmis}, hic).kopyalanan == 1);
+    TestOrtami::dosyaYaz(bayat.hedef, "half");
+    TestOrtami::dosyaYaz(geciciAd(bitmis.hedef), "half");
+    bayatlariTemizle({bitmis, bayat});
+    EXPECT_TRUE(fs::exists(bitmis.hedef));
+    EXPECT_FALSE(fs::exists(geciciAd(bitmis.hedef)));
+    EXPECT_FALSE(fs::exists(bayat.hedef));
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("Large file: unfinished copy removed: Filmler/bayat\n"),
+              std::string::npos);
+    EXPECT_FALSE(oku(Yol::gunluk()).value_or("").find("Filmler/bitmis") != std::string::npos);
+}
+
+TEST(BuyukDosyalar, DigestAndItsErrors) {
+    std::string yol = TestOrtami::kok() + "/d";
+    for (size_t boy : {size_t{0}, size_t{1}, parca - 1, parca, parca + 1}) {
+        std::string veri = govde(boy, 12);
+        TestOrtami::dosyaYaz(yol, veri);
+        EXPECT_EQ(ozet(yol, hic), sha(veri)) << boy;
+    }
+    try {
+        ozet(TestOrtami::kok() + "/yok", hic);
+        ADD_FAILURE();
+    } catch (const BrimvaleHatasi& e) {
+        EXPECT_EQ(e.kod, 2);
+        EXPECT_EQ(std::string(e.what()), "open " + TestOrtami::kok() + "/yok: No such file or directory");
+    }
+    EXPECT_TRUE(ayni(yol, yol));
+    EXPECT_FALSE(ayni(yol, TestOrtami::kok() + "/yok"));
+}

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <filesystem>
+
+#include "core/Dosya.hpp"
+#include "core/Yol.hpp"
+#include "store/Kopyalar.hpp"
+#include "tests/store/SaatDilimi.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+TEST(Kopyalar, OnlyRealLocalTimesAreCopyNames) {
+    struct Durum {
+        std::string tz, ad;
+        bool kopya;
+    };
+    std::vector<Durum> durumlar = {
+        {"UTC", "2026-12-05_091200", true},
+        {"UTC", "2024-02-29_000000", true},
+        {"UTC", "2026-02-30_120000", false},
+        {"UTC", "2025-02-29_120000", false},
+        {"UTC", "2026-13-01_000000", false},
+        {"UTC", "2026-12-05_240000", false},
+        {"UTC", "2026-12-05_126000", false},
+        {"UTC", "2026-12-05_120060", false},
+        {"UTC", "2026-12-05 091200", false},
+        {"UTC", "2026-12-05_09120", false},
+        {"UTC", "2026-12-05_0912000", false},
+        {"UTC", "2026-12-05_091200-old", false},
+        {"UTC", "+026-12-05_091200", false},
+        {"UTC", "2026-1a-05_091200", false},
+        {"UTC", ".devam", false},
+        {"UTC", "", false},
+        // The hour skipped when the clocks go forward does not exist there.
+        {"America/New_York", "2026-03-08_023000", false},
+        {"America/New_York", "2026-03-08_033000", true},
+        {"UTC", "2026-03-08_023000", true},
+        // The repeated hour when they go back does.
+        {"America/New_York", "2026-11-01_013000", true},
+        {"Australia/Lord_Howe", "2026-10-04_021500", false},  // a half-hour change
+        {"Australia/Lord_Howe", "2026-10-04_023000", true},
+    };
+    for (const auto& d : durumlar) {
+        saatDilimiKur(d.tz);
+        EXPECT_EQ(Kopyalar::tarih(d.ad).has_value(), d.kopya) << d.tz << " " << d.ad;
+    }
+}
+
+TEST(Kopyalar, NamesRoundTripInEveryZone) {
+    for (const auto& tz : saatDilimleri()) {
+        saatDilimiKur(tz);
+        for (std::string ad : {"2026-12-05_091200", "2025-12-29_235959", "2000-01-01_000000", "2026-07-15_120030"}) {
+            auto an = Kopyalar::tarih(ad);
+            ASSERT_TRUE(an) << tz << " " << ad;
+            EXPECT_EQ(Kopyalar::yeniAd(*an), ad) << tz;
+        }
+        // Fractions of a second do not round up into the next name.
+        auto an = *Kopyalar::tarih("2026-12-05_091259") + std::chrono::milliseconds(999);
+        EXPECT_EQ(Kopyalar::yeniAd(an), "2026-12-05_091259");
+    }
+    // Every name made is a name that parses, across two years of clock changes.
+    for (std::string tz : {"America/New_York", "Australia/Lord_Howe"}) {
+        saatDilimiKur(tz);
+        for (time_t t = 1735689600; t < 1735689600 + 2 * 365 * 86400; t += 37 * 60 + 11) {
+            std::string ad = Kopyalar::yeniAd(std::chrono::system_clock::from_time_t(t));
+            auto an = Kopyalar::tarih(ad);
+            ASSERT_TRUE(an) << tz << " " << ad;
+            EXPECT_EQ(Kopyalar::yeniAd(*an), ad);
+        }
+    }
+    saatDilimiKur("UTC");
+    EXPECT_EQ(Kopyalar::yeniAd(std::chrono::system_clock::from_time_t(1764926000)), "2025-12-05_091320");
+    saatDilimiKur("Asia/Kolkata");
+    EXPECT_EQ(Kopyalar::yeniAd(std::chrono::system_clock::from_time_t(1764926000)), "2025-12-05_144320");
+}
+
+TEST(Kopyalar, ListHoldsOnlyDatedNamesOldestFirst) {
+    saatDilimiKur("UTC");
+    std::string kok = TestOrtami::kok() + "/yedekler";
+    EXPECT_TRUE(Kopyalar::liste(kok).empty());
+    EXPECT_FALSE(Kopyalar::son(kok));
+    for (std::string ad : {"2026-12-05_091200", "2026-01-02_030405", ".devam", "2026-12-05_091200-old"})
+        fs::create_directories(kok + "/" + ad);
+    TestOrtami::dosyaYaz(kok + "/notes.txt", "x");
+    TestOrtami::dosyaYaz(kok + "/2026-06-01_000000", "a stray file with a copy's name still counts");
+    EXPECT_EQ(Kopyalar::liste(kok),
+              (std::vector<std::string>{"2026-01-02_030405", "2026-06-01_000000", "2026-12-05_091200"}));
+    EXPECT_EQ(Kopyalar::son(kok), "2026-12-05_091200");
+    EXPECT_TRUE(Kopyalar::liste(kok + "/notes.txt").empty());
+}
+
+TEST(Kopyalar, ShownInTheLocalizedDateStyle) {
+    setenv("LANG", "en_GB.UTF-8", 1);
+    saatDilimiKur("UTC");
+    std::string s = Kopyalar::goster("2026-12-05_091200");
+    EXPECT_NE(s.find("2026"), std::string::npos) << s;
+    EXPECT_NE(s.find("09:12"), std::string::npos) << s;
+    EXPECT_EQ(Kopyalar::goster("x"), "x");
+    EXPECT_EQ(Kopyalar::goster("2026-02-30_120000"), "2026-02-30_120000");
+}
+
+TEST(KopyaBilgisi, AbsentFieldsAreLeftOutAndOtherShapesReadAsNameOnly) {
+    saatDilimiKur("UTC");
+    KopyaBilgisi tam;
+    tam.ad = "2026-12-05_091200";
+    tam.aktarilan = 1.5e9;
+    tam.kopyalanan = 12;
+    tam.dosyaSayisi = 4000000000LL;
+    tam.kaynaklar = std::map<std::string, double>{{"Belgeler", 3.0}};
+    nlohmann::json j = tam;
+    EXPECT_EQ(j, nlohmann::json::parse(R"({"ad":"2026-12-05_091200","aktarilan":1.5e9,"kopyalanan":12,
+        "dosyaSayisi":4000000000,"kaynaklar":{"Belgeler":3.0}})"));
+    EXPECT_EQ(j.get<KopyaBilgisi>(), tam);
+
+    fs::create_directories(Yol::yedekler() + "/2026-12-05_091200");
+    fs::create_directories(Yol::yedekler() + "/2026-12-06_091200");
+    fs::create_directories(Yol::yedekler() + "/2026-12-07_091200");
+    Kopyalar::bilgiYaz(tam);
+    Kopyalar::bilgiYaz(KopyaBilgisi{"../kacak"});  // not a copy name: never a file
+    EXPECT_FALSE(fs::exists(Yol::mnt() + "/kacak.json"));
+    std::string meta = Kopyalar::metaKlasoru();
+    TestOrtami::dosyaYaz(meta + "/2026-12-06_091200.json", R"({"ad":"2026-12-06_091200","sure":"long"})");
+    TestOrtami::dosyaYaz(meta + "/2026-12-04_091200.json", R"({"ad":"2026-12-04_091200"})");  // copy is gone
+    auto b = Kopyalar::bilgiler();
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_EQ(b[0], tam);
+    EXPECT_EQ(nlohmann::json(b[1]), nlohmann::json({{"ad", "2026-12-06_091200"}}));
+    EXPECT_EQ(nlohmann::json(b[2]), nlohmann::json({{"ad", "2026-12-07_091200"}}));
+
+    for (auto kotu : {R"([1,2])", R"({"sure":1})", R"({"ad":5})", R"({"ad":"a","kopyalanan":1.5})",
+                      R"({"ad":"a","kaynaklar":[1]})", R"({"ad":"a","kaynaklar":{"x":"y"}})"})
+        EXPECT_THROW(nlohmann::json::parse(kotu).get<KopyaBilgisi>(), std::exception) << kotu;
+    auto bos = nlohmann::json::parse(R"({"ad":"a","sure":null,"kopyalanan":3.0})").get<KopyaBilgisi>();
+    EXPECT_FALSE(bos.sure);
+    EXPECT_EQ(bos.kopyalanan, 3);
+    EXPECT_EQ(KopyaBilgisi{"x"}.tarih(), Saat::Zaman::min());
+    EXPECT_LT(KopyaBilgisi{"x"}.tarih(), tam.tarih());
+}
+
+TEST(Kopyalar, HistoryFollowsTheImageOnlyWhileItIsAttached) {
+    saatDilimiKur("UTC");
+    fs::create_directories(Yol::yedekler() + "/2026-12-05_091200");
+    Kopyalar::gecmisEsitle();  // the image is not attached: nothing is written
+    EXPECT_FALSE(fs::exists(Kopyalar::gecmisYolu()));
+    EXPECT_TRUE(Kopyalar::gecmis().empty());
+    TestOrtami::dosyaYaz(Kopyalar::gecmisYolu(), "not json");
+    EXPECT_TRUE(Kopyalar::gecmis().empty());
+
+    fs::remove_all(Yol::mnt());
+    fs::create_directories(Yol::mnt());
+    if (::mount("brimvale-test", Yol::mnt().c_str(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Ayir {
+        ~Ayir() { ::umount2(Yol::mnt().c_str(), MNT_DETACH); }
+    } ayir;
+    fs::create_directories(Yol::yedekler() + "/2026-12-05_091200");
+    fs::create_directories(Yol::yedekler() + "/2026-12-06_091200");
+    Kopyalar::gecmisEsitle();
+    auto g = Kopyalar::gecmis();
+    ASSERT_EQ(g.size(), 2u);
+    EXPECT_EQ(g[1].ad, "2026-12-06_091200");
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "backup/SatirCoz.hpp"
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "core/Metin.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+using Yedekleme::Satir;
+using Yedekleme::satirCoz;
+
+TEST(SatirCoz, LinesOfTheItemizedListing) {
+    struct Durum {
+        std::string satir;
+        std::optional<Satir> beklenen;
+    };
+    std::vector<Durum> durumlar = {
+        {"*deleting   old/f", Satir{"del", "old/f"}},
+        {"*deleting   old/", Satir{"del", "old/"}},
+        {"*deleting    lead", Satir{"del", " lead"}},  // the name begins with a space
+        {"deleting gone", Satir{"del", "gone"}},
+        {"*deleting x", Satir{"del", "x"}},
+        {">f+++++++++ a b", Satir{">f+++++++++", "a b"}},
+        {">f..t...... big.mov", Satir{">f..t......", "big.mov"}},
+        {"cd+++++++++ d/", Satir{"cd+++++++++", "d/"}},
+        {"cL+++++++++ link -> target", Satir{"cL+++++++++", "link"}},
+        {"cS+++++++++ x -> y", Satir{"cS+++++++++", "x -> y"}},
+        {".d..t...... d/", Satir{".d..t......", "d/"}},
+        {"<f.st...... up", Satir{"<f.st......", "up"}},
+        {"hf+++++++++ h => a", Satir{"hf+++++++++", "h => a"}},
+        {">f+++++++++ d/b\\#001c", Satir{">f+++++++++", "d/b\001c"}},
+        {">f+++++++++ x\\#134#001y", Satir{">f+++++++++", "x\\#001y"}},
+        {">f+++++++++ \\#12", Satir{">f+++++++++", "\\#12"}},
+        {"created directory /x", std::nullopt},
+        {"cannot delete non-empty directory: d", std::nullopt},
+        {"sending incremental file list", std::nullopt},
+        {"", std::nullopt},
+        {"xf+++++++++ a", std::nullopt},
+        {">f+++++++++ ", std::nullopt},
+        {"nospace", std::nullopt},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(satirCoz(d.satir), d.beklenen) << d.satir;
+}
+
+// Every name the copy tool lists must lead back to its file, however odd.
+TEST(SatirCoz, EveryNameOfARealDryRunLeadsBackToItsFile) {
+    std::string kaynak = TestOrtami::kok() + "/k", hedef = TestOrtami::kok() + "/h";
+    std::vector<std::string> adlar = {"plain", " lead", "trail ", "tab\tin", "bell\001x", "new\nline",
+                                      "back\\#001slash", "\xc5\x9f p", "raw\xff", "a -> b", "d/e/deep"};
+    for (const auto& ad : adlar) TestOrtami::dosyaYaz(kaynak + "/" + ad, "x");
+    std::vector<std::string> silinecek = {" gone", "old/\001f", "x\\#134"};
+    for (const auto& ad : silinecek) TestOrtami::dosyaYaz(hedef + "/" + ad, "y");
+    // Written to a file: the raw bytes of the listing, as the backup run keeps it.
+    std::string liste = TestOrtami::kok() + "/liste.txt";
+    Sonuc s = komut("/usr/bin/rsync", {"-n", "-i", "--delete", "-rlptgo", kaynak + "/", hedef + "/"}, std::nullopt,
+                    liste);
+    if (s.kod == 127) GTEST_SKIP() << "rsync is not installed";
+    ASSERT_EQ(s.kod, 0);
+    std::string ham = baytlariOku(liste).value_or("");
+    std::set<std::string> dosyalar, silinen;
+    for (const auto& satir : Metin::bol(ham, '\n', true)) {
+        auto c = satirCoz(satir);
+        ASSERT_TRUE(c) << satir;
+        struct stat st{};
+        std::string kok = c->kod == "del" ? hedef : kaynak;
+        EXPECT_EQ(::lstat((kok + "/" + c->yol).c_str(), &st), 0) << c->yol;
+        if (c->kod == "del") silinen.insert(c->yol);
+        else if (Metin::basliyor(c->kod, ">f")) dosyalar.insert(c->yol);
+    }
+    EXPECT_EQ(dosyalar, std::set<std::string>(adlar.begin(), adlar.end()));
+    EXPECT_EQ(silinen, (std::set<std::string>{" gone", "old/", "old/\001f", "x\\#134"}));
+}

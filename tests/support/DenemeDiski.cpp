@@ -1,0 +1,110 @@
+#include "tests/support/DenemeDiski.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "core/Dosya.hpp"
+#include "core/Komut.hpp"
+#include "core/Metin.hpp"
+#include "platform/Platform.hpp"
+#include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string calistir(const std::string& program, const std::vector<std::string>& args,
+                     const std::optional<std::string>& girdi = std::nullopt) {
+    Sonuc s = komut(program, args, girdi);
+    if (s.kod != 0) throw std::runtime_error(program + " failed (" + std::to_string(s.kod) + "): " + s.cikti);
+    return Metin::kirp(s.cikti);
+}
+
+// Every mount whose source is `kaynak` or lies under `klasor`, newest first.
+std::vector<Platform::Baglama> ilgiliBaglamalar(const std::string& kaynak, const std::string& klasor) {
+    std::vector<Platform::Baglama> liste;
+    for (const auto& b : Platform::baglamalar())
+        if ((!kaynak.empty() && b.kaynak == kaynak) || (!klasor.empty() && Metin::basliyor(b.kaynak, klasor + "/")) ||
+            (!klasor.empty() && Metin::basliyor(b.yol, klasor + "/")))
+            liste.push_back(b);
+    std::reverse(liste.begin(), liste.end());
+    return liste;
+}
+
+}  // namespace
+
+std::string DenemeDiski::eksik() {
+    if (::geteuid() != 0) return "needs root to attach loop devices and mount";
+    if (!fs::exists("/dev/loop-control")) return "no loop devices (/dev/loop-control missing)";
+    for (const char* p : {"/usr/sbin/losetup", "/usr/sbin/sfdisk", "/usr/sbin/mkfs.ext4", "/usr/bin/partx"})
+        if (::access(p, X_OK) != 0) return std::string(p) + " is missing";
+    return {};
+}
+
+std::string DenemeDiski::imajEksik() {
+    if (auto e = eksik(); !e.empty()) return e;
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is not usable";
+    for (const char* p : {"/usr/bin/gocryptfs", "/usr/bin/fusermount3"})
+        if (::access(p, X_OK) != 0) return std::string(p) + " is missing";
+    return {};
+}
+
+void DenemeDiski::yardimcilariKur() {
+    fs::path yardimcilar = fs::path(TestOrtami::calistirilabilir()).parent_path().parent_path() / "Helpers";
+    for (const char* ad : {"hdiutil", "diskutil", "security"}) {
+        fs::path baglanti = fs::path(TestOrtami::araclar()) / ad;
+        std::error_code ec;
+        fs::remove(baglanti, ec);
+        fs::create_symlink(yardimcilar / ad, baglanti);
+    }
+}
+
+DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etiket) {
+    dosya_ = TestOrtami::kok() + "/disk-" + etiket + ".img";
+    yol = TestOrtami::kok() + "/harici/" + etiket;
+    try {
+        fs::create_directories(yol);
+        std::ofstream(dosya_).close();
+        fs::resize_file(dosya_, static_cast<uintmax_t>(megabayt) << 20);
+        calistir("/usr/sbin/sfdisk", {"-q", dosya_}, std::string("label: dos\n,,L\n"));
+        dongu = calistir("/usr/sbin/losetup", {"-f", "--show", "-P", dosya_});
+        bolum = dongu + "p1";
+        // Without udev the partition may only appear once partx adds it.
+        if (!fs::exists(bolum)) komut("/usr/bin/partx", {"-a", dongu});
+        for (int i = 0; i < 50 && !fs::exists(bolum); ++i) ::usleep(100000);
+        calistir("/usr/sbin/mkfs.ext4", {"-q", "-F", "-L", etiket, bolum});
+        bagla();
+        uuid = Platform::aygit(bolum).value_or(Platform::Aygit{}).uuid;
+        if (uuid.empty()) throw std::runtime_error("no UUID read from " + bolum);
+    } catch (...) {
+        temizle();
+        throw;
+    }
+}
+
+DenemeDiski::~DenemeDiski() { temizle(); }
+
+void DenemeDiski::temizle() {
+    // Images attached from the disk first, then the disk's own mounts.
+    for (const auto& b : ilgiliBaglamalar("", yol))
+        if (Metin::basliyor(b.tur, "fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
+    for (const auto& b : ilgiliBaglamalar(bolum, "")) {
+        komut("/usr/bin/umount", {"-l", b.yol});
+        std::error_code ec;
+        if (Metin::basliyor(b.yol, "/media/")) fs::remove(b.yol, ec);
+    }
+    // Ejecting may have detached it already, and the number may be another's now.
+    std::string arka = "/sys/block/" + fs::path(dongu).filename().string() + "/loop/backing_file";
+    if (!dongu.empty() && Metin::kirp(oku(arka).value_or("")) == dosya_) komut("/usr/sbin/losetup", {"-d", dongu});
+    std::error_code ec;
+    fs::remove(dosya_, ec);
+}
+
+void DenemeDiski::ayir() { calistir("/usr/bin/umount", {yol}); }
+
+void DenemeDiski::bagla() { calistir("/usr/bin/mount", {bolum, yol}); }

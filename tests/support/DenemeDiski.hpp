@@ -1,0 +1,34 @@
+#pragma once
+// A partitioned loop-device disk with one labelled ext4 volume, mounted under
+// the test's private folder like an external disk. Everything it mounts or
+// attaches is undone when it goes, also after a failed test.
+#include <string>
+
+class DenemeDiski {
+public:
+    // Why this machine cannot make one (not root, no loop devices); empty when it can.
+    static std::string eksik();
+    // Like eksik(), and also FUSE and gocryptfs for the encrypted image.
+    static std::string imajEksik();
+    // Links the bundle's stand-ins (hdiutil, diskutil, security) into the
+    // test's tool folder, so the engine in this process reaches them.
+    static void yardimcilariKur();
+
+    explicit DenemeDiski(const std::string& etiket = "BRIMTEST", int megabayt = 64);
+    ~DenemeDiski();
+    DenemeDiski(const DenemeDiski&) = delete;
+    DenemeDiski& operator=(const DenemeDiski&) = delete;
+
+    void ayir();   // unmounts the volume; the disk stays attached
+    void bagla();  // mounts it again at `yol`
+
+    std::string dongu;  // the whole disk: "/dev/loop3"
+    std::string bolum;  // its volume: "/dev/loop3p1"
+    std::string yol;    // where the volume is mounted
+    std::string uuid;   // the volume's UUID, upper-case
+    std::string etiket;
+
+private:
+    void temizle();
+    std::string dosya_;
+};
