@@ -56,7 +56,7 @@ std::string DenemeDiski::imajEksik() {
 
 void DenemeDiski::yardimcilariKur() {
     fs::path yardimcilar = fs::path(TestOrtami::calistirilabilir()).parent_path().parent_path() / "Helpers";
-    for (const char* ad : {"hdiutil", "diskutil", "security"}) {
+    for (const char* ad : {"hdiutil", "diskutil", "security", "ditto", "osascript", "open"}) {
         fs::path baglanti = fs::path(TestOrtami::araclar()) / ad;
         std::error_code ec;
         fs::remove(baglanti, ec);
@@ -72,11 +72,7 @@ DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etike
         std::ofstream(dosya_).close();
         fs::resize_file(dosya_, static_cast<uintmax_t>(megabayt) << 20);
         calistir("/usr/sbin/sfdisk", {"-q", dosya_}, std::string("label: dos\n,,L\n"));
-        dongu = calistir("/usr/sbin/losetup", {"-f", "--show", "-P", dosya_});
-        bolum = dongu + "p1";
-        // Without udev the partition may only appear once partx adds it.
-        if (!fs::exists(bolum)) komut("/usr/bin/partx", {"-a", dongu});
-        for (int i = 0; i < 50 && !fs::exists(bolum); ++i) ::usleep(100000);
+        tak();
         calistir("/usr/sbin/mkfs.ext4", {"-q", "-F", "-L", etiket, bolum});
         bagla();
         uuid = Platform::aygit(bolum).value_or(Platform::Aygit{}).uuid;
@@ -89,7 +85,7 @@ DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etike
 
 DenemeDiski::~DenemeDiski() { temizle(); }
 
-void DenemeDiski::temizle() {
+void DenemeDiski::temizle(bool dosyaDa) {
     // Images attached from the disk first, then the disk's own mounts.
     for (const auto& b : ilgiliBaglamalar("", yol))
         if (Metin::basliyor(b.tur, "fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
@@ -102,7 +98,22 @@ void DenemeDiski::temizle() {
     std::string arka = "/sys/block/" + fs::path(dongu).filename().string() + "/loop/backing_file";
     if (!dongu.empty() && Metin::kirp(oku(arka).value_or("")) == dosya_) komut("/usr/sbin/losetup", {"-d", dongu});
     std::error_code ec;
-    fs::remove(dosya_, ec);
+    if (dosyaDa) fs::remove(dosya_, ec);
+}
+
+void DenemeDiski::tak() {
+    dongu = calistir("/usr/sbin/losetup", {"-f", "--show", "-P", dosya_});
+    bolum = dongu + "p1";
+    // Without udev the partition may only appear once partx adds it.
+    if (!fs::exists(bolum)) komut("/usr/bin/partx", {"-a", dongu});
+    for (int i = 0; i < 50 && !fs::exists(bolum); ++i) ::usleep(100000);
+}
+
+void DenemeDiski::yenidenTak() {
+    temizle(false);
+    ::sleep(1);  // the device's time is the connection identity, in whole seconds
+    tak();
+    bagla();
 }
 
 void DenemeDiski::ayir() { calistir("/usr/bin/umount", {yol}); }

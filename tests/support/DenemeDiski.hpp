@@ -10,7 +10,7 @@ public:
     static std::string eksik();
     // Like eksik(), and also FUSE and gocryptfs for the encrypted image.
     static std::string imajEksik();
-    // Links the bundle's stand-ins (hdiutil, diskutil, security) into the
+    // Links the bundle's stand-ins (hdiutil, diskutil, security, ...) into the
     // test's tool folder, so the engine in this process reaches them.
     static void yardimcilariKur();
 
@@ -21,6 +21,9 @@ public:
 
     void ayir();   // unmounts the volume; the disk stays attached
     void bagla();  // mounts it again at `yol`
+    // Plugs the disk in again after it was ejected (or unplugs and plugs it
+    // now): a new device, so a new connection identity, mounted at `yol`.
+    void yenidenTak();
 
     std::string dongu;  // the whole disk: "/dev/loop3"
     std::string bolum;  // its volume: "/dev/loop3p1"
@@ -29,6 +32,8 @@ public:
     std::string etiket;
 
 private:
-    void temizle();
+    void tak();
+    // Undoes every mount and the loop device; the backing file stays unless `dosyaDa`.
+    void temizle(bool dosyaDa = true);
     std::string dosya_;
 };
