@@ -73,12 +73,13 @@ std::optional<std::string> oku(const std::string& yol) {
     return baytlar;
 }
 
-void atomikYaz(const std::string& yol, const std::string& icerik) {
+void atomikYaz(const std::string& yol, const std::string& icerik, const std::optional<std::string>& geciciAd) {
     fs::path hedef(yol);
     fs::path klasor = hedef.parent_path();
     if (!klasor.empty()) fs::create_directories(klasor);
-    fs::path gecici = klasor / ("." + hedef.filename().string() + "." + rastgeleEk() + ".tmp");
-    int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fs::path gecici = geciciAd ? fs::path(*geciciAd) : klasor / ("." + hedef.filename().string() + "." + rastgeleEk() + ".tmp");
+    int bayraklar = O_WRONLY | O_CREAT | O_CLOEXEC | (geciciAd ? O_TRUNC : O_EXCL);
+    int fd = ::open(gecici.c_str(), bayraklar, 0666);
     if (fd < 0) sistemHatasi(gecici.string());
     try {
         tamYaz(fd, icerik, gecici.string());

@@ -9,9 +9,10 @@ std::optional<std::string> oku(const std::string& yol);
 // The whole file's bytes; nothing when missing or unreadable.
 std::optional<std::string> baytlariOku(const std::string& yol);
 
-// Writes the bytes whole: a temporary file in the same folder, flushed, then
-// renamed over the target. The parent folder is created. Throws on failure.
-void atomikYaz(const std::string& yol, const std::string& icerik);
+// Writes the bytes whole: a temporary file in the same folder (`gecici` when
+// given), flushed, then renamed over the target. The parent folder is
+// created. Throws on failure.
+void atomikYaz(const std::string& yol, const std::string& icerik, const std::optional<std::string>& gecici = std::nullopt);
 
 // Pretty printed, sorted keys, "/" escaped; atomic; parent created. Throws.
 void jsonYaz(const nlohmann::json& deger, const std::string& yol);

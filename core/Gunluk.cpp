@@ -4,7 +4,6 @@
 #include <syslog.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <filesystem>
 #include <mutex>
 
@@ -18,15 +17,6 @@ void sistemeYaz(int seviye, const std::string& metin) {
     static std::once_flag acik;
     std::call_once(acik, [] { openlog("com.ondrak.brimvale", LOG_PID, LOG_USER); });
     syslog(seviye, "[Brimvale] %s", metin.c_str());
-}
-
-std::string zamanDamgasi() {
-    std::time_t t = std::chrono::system_clock::to_time_t(Saat::simdi());
-    std::tm yerel{};
-    localtime_r(&t, &yerel);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &yerel);
-    return buf;
 }
 
 }  // namespace
@@ -45,7 +35,7 @@ void yaz(const std::string& metin) {
     if (teknik(metin)) sistemeYaz(LOG_DEBUG, metin);
     else sistem(metin);
 
-    std::string satir = zamanDamgasi() + " " + metin + "\n";
+    std::string satir = Saat::yerelMetin("%Y-%m-%d %H:%M:%S") + " " + metin + "\n";
     std::error_code ec;
     std::filesystem::create_directories(Yol::durum(), ec);
     // O_APPEND makes each line one write at the current end, also when several

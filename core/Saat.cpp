@@ -1,5 +1,6 @@
 #include "core/Saat.hpp"
 
+#include <ctime>
 #include <thread>
 
 namespace Saat {
@@ -24,6 +25,14 @@ long long unix() {
 }
 
 void bekle(double saniye) { etkin->bekle(saniye); }
+
+std::string yerelMetin(const char* bicim) {
+    std::time_t t = std::chrono::system_clock::to_time_t(simdi());
+    std::tm yerel{};
+    localtime_r(&t, &yerel);
+    char buf[64];
+    return std::string(buf, std::strftime(buf, sizeof buf, bicim, &yerel));
+}
 
 void kaynakKur(Kaynak* kaynak) { etkin = kaynak ? kaynak : &gercek; }
 

@@ -3,6 +3,7 @@
 // retries and the two-hour deadline without waiting.
 #include <chrono>
 #include <functional>
+#include <string>
 
 namespace Saat {
 
@@ -18,6 +19,8 @@ Zaman simdi();
 // Whole seconds since 1970, as the state files store times.
 long long unix();
 void bekle(double saniye);
+// "now" in local time through strftime's format, e.g. "%Y-%m-%d".
+std::string yerelMetin(const char* bicim);
 
 // Replaces the clock for this process; nullptr restores the real one.
 void kaynakKur(Kaynak* kaynak);

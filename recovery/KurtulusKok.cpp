@@ -25,27 +25,6 @@ namespace fs = std::filesystem;
 namespace Kurtulus {
 namespace {
 
-[[noreturn]] void sistemHatasi(const std::string& ne) { throw std::runtime_error(ne + ": " + std::strerror(errno)); }
-
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-void tamYaz(int fd, const char* p, size_t n, const std::string& yol) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            sistemHatasi(yol);
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-}
-
 // Streams a file into `hedef` (when given, flushed) and returns the SHA-256
 // of the bytes read. The kit must be readable on whichever computer the disk
 // is taken to, so the copy is made world-readable.
@@ -63,23 +42,7 @@ std::string geciciAd(const std::string& birim, const std::string& ad) { return b
 
 // A file on the disk gets its final name only once it is whole.
 void yaziliyorYaz(const std::string& birim, const std::string& ad, const std::string& icerik) {
-    std::string gecici = geciciAd(birim, ad);
-    {
-        Fd f{::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)};
-        if (f.fd < 0) sistemHatasi(gecici);
-        tamYaz(f.fd, icerik.data(), icerik.size(), gecici);
-        if (::fsync(f.fd) != 0) sistemHatasi(gecici);
-    }
-    yenidenAdlandir(gecici, birim + "/" + ad);
-}
-
-std::string bugun() {
-    std::time_t t = std::chrono::system_clock::to_time_t(Saat::simdi());
-    std::tm yerel{};
-    localtime_r(&t, &yerel);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d", &yerel);
-    return buf;
+    atomikYaz(birim + "/" + ad, icerik, geciciAd(birim, ad));
 }
 
 std::optional<std::string> ilkKelime(const std::optional<std::string>& metin) {
@@ -112,7 +75,7 @@ std::optional<std::string> elleKonanAyir(const std::string& birim) {
         }
         if (Metin::kirp(*icerik).empty()) return std::nullopt;
     }
-    std::string ad = fs::path(okuAdi()).stem().string() + " (eski " + bugun() + ").txt";
+    std::string ad = fs::path(okuAdi()).stem().string() + " (eski " + Saat::yerelMetin("%Y-%m-%d") + ").txt";
     if (::rename(yol.c_str(), (birim + "/" + ad).c_str()) != 0) return okuAdi() + ": elle konmuş dosya ayrılamadı";
     Gunluk::yaz("Recovery: a hand-placed " + okuAdi() + " was kept as " + ad);
     return std::nullopt;
