@@ -168,28 +168,6 @@ TEST(Programlar, WithoutHomebrewOnlyApplicationsAndNoWarning) {
     EXPECT_TRUE(Programlar::bul(TestOrtami::kok() + "/yok").empty());
 }
 
-TEST(Programlar, ProgramRecordsDecodeOnlyWithTheirRequiredKeys) {
-    struct Durum { std::string json; bool gecerli; };
-    std::vector<Durum> durumlar = {
-        {R"({"id": "cask:a", "ad": "A", "kaynak": "homebrew", "elle": false})", true},
-        {R"({"id": "cask:a", "ad": "A", "kaynak": "homebrew", "elle": false, "surum": null})", true},
-        {R"({"id": "cask:a", "ad": "A", "kaynak": "homebrew"})", false},
-        {R"({"ad": "A", "kaynak": "homebrew", "elle": false})", false},
-        {R"({"id": "cask:a", "ad": "A", "kaynak": "magaza", "elle": false})", false},
-        {R"({"id": "cask:a", "ad": "A", "kaynak": 1, "elle": false})", false},
-    };
-    for (const auto& d : durumlar) {
-        bool oldu = true;
-        try {
-            Program p = nlohmann::json::parse(d.json).get<Program>();
-            EXPECT_EQ(nlohmann::json(p), nlohmann::json::parse(R"({"id": "cask:a", "ad": "A", "kaynak": "homebrew", "elle": false})"));
-        } catch (const std::exception&) {
-            oldu = false;
-        }
-        EXPECT_EQ(oldu, d.gecerli) << d.json;
-    }
-}
-
 TEST(Programlar, CommandLinePrintsTheSelectedList) {
     uygulama("Zed.app", bilgi("dev.zed", "1"));
     uygulama("Atom.app", bilgi("dev.atom"));
