@@ -119,18 +119,6 @@ TEST(DegisiklikBul, SummaryOfDeletedChangedAndNewFiles) {
     EXPECT_NE(gunluk().find("Check took 0 s: 8 deleted (229 bytes), 1 changed, 1 new\n"), std::string::npos);
 }
 
-TEST(DegisiklikBul, WhatTheUnfinishedCopyHoldsIsReadyNotToBeSent) {
-    std::string k = kaynak("Belgeler");
-    dosya(k + "/hazir.bin", std::string(300, 'h'));
-    dosya(k + "/gelecek.bin", std::string(40, 'g'));
-    dosya(Yol::devam() + "/Belgeler/hazir.bin", std::string(300, 'h'));
-    dosya(Yol::devam() + "/Belgeler/gelecek.bin", std::string(40, 'g'), 1600000000);
-    auto d = Yedekleme::degisiklikBul(ayarlar({"Belgeler"}), false);
-    ASSERT_FALSE(d.hata);
-    EXPECT_EQ(d.ozet.hazirBayt, 300.0);
-    EXPECT_EQ(d.ozet.aktarilacakBayt, 40.0);
-}
-
 TEST(DegisiklikBul, MissingSourceOrFailedDryRunEndsTheCheck) {
     dosya(kaynak("Belgeler") + "/a", "a");
     Ayarlar a = ayarlar({"Belgeler"});

@@ -218,14 +218,6 @@ TEST_F(Esitle, OnlyVanishedFilesLetThePassGoOn) {
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 2u);
 }
 
-TEST_F(Esitle, PermissionErrorIsClassifiedFromTheErrorFile) {
-    dosya(kaynak("Belgeler") + "/a", "a");
-    SahteArac rsync(TestOrtami::araclar(), "rsync");
-    rsync.betik("echo 'rsync: [sender] send_files failed to open \"/mac/g\": Permission denied (13)' >&2").cevap("", 23);
-    auto e = Yedekleme::esitle(ayarlar({"Belgeler"}), Ozet{}, std::nullopt, {});
-    EXPECT_EQ(e.sonuc().baslik, "Backup incomplete: 1 files could not be read");
-}
-
 TEST_F(Esitle, FailedRenameIsStatusTwenty) {
     dosya(kaynak("Belgeler") + "/a", "a");
     dosya(kopya(Kopyalar::yeniAd(saat.su), "engel"), "x");

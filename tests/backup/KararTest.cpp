@@ -65,8 +65,3 @@ TEST_F(KararBekle, StopEndsTheWaitWithinASecond) {
     EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"iptal", {}}));
     EXPECT_EQ(saat.beklemeSayisi, 3);
 }
-
-TEST(Karar, JsonHasExactlyItsTwoKeys) {
-    nlohmann::json j = Karar{"yedekle", {2}};
-    EXPECT_EQ(j, nlohmann::json::parse(R"({"islem": "yedekle", "sec": [2]})"));
-}

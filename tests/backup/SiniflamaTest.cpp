@@ -170,17 +170,3 @@ TEST(Komutlar, ClassifyErrorFileRow) {
     EXPECT_EQ(yok.kod, 1);
     EXPECT_EQ(yok.cikti, "gerçek hata\n");
 }
-
-TEST(Siniflama, TurkishUserReadsTurkishResults) {
-    setenv("LANG", "tr_TR.UTF-8", 1);
-    unsetenv("LANGUAGE");
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    YedekSonucu s = Siniflama::esitlemeSonucu(24, kaybolan1, "5m", 0, 0);
-    EXPECT_EQ(s.baslik, "Yedekleme tamamlandı");
-    EXPECT_EQ(s.aciklama,
-              "Zero KB kopyalandı, 5m sürdü. Yedekleme sürerken Mac'te 1 dosya silindi, bu yüzden "
-              "atlandılar. Bu normaldir; eksik bir şey yok.");
-    EXPECT_EQ(YedekSonucu::kaynakYok("/a/Belgeler").oneri,
-              "Klasörün bulunduğu sürücüyü takın ya da klasörü Ayarlar > Klasörler'den kaldırın.");
-}

@@ -76,17 +76,6 @@ TEST(Oku, TextOnlyWhenValidUtf8) {
     EXPECT_EQ(oku(TestOrtami::kok() + "/yok"), std::nullopt);
 }
 
-TEST(IsSymlink, OnlyForLinks) {
-    std::string k = TestOrtami::kok();
-    TestOrtami::dosyaYaz(k + "/dosya", "x");
-    fs::create_symlink(k + "/dosya", k + "/bag");
-    fs::create_symlink(k + "/hic", k + "/kirik");
-    EXPECT_TRUE(isSymlink(k + "/bag"));
-    EXPECT_TRUE(isSymlink(k + "/kirik"));
-    EXPECT_FALSE(isSymlink(k + "/dosya"));
-    EXPECT_FALSE(isSymlink(k + "/yok"));
-}
-
 TEST(CopeTasi, IntoTheReplacementFolderUnderARandomPrefix) {
     std::string cop = TestOrtami::kok() + "/cop";
     setenv("BRIMVALE_COP", cop.c_str(), 1);

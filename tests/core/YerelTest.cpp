@@ -27,13 +27,3 @@ TEST(Yerel, UnknownLanguageFallsBackToEnglish) {
     EXPECT_EQ(Yerel::dil(), "en");
     EXPECT_EQ(Yerel::metin("early version"), "early version");
 }
-
-TEST(Saat, FakeClockWaitsWithoutWaiting) {
-    Saat::SahteSaat saat;
-    Saat::kaynakKur(&saat);
-    auto once = Saat::unix();
-    for (int i = 0; i < 1440; ++i) Saat::bekle(5);
-    EXPECT_EQ(Saat::unix() - once, 7200);
-    EXPECT_EQ(saat.beklemeSayisi, 1440);
-    Saat::kaynakKur(nullptr);
-}

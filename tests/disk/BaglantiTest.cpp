@@ -20,14 +20,6 @@ struct Baglanti : testing::Test {
 };
 }  // namespace
 
-TEST_F(Baglanti, TextualFormOfTheState) {
-    using D = Disk::DiskBaglantisi;
-    EXPECT_EQ((D{D::bagli, "/media/x y"}).yazi(), "bagli(\"/media/x y\")");
-    EXPECT_EQ((D{D::cikarilmis, "loop4"}).yazi(), "cikarilmis(\"loop4\")");
-    EXPECT_EQ((D{D::kabloVar, ""}).yazi(), "kabloVar");
-    EXPECT_EQ(D{}.yazi(), "yok");
-}
-
 TEST_F(Baglanti, SpeedTextAndTheSlowConnectionWarning) {
     setenv("LANG", "C", 1);
     struct Durum { double hiz; std::string metin; bool yavas; };
@@ -41,15 +33,6 @@ TEST_F(Baglanti, SpeedTextAndTheSlowConnectionWarning) {
         }
     }
     EXPECT_EQ(Disk::yavasUyarisi(std::nullopt), std::nullopt);
-}
-
-TEST_F(Baglanti, NoIdentifiersMeanNothingFound) {
-    SahteArac diskutil(TestOrtami::araclar(), "diskutil");
-    auto r = Disk::baglanti(Ayarlar{});
-    EXPECT_EQ(r.durum.tur, Disk::DiskBaglantisi::yok);
-    EXPECT_EQ(r.hiz, std::nullopt);
-    EXPECT_EQ(r.seri, std::nullopt);
-    EXPECT_TRUE(diskutil.cagrilar().empty());
 }
 
 TEST_F(Baglanti, AnUnmountedVolumeIsFoundInTheDiskListInAnyCase) {
@@ -111,13 +94,4 @@ TEST_F(Baglanti, ConnectionIdentityIsUuidAndDeviceFileTime) {
     EXPECT_EQ(Disk::takilis("/media/X"), std::nullopt);
     diskutil.cevap("", 1);
     EXPECT_EQ(Disk::bilgi("/media/X"), nlohmann::json::object());
-}
-
-TEST_F(Baglanti, SizesOfTheFileSystem) {
-    std::string k = TestOrtami::kok();
-    EXPECT_GT(Disk::toplamYer(k), 0);
-    EXPECT_GE(Disk::toplamYer(k), Disk::bosYer(k));
-    EXPECT_GE(Disk::toplamYer(k), Disk::doluYer(k));
-    EXPECT_EQ(Disk::bosYer(k + "/yok"), 0);
-    EXPECT_EQ(Disk::doluYer(k + "/yok"), 0);
 }

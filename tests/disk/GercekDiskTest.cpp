@@ -13,7 +13,6 @@
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "core/Plist.hpp"
-#include "core/Saat.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
@@ -176,19 +175,6 @@ TEST(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
 
     ASSERT_EQ(calistir({"--ac"}).kod, 0);
     EXPECT_EQ(oku(Yol::mnt() + "/yedekler/bag.txt"), "merhaba gizli dunya");
-
-    // A busy volume is not detached; five tries, then the tool's words.
-    {
-        Saat::SahteSaat saat;
-        Saat::kaynakKur(&saat);
-        int fd = ::open((Yol::mnt() + "/yedekler/belge.txt").c_str(), O_RDONLY);
-        auto hata = Disk::imajiAyir();
-        ::close(fd);
-        Saat::kaynakKur(nullptr);
-        ASSERT_TRUE(hata);
-        EXPECT_NE(hata->find("Resource busy"), std::string::npos) << *hata;
-        EXPECT_EQ(saat.beklemeSayisi, 4);
-    }
 
     // A mount whose server died is a stale attachment: cleared before the next attach.
     auto pid = sunucu(Yol::mnt());

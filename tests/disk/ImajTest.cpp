@@ -208,10 +208,17 @@ TEST_F(Imaj, StaleAttachmentsAreDetachedAndForcedWhenNeeded) {
 TEST_F(Imaj, CompactionMeasuresTheGainAndNeverReportsALoss) {
     SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
     hdiutil.girdiKaydet();
-    SahteArac du(TestOrtami::araclar(), "du");
+    // Answers `once` KiB on its first call and `sonra` KiB afterwards.
+    auto sahteDu = [](const std::string& once, const std::string& sonra) {
+        std::string isaret = TestOrtami::kok() + "/du1";
+        std::filesystem::remove(isaret);
+        SahteArac du(TestOrtami::araclar(), "du");
+        du.betik("if [ -e '" + isaret + "' ]; then printf '" + sonra + "\\t%s\\n' \"$2\"; exit 0; fi\n"
+                 "touch '" + isaret + "'; printf '" + once + "\\t%s\\n' \"$2\"; exit 0");
+        return du;
+    };
     // The image grows during compaction: a gain of 0, not a loss.
-    du.betik("if [ -e '" + TestOrtami::kok() + "/du1' ]; then printf '300\\t%s\\n' \"$2\"; exit 0; fi\n"
-             "touch '" + TestOrtami::kok() + "/du1'; printf '100\\t%s\\n' \"$2\"; exit 0");
+    SahteArac du = sahteDu("100", "300");
     auto s = Disk::sikistirOlc(kImaj, Ayarlar{});
     EXPECT_TRUE(s.tamam);
     EXPECT_EQ(s.kazanc, 0);
@@ -222,10 +229,7 @@ TEST_F(Imaj, CompactionMeasuresTheGainAndNeverReportsALoss) {
     EXPECT_NE(oku(Yol::gunluk()).value_or("").find("Image compacted: Zero KB freed on the disk"), std::string::npos);
 
     // Shrinking from 2048 KiB to 1024 KiB frees 1 MiB; a failed run still reports it.
-    SahteArac du2(TestOrtami::araclar(), "du");
-    fs::remove(TestOrtami::kok() + "/du1");
-    du2.betik("if [ -e '" + TestOrtami::kok() + "/du1' ]; then printf '1024\\t%s\\n' \"$2\"; exit 0; fi\n"
-              "touch '" + TestOrtami::kok() + "/du1'; printf '2048\\t%s\\n' \"$2\"; exit 0");
+    SahteArac du2 = sahteDu("2048", "1024");
     hdiutil.cevap("line one\nline two\n", 1);
     s = Disk::sikistirOlc(kImaj, Ayarlar{});
     EXPECT_FALSE(s.tamam);
