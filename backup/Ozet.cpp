@@ -1,14 +1,6 @@
 #include "backup/Ozet.hpp"
 
-namespace {
-
-template <typename T>
-std::optional<T> secimli(const nlohmann::json& j, const char* anahtar) {
-    if (!j.contains(anahtar) || j[anahtar].is_null()) return std::nullopt;
-    return j[anahtar].get<T>();
-}
-
-}  // namespace
+#include "core/Json.hpp"
 
 void to_json(nlohmann::json& j, const SilinenDosya& s) {
     j = {{"i", s.i}, {"yol", s.yol}, {"boy", s.boy}, {"zaman", s.zaman}};
@@ -40,8 +32,8 @@ void to_json(nlohmann::json& j, const Ozet& o) {
          {"enCok", o.enCok},
          {"esik", o.esik},
          {"elle", o.elle}};
-    if (o.hazirBayt) j["hazirBayt"] = *o.hazirBayt;
-    if (o.sonYedek) j["sonYedek"] = *o.sonYedek;
+    Json::istegeBagliYaz(j, "hazirBayt", o.hazirBayt);
+    Json::istegeBagliYaz(j, "sonYedek", o.sonYedek);
 }
 
 void from_json(const nlohmann::json& j, Ozet& o) {
@@ -51,10 +43,10 @@ void from_json(const nlohmann::json& j, Ozet& o) {
     j.at("yeni").get_to(o.yeni);
     j.at("degisen").get_to(o.degisen);
     j.at("aktarilacakBayt").get_to(o.aktarilacakBayt);
-    o.hazirBayt = secimli<double>(j, "hazirBayt");
+    Json::istegeBagliOku(j, "hazirBayt", o.hazirBayt);
     j.at("oge").get_to(o.oge);
     j.at("enCok").get_to(o.enCok);
     j.at("esik").get_to(o.esik);
-    o.sonYedek = secimli<std::string>(j, "sonYedek");
+    Json::istegeBagliOku(j, "sonYedek", o.sonYedek);
     j.at("elle").get_to(o.elle);
 }

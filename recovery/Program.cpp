@@ -1,7 +1,7 @@
 #include "recovery/Program.hpp"
 
 #include "core/Yerel.hpp"
-#include "recovery/IstegeBagli.hpp"
+#include "core/Json.hpp"
 
 namespace {
 
@@ -37,10 +37,10 @@ std::string Program::kaynakAdi() const {
 
 void to_json(nlohmann::json& j, const Program& p) {
     j = {{"id", p.id}, {"ad", p.ad}, {"kaynak", p.kaynak}, {"elle", p.elle}};
-    istegeBagliYaz(j, "yol", p.yol);
-    istegeBagliYaz(j, "kimlik", p.kimlik);
-    istegeBagliYaz(j, "surum", p.surum);
-    istegeBagliYaz(j, "brew", p.brew);
+    Json::istegeBagliYaz(j, "yol", p.yol);
+    Json::istegeBagliYaz(j, "kimlik", p.kimlik);
+    Json::istegeBagliYaz(j, "surum", p.surum);
+    Json::istegeBagliYaz(j, "brew", p.brew);
 }
 
 void from_json(const nlohmann::json& j, Program& p) {
@@ -48,8 +48,8 @@ void from_json(const nlohmann::json& j, Program& p) {
     j.at("ad").get_to(p.ad);
     j.at("kaynak").get_to(p.kaynak);
     j.at("elle").get_to(p.elle);
-    istegeBagliOku(j, "yol", p.yol);
-    istegeBagliOku(j, "kimlik", p.kimlik);
-    istegeBagliOku(j, "surum", p.surum);
-    istegeBagliOku(j, "brew", p.brew);
+    Json::istegeBagliOku(j, "yol", p.yol);
+    Json::istegeBagliOku(j, "kimlik", p.kimlik);
+    Json::istegeBagliOku(j, "surum", p.surum);
+    Json::istegeBagliOku(j, "brew", p.brew);
 }

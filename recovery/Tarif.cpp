@@ -1,6 +1,6 @@
 #include "recovery/Tarif.hpp"
 
-#include "recovery/IstegeBagli.hpp"
+#include "core/Json.hpp"
 
 namespace Kurtulus {
 
@@ -9,12 +9,12 @@ void to_json(nlohmann::json& j, const Tarif& t) {
          {"sonKopya", t.sonKopya}, {"kaynaklar", t.kaynaklar}, {"kaynakAdlari", t.kaynakAdlari},
          {"haric", t.haric},       {"imajAdi", t.imajAdi}, {"mac", t.mac},
          {"kullanici", t.kullanici}, {"ev", t.ev}};
-    istegeBagliYaz(j, "oncelikListesi", t.oncelikListesi);
-    istegeBagliYaz(j, "kurulumBetigi", t.kurulumBetigi);
-    istegeBagliYaz(j, "kurtulusNotu", t.kurtulusNotu);
-    istegeBagliYaz(j, "oncelikKlasorler", t.oncelikKlasorler);
-    istegeBagliYaz(j, "programSayisi", t.programSayisi);
-    istegeBagliYaz(j, "imajBirimAdi", t.imajBirimAdi);
+    Json::istegeBagliYaz(j, "oncelikListesi", t.oncelikListesi);
+    Json::istegeBagliYaz(j, "kurulumBetigi", t.kurulumBetigi);
+    Json::istegeBagliYaz(j, "kurtulusNotu", t.kurtulusNotu);
+    Json::istegeBagliYaz(j, "oncelikKlasorler", t.oncelikKlasorler);
+    Json::istegeBagliYaz(j, "programSayisi", t.programSayisi);
+    Json::istegeBagliYaz(j, "imajBirimAdi", t.imajBirimAdi);
 }
 
 void from_json(const nlohmann::json& j, Tarif& t) {
@@ -29,12 +29,12 @@ void from_json(const nlohmann::json& j, Tarif& t) {
     j.at("mac").get_to(t.mac);
     j.at("kullanici").get_to(t.kullanici);
     j.at("ev").get_to(t.ev);
-    istegeBagliOku(j, "oncelikListesi", t.oncelikListesi);
-    istegeBagliOku(j, "kurulumBetigi", t.kurulumBetigi);
-    istegeBagliOku(j, "kurtulusNotu", t.kurtulusNotu);
-    istegeBagliOku(j, "oncelikKlasorler", t.oncelikKlasorler);
-    istegeBagliOku(j, "programSayisi", t.programSayisi);
-    istegeBagliOku(j, "imajBirimAdi", t.imajBirimAdi);
+    Json::istegeBagliOku(j, "oncelikListesi", t.oncelikListesi);
+    Json::istegeBagliOku(j, "kurulumBetigi", t.kurulumBetigi);
+    Json::istegeBagliOku(j, "kurtulusNotu", t.kurtulusNotu);
+    Json::istegeBagliOku(j, "oncelikKlasorler", t.oncelikKlasorler);
+    Json::istegeBagliOku(j, "programSayisi", t.programSayisi);
+    Json::istegeBagliOku(j, "imajBirimAdi", t.imajBirimAdi);
 }
 
 }  // namespace Kurtulus

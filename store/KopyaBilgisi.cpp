@@ -2,16 +2,12 @@
 
 #include <cmath>
 
+#include "core/Json.hpp"
 #include "store/Kopyalar.hpp"
 
 Saat::Zaman KopyaBilgisi::tarih() const { return Kopyalar::tarih(ad).value_or(Saat::Zaman::min()); }
 
 namespace {
-
-template <typename T>
-void koy(nlohmann::json& j, const char* anahtar, const std::optional<T>& v) {
-    if (v) j[anahtar] = *v;
-}
 
 // A null value reads as absent, like a missing key; a value of another
 // type makes the whole record unreadable.
@@ -41,16 +37,16 @@ void oku(const nlohmann::json& j, const char* anahtar, std::optional<int64_t>& v
 void to_json(nlohmann::json& j, const KopyaBilgisi& b) {
     j = nlohmann::json::object();
     j["ad"] = b.ad;
-    koy(j, "aktarilan", b.aktarilan);
-    koy(j, "kopyalanan", b.kopyalanan);
-    koy(j, "yeni", b.yeni);
-    koy(j, "degisen", b.degisen);
-    koy(j, "silinen", b.silinen);
-    koy(j, "silinenBayt", b.silinenBayt);
-    koy(j, "sure", b.sure);
-    koy(j, "toplamBoyut", b.toplamBoyut);
-    koy(j, "dosyaSayisi", b.dosyaSayisi);
-    koy(j, "kaynaklar", b.kaynaklar);
+    Json::istegeBagliYaz(j, "aktarilan", b.aktarilan);
+    Json::istegeBagliYaz(j, "kopyalanan", b.kopyalanan);
+    Json::istegeBagliYaz(j, "yeni", b.yeni);
+    Json::istegeBagliYaz(j, "degisen", b.degisen);
+    Json::istegeBagliYaz(j, "silinen", b.silinen);
+    Json::istegeBagliYaz(j, "silinenBayt", b.silinenBayt);
+    Json::istegeBagliYaz(j, "sure", b.sure);
+    Json::istegeBagliYaz(j, "toplamBoyut", b.toplamBoyut);
+    Json::istegeBagliYaz(j, "dosyaSayisi", b.dosyaSayisi);
+    Json::istegeBagliYaz(j, "kaynaklar", b.kaynaklar);
 }
 
 void from_json(const nlohmann::json& j, KopyaBilgisi& b) {
