@@ -1,5 +1,7 @@
 #include "core/Metin.hpp"
 
+#include <charconv>
+
 namespace Metin {
 namespace {
 
@@ -87,5 +89,14 @@ bool bitiyor(std::string_view s, std::string_view son) {
     return s.size() >= son.size() && s.substr(s.size() - son.size()) == son;
 }
 bool iceriyor(std::string_view s, std::string_view parca) { return s.find(parca) != std::string_view::npos; }
+
+std::optional<int64_t> sayi(std::string_view s) {
+    // from_chars alone would take a leading "-".
+    if (s.empty() || s[0] < '0' || s[0] > '9') return std::nullopt;
+    int64_t n = 0;
+    auto [son, hata] = std::from_chars(s.data(), s.data() + s.size(), n);
+    if (hata != std::errc() || son != s.data() + s.size()) return std::nullopt;
+    return n;
+}
 
 }  // namespace Metin

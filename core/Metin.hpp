@@ -1,5 +1,7 @@
 #pragma once
 // Small text helpers shared by the whole program.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,5 +18,10 @@ std::string birlestir(const std::vector<std::string>& parcalar, std::string_view
 bool basliyor(std::string_view s, std::string_view on);
 bool bitiyor(std::string_view s, std::string_view son);
 bool iceriyor(std::string_view s, std::string_view parca);
+
+// The one reader of numbers in other programs' output: decimal digits only
+// (no sign, no spaces, no separators). Nothing for anything else and for a
+// number too large for 64 bits.
+std::optional<int64_t> sayi(std::string_view s);
 
 }  // namespace Metin
