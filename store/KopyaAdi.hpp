@@ -16,7 +16,8 @@ struct KopyaAdi {
 int64_t gunSayisi(int64_t y, int64_t m, int64_t d);
 
 // Strict: "yyyy-MM-dd_HHmmss" exactly, and the fields must be a real local
-// time (no 30 February, no hour skipped by a clock change).
+// time (no 30 February, no hour skipped by a clock change) in a year from
+// 1678 to 2261, the span the clock can hold.
 std::optional<KopyaAdi> adCoz(std::string_view ad);
 
 }  // namespace Kopyalar

@@ -12,6 +12,12 @@
 #include "store/KopyaAdi.hpp"
 
 namespace Kopyalar {
+namespace {
+
+constexpr int enErkenYil = 1678;
+constexpr int enGecYil = 2261;
+
+}  // namespace
 
 int64_t gunSayisi(int64_t y, int64_t m, int64_t d) {
     y -= m <= 2;
@@ -36,6 +42,9 @@ std::optional<KopyaAdi> adCoz(std::string_view ad) {
     KopyaAdi k{sayi(0, 4), sayi(5, 2), sayi(8, 2), sayi(11, 2), sayi(13, 2), sayi(15, 2), 0};
     if (k.ay < 1 || k.ay > 12 || k.gun < 1 || k.gun > 31 || k.saat > 23 || k.dakika > 59 || k.saniye > 59)
         return std::nullopt;
+    // The clock counts nanoseconds in 64 bits: it holds 1677-09 to 2262-04
+    // only, so a name outside whole years of that span is no moment at all.
+    if (k.yil < enErkenYil || k.yil > enGecYil) return std::nullopt;
     // The fields read as UTC, moved by the zone's offset at that moment; a
     // time that does not read back as the same fields (30 February, an hour
     // skipped by a clock change) is not real. The library's mktime would

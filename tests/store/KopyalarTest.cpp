@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Dosya.hpp"
@@ -30,6 +31,35 @@ TEST(Kopyalar, OnlyRealLocalTimesAreCopyNames) {
         saatDilimiKur(d.tz);
         EXPECT_EQ(Kopyalar::tarih(d.ad).has_value(), d.kopya) << d.tz << " " << d.ad;
     }
+}
+
+TEST(Kopyalar, NamesOutsideTheClocksSpanAreNoCopies) {
+    struct Durum {
+        std::string ad;
+        bool kopya;
+    };
+    std::vector<Durum> durumlar = {
+        {"1678-01-01_000000", true},  {"2261-12-31_235959", true},  {"1677-12-31_235959", false},
+        {"2262-01-01_000000", false}, {"2262-04-11_000000", false}, {"9999-12-31_235959", false},
+        {"0000-01-01_000000", false}, {"1000-06-15_120000", false},
+    };
+    std::string kok = TestOrtami::kok() + "/sinir";
+    for (const auto& d : durumlar) fs::create_directories(kok + "/" + d.ad);
+    for (const char* tz : {"UTC", "Pacific/Kiritimati", "Etc/GMT+12"}) {
+        saatDilimiKur(tz);
+        std::vector<std::string> beklenen;
+        for (const auto& d : durumlar) {
+            auto an = Kopyalar::tarih(d.ad);
+            EXPECT_EQ(an.has_value(), d.kopya) << tz << " " << d.ad;
+            if (an) {
+                EXPECT_EQ(Kopyalar::yeniAd(*an), d.ad) << tz;
+            }
+            if (d.kopya) beklenen.push_back(d.ad);
+        }
+        std::sort(beklenen.begin(), beklenen.end());
+        EXPECT_EQ(Kopyalar::liste(kok), beklenen) << tz;
+    }
+    saatDilimiKur("UTC");
 }
 
 TEST(Kopyalar, NamesRoundTripInEveryZone) {
