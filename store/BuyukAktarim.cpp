@@ -34,6 +34,22 @@ void katalogYaz(const std::map<std::string, BuyukKayit>& katalog) {
     }
 }
 
+// Only opening or reading the status of the source concerns the computer;
+// every other step writes to, or reads from, the backup. The system's words
+// follow the last ": ", as they never hold one.
+void hataKoy(Sonuc& sonuc, const Aday& a, const std::string& metin) {
+    sonuc.hata = a.rel + ": " + metin;
+    sonuc.hataAdi = a.rel;
+    std::string kaynakOnu;
+    for (const char* islem : {"open ", "stat "})
+        if (Metin::basliyor(metin, islem + a.kaynak + ": ")) kaynakOnu = islem + a.kaynak + ": ";
+    sonuc.kaynakta = !kaynakOnu.empty();
+    size_t son = metin.rfind(": ");
+    sonuc.hataNedeni = sonuc.kaynakta ? metin.substr(kaynakOnu.size())
+                       : son == std::string::npos ? metin
+                                                  : metin.substr(son + 2);
+}
+
 // Same size and same whole second of modification.
 bool esit(const struct stat& a, const struct stat& b) {
     return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec;
@@ -134,7 +150,7 @@ Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
             katalogYaz(kat);
         } catch (const std::exception& e) {
             ::unlink(geciciAd(a.hedef).c_str());
-            sonuc.hata = a.rel + ": " + e.what();
+            hataKoy(sonuc, a, e.what());
             break;
         }
     }

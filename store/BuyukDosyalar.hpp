@@ -43,7 +43,13 @@ struct Sonuc {
     int64_t kopyalanan = 0;
     int64_t bagli = 0;
     double bayt = 0;
-    std::optional<std::string> hata;
+    std::optional<std::string> hata;  // rel + ": " + the error's text
+    // The same error in parts, for a report that reads the same whatever the
+    // names hold: the file's rel, the system's words for the failure, and
+    // whether it was the file on the computer that could not be opened (else
+    // the failure was on the backup side).
+    std::string hataAdi, hataNedeni;
+    bool kaynakta = false;
 };
 
 constexpr size_t parca = 8388608;

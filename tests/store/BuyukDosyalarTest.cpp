@@ -260,6 +260,34 @@ TEST(BuyukDosyalar, FirstErrorEndsTheTransferAndNamesTheFile) {
     EXPECT_EQ(aktar({engel}, hic).hata, "Filmler/engel/x: mkdir " + d.devam + "/engel: Not a directory");
 }
 
+TEST(BuyukDosyalar, FirstErrorInPartsNamesTheSideAndTheSystemsWords) {
+    Depo d;
+    TestOrtami::dosyaYaz(d.kaynak + "/c", govde(2000, 9));
+    TestOrtami::dosyaYaz(d.devam + "/engel", "");
+    // A source path that reads like another error changes nothing.
+    std::string garip = "vanished: Permission denied: x";
+    struct Durum {
+        Aday aday;
+        std::string neden;
+        bool kaynakta;
+    };
+    std::vector<Durum> durumlar = {
+        {{"Filmler/" + garip, d.kaynak + "/" + garip, d.devam + "/" + garip, std::nullopt, false, 5000},
+         "No such file or directory", true},
+        {{"Filmler/engel/x", d.kaynak + "/c", d.devam + "/engel/x", std::nullopt, false, 2000}, "Not a directory",
+         false},
+        {{"Filmler/c", d.kaynak + "/c", d.devam + "/c", d.kaynak + "/yok", true, 2000}, "No such file or directory",
+         false},
+    };
+    for (const auto& x : durumlar) {
+        auto s = aktar({x.aday}, hic);
+        ASSERT_TRUE(s.hata) << x.aday.rel;
+        EXPECT_EQ(s.hataAdi, x.aday.rel);
+        EXPECT_EQ(s.hataNedeni, x.neden) << x.aday.rel;
+        EXPECT_EQ(s.kaynakta, x.kaynakta) << x.aday.rel;
+    }
+}
+
 TEST(BuyukDosyalar, LeftoversThatNoLongerMatchAreRemoved) {
     Depo d;
     TestOrtami::dosyaYaz(d.kaynak + "/bitmis", govde(2000, 10));
