@@ -24,6 +24,23 @@ std::string kacisCoz(std::string_view s) {
     return out;
 }
 
+std::string kacisYap(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7f || c == '"' || c == '\\') {
+            out += "\\#";
+            out += static_cast<char>('0' + (b >> 6));
+            out += static_cast<char>('0' + ((b >> 3) & 7));
+            out += static_cast<char>('0' + (b & 7));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 namespace {
 
 // Itemize codes are "YXcstpoguax": 11 characters.

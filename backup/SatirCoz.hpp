@@ -14,6 +14,9 @@ struct Satir {
 
 // Decodes the copy tool's \#ooo escapes of a name.
 std::string kacisCoz(std::string_view s);
+// Writes a name the same way, so that it stays on one line and inside its
+// quotes: control bytes, '"' and '\' become \#ooo.
+std::string kacisYap(std::string_view s);
 
 // Nothing when the line is neither a deletion nor an itemized line.
 std::optional<Satir> satirCoz(const std::string& satir);
