@@ -15,6 +15,13 @@ YedekSonucu yedeksiz(const std::string& tur, const std::string& baslik, const st
     return {tur, baslik, Yerel::metin("No backup was made."), Yerel::metin(oneri)};
 }
 
+// The folder's last path component; the path itself for the root.
+std::string klasorAdi(const std::string& yol) {
+    std::string ad = std::filesystem::path(yol).filename().string();
+    if (ad.empty()) ad = std::filesystem::path(yol).parent_path().filename().string();
+    return ad.empty() ? yol : ad;
+}
+
 }  // namespace
 
 YedekSonucu::YedekSonucu(std::string tur, std::string baslik, std::string aciklama, std::optional<std::string> oneri,
@@ -56,10 +63,13 @@ YedekSonucu YedekSonucu::acilamadi() {
 }
 
 YedekSonucu YedekSonucu::kaynakYok(const std::string& kaynakYolu) {
-    std::string ad = std::filesystem::path(kaynakYolu).filename().string();
-    if (ad.empty()) ad = std::filesystem::path(kaynakYolu).parent_path().filename().string();
-    return yedeksiz("dikkat", Yerel::bicim("A folder to back up was not found: %@", {ad}),
+    return yedeksiz("dikkat", Yerel::bicim("A folder to back up was not found: %@", {klasorAdi(kaynakYolu)}),
                     "Connect the drive it is on, or remove the folder in Settings > Folders.");
+}
+
+YedekSonucu YedekSonucu::yedekDiskiniIceriyor(const std::string& kaynakYolu) {
+    return yedeksiz("dikkat", Yerel::bicim("A folder to back up contains the backup disk: %@", {klasorAdi(kaynakYolu)}),
+                    "Remove it in Settings > Folders and choose a folder that does not contain the backup disk.");
 }
 
 YedekSonucu YedekSonucu::baslayamadi(const std::string& teknik) {

@@ -36,6 +36,7 @@ struct YedekSonucu {
     static YedekSonucu geriYuklemedeAcik();
     static YedekSonucu acilamadi();
     static YedekSonucu kaynakYok(const std::string& kaynakYolu);
+    static YedekSonucu yedekDiskiniIceriyor(const std::string& kaynakYolu);
     static YedekSonucu baslayamadi(const std::string& teknik);
     static YedekSonucu durdu();
 
