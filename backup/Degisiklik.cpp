@@ -8,6 +8,7 @@
 
 #include "backup/Durdurma.hpp"
 #include "backup/SatirCoz.hpp"
+#include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
@@ -42,10 +43,6 @@ std::string sayilanKlasor(const std::string& yol) {
     if (!parcalar.empty()) parcalar.pop_back();
     if (parcalar.size() > 4) parcalar.resize(4);
     return Metin::birlestir(parcalar, "/");
-}
-
-std::string sonKarakterler(const std::string& metin, size_t n) {
-    return Metin::utf8Onar(metin.size() > n ? metin.substr(metin.size() - n) : metin);
 }
 
 bool kaynakVar(const std::string& yol) {
@@ -166,7 +163,7 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle) {
         Sonuc s = komut("/usr/bin/rsync", args, std::string(), is + "/prova-" + std::to_string(i) + ".txt",
                         is + "/prova.err");
         if (s.kod != 0) {
-            std::string teknik = sonKarakterler(baytlariOku(is + "/prova.err").value_or(""), 300);
+            std::string teknik = Siniflama::teknikMetin(baytlariOku(is + "/prova.err").value_or(""), 300);
             Gunluk::yaz("ERROR: dry run: " + teknik);
             d.hata = YedekSonucu::baslayamadi(teknik);
             break;

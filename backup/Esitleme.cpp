@@ -79,15 +79,53 @@ std::vector<std::string> kaynakArgumanlari(const std::string& ad, const std::str
     return args;
 }
 
-void istatistikTopla(Esitleme& e, const std::string& ad, const std::string& cikti) {
-    e.aktarilan += istatistik(cikti, "Total transferred file size:");
-    e.gonderilen += istatistik(cikti, "sent ");
-    double boyut = istatistik(cikti, "Total file size:");
+int64_t ekle(int64_t a, int64_t b) {
+    int64_t t;
+    return __builtin_add_overflow(a, b, &t) ? INT64_MAX : t;
+}
+
+// `ciktilar` are the outputs of the runs of one source, oldest first: what
+// was sent adds up, the sizes are the last run's.
+void istatistikTopla(Esitleme& e, const std::string& ad, const std::vector<std::string>& ciktilar) {
+    for (const auto& cikti : ciktilar) {
+        e.aktarilan += static_cast<double>(istatistik(cikti, "Total transferred file size:"));
+        e.gonderilen += static_cast<double>(istatistik(cikti, "sent "));
+        for (const auto& satir : Metin::bol(cikti, '\n', true))
+            if (Metin::basliyor(satir, ">f")) e.kopyalanan += 1;
+    }
+    const std::string& son = ciktilar.back();
+    double boyut = static_cast<double>(istatistik(son, "Total file size:"));
     e.toplamBoyut += boyut;
     e.kaynaklar[ad] = boyut;
-    e.dosyaSayisi += static_cast<int64_t>(istatistik(cikti, "Number of files:"));
-    for (const auto& satir : Metin::bol(cikti, '\n', true))
-        if (Metin::basliyor(satir, ">f")) e.kopyalanan += 1;
+    e.dosyaSayisi = ekle(e.dosyaSayisi, istatistik(son, "Number of files:"));
+}
+
+std::string ciktiYolu(size_t i, bool yeniden) {
+    return Yol::isKlasoru() + "/esitle-" + std::to_string(i) + (yeniden ? "-yeniden" : "") + ".txt";
+}
+
+struct Gecis {
+    int kod = 0;
+    std::string hata;  // this run's own error lines
+};
+
+// One run of the copy tool for a source; its errors are appended to the
+// pass's error file.
+Gecis kaynakGecisi(const std::string& ad, const std::string& yol, const std::optional<std::string>& son,
+                   const std::string& cikti, const std::string& hataYolu) {
+    size_t onceki = baytlariOku(hataYolu).value_or("").size();
+    Sonuc s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);
+    if (s.kod != 23 && s.kod != 24) return {s.kod, {}};
+    std::string tum = baytlariOku(hataYolu).value_or("");
+    Gecis g{s.kod, tum.substr(std::min(onceki, tum.size()))};
+    // The tool says on standard output that it skipped --delete after a
+    // read error; the copy would keep files deleted on the computer.
+    const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
+    if (Metin::iceriyor(baytlariOku(cikti).value_or(""), silmeYok)) {
+        g.hata += silmeYok;
+        yazYoksay(hataYolu, tum + silmeYok);
+    }
+    return g;
 }
 
 }  // namespace
@@ -136,15 +174,18 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
         Gunluk::yaz(Yerel::bicim("Large files: %@ copied (%@), %@ with only a new date linked",
                                  {std::to_string(b.kopyalanan), bayt(b.bayt), std::to_string(b.bagli)}));
         if (b.hata) {
-            // Written like the copy tool's own error lines, so the
-            // classification reads it the same way.
-            std::string satir = "rsync(brimvale): error: " + *b.hata + "\n";
+            // Written among the copy tool's own error lines, in a shape the
+            // classification reads by its error whatever the name holds; the
+            // whole text goes to the log.
+            Gunluk::yaz("ERROR: large file: " + Metin::utf8Onar(*b.hata));
+            std::string satir = Siniflama::kopyalayiciSatiri(b.hataAdi, b.hataNedeni, b.kaynakta) + "\n";
             yazYoksay(hataYolu, satir);
             if (auto k = kaybolanlar(satir)) e.atlanan.insert(e.atlanan.end(), k->begin(), k->end());
         }
     }
 
     auto kaynaklar = ayarlar.kaynakAdlari();
+    std::vector<bool> yenidenGecildi(kaynaklar.size(), false);
     for (size_t i = 0; i < kaynaklar.size() && !durduruldu; ++i) {
         const auto& [ad, yol] = kaynaklar[i];
         if (!kaynakAdiGecerli(ad)) {
@@ -152,36 +193,37 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
             e.kod = 1;
             break;
         }
-        std::string cikti = Yol::isKlasoru() + "/esitle-" + std::to_string(i) + ".txt";
         size_t onceki = baytlariOku(hataYolu).value_or("").size();
-        Sonuc s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);
-        if (s.kod == 0) continue;
-        if (s.kod != 23 && s.kod != 24) {
-            e.kod = s.kod;
-            break;
+        Gecis g = kaynakGecisi(ad, yol, son, ciktiYolu(i, false), hataYolu);
+        if ((g.kod == 23 || g.kod == 24) && !durduruldu) {
+            if (auto k = kaybolanlar(g.hata)) {
+                // A file renamed during the run vanished under its old name,
+                // and the new name was not in the tool's list: one more run
+                // into the same unfinished copy sends only what changed. Only
+                // what vanishes again is skipped, so the first run's lines go.
+                Gunluk::yaz("NOTE: " + std::to_string(k->size()) + " file(s) vanished while " + ad +
+                            " was copied; copying it once more");
+                yazYoksay(hataYolu, baytlariOku(hataYolu).value_or("").substr(0, onceki));
+                yenidenGecildi[i] = true;
+                g = kaynakGecisi(ad, yol, son, ciktiYolu(i, true), hataYolu);
+            }
         }
-        // Only this run's lines: earlier sources' vanished files are counted.
-        std::string tum = baytlariOku(hataYolu).value_or("");
-        std::string hata = tum.substr(std::min(onceki, tum.size()));
-        // The tool says on standard output that it skipped --delete after a
-        // read error; the copy would keep files deleted on the computer.
-        const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
-        if (Metin::iceriyor(baytlariOku(cikti).value_or(""), silmeYok)) {
-            hata += silmeYok;
-            yazYoksay(hataYolu, tum + silmeYok);
-        }
-        auto k = kaybolanlar(hata);
+        if (g.kod == 0) continue;
+        std::optional<std::vector<std::string>> k;
+        if (g.kod == 23 || g.kod == 24) k = kaybolanlar(g.hata);
         if (!k) {
-            e.kod = s.kod;
+            e.kod = g.kod;
             break;
         }
         e.atlanan.insert(e.atlanan.end(), k->begin(), k->end());
     }
     e.sure = std::chrono::duration<double>(Saat::simdi() - baslangic).count();
 
-    for (size_t i = 0; i < kaynaklar.size(); ++i)
-        istatistikTopla(e, kaynaklar[i].ad,
-                        baytlariOku(Yol::isKlasoru() + "/esitle-" + std::to_string(i) + ".txt").value_or(""));
+    for (size_t i = 0; i < kaynaklar.size(); ++i) {
+        std::vector<std::string> ciktilar = {baytlariOku(ciktiYolu(i, false)).value_or("")};
+        if (yenidenGecildi[i]) ciktilar.push_back(baytlariOku(ciktiYolu(i, true)).value_or(""));
+        istatistikTopla(e, kaynaklar[i].ad, ciktilar);
+    }
 
     if (durduruldu || e.kod != 0) return e;
 
@@ -218,19 +260,17 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
 
 YedekSonucu Esitleme::sonuc() const {
     return Siniflama::esitlemeSonucu(kod, baytlariOku(esitleHataYolu()).value_or(""), sureMetni(sure), aktarilan,
-                                     kopyalanan);
+                                     kopyalanan, Siniflama::hedef());
 }
 
-double istatistik(const std::string& metin, const std::string& etiket) {
+int64_t istatistik(const std::string& metin, const std::string& etiket) {
     for (const auto& satir : Metin::bol(metin, '\n', true)) {
         if (!Metin::basliyor(satir, etiket)) continue;
         std::string deger = Metin::kirp(std::string_view(satir).substr(etiket.size()));
         deger = deger.substr(0, deger.find(' '));
         // Whole counts: "," groups thousands, or "." where the decimal mark is a comma.
         std::erase_if(deger, [](char c) { return c == ',' || c == '.'; });
-        if (deger.empty() || !std::all_of(deger.begin(), deger.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            return 0;
-        return std::stod(deger);
+        return Metin::sayi(deger).value_or(0);
     }
     return 0;
 }

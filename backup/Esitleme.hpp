@@ -52,8 +52,9 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
                 const std::vector<BuyukDosyalar::Aday>& adaylar);
 
 // The number after `etiket` on the first line that begins with it; the copy
-// tool's thousands separators are dropped. 0 when absent.
-double istatistik(const std::string& metin, const std::string& etiket);
+// tool's thousands separators are dropped. 0 when absent, not a number or
+// beyond 64 bits.
+int64_t istatistik(const std::string& metin, const std::string& etiket);
 
 // Elapsed time in hours and minutes, zero units left out: "1h 5m", "12m".
 std::string sureMetni(double saniye);

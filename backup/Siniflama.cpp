@@ -1,7 +1,11 @@
 #include "backup/Siniflama.hpp"
 
-#include <algorithm>
+#include <sys/statvfs.h>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "backup/GercekYol.hpp"
 #include "backup/SatirCoz.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
@@ -12,6 +16,8 @@
 namespace {
 
 constexpr size_t azamiAtlanan = 200;
+// Fewer free inodes than this and a "no space" is believed.
+constexpr unsigned long azBosDugum = 1000;
 
 bool herhangi(std::string_view s, std::initializer_list<std::string_view> parcalar) {
     return std::any_of(parcalar.begin(), parcalar.end(), [&](auto p) { return Metin::iceriyor(s, p); });
@@ -36,15 +42,66 @@ bool kismiAktarim(std::string_view s) {
     return herhangi(s, {"unexpected end of file", "some files", "partial transfer"});
 }
 
-// One line of the copy tool's error output, or of the large-file copier's
-// "<tool>: error: <name>: <text>" line. Nothing for lines that are no error.
-std::optional<HataSatiri> satirOku(std::string_view s) {
+// rsync's closing line, which repeats only the status.
+bool kapanisSatiri(std::string_view s) {
+    return Metin::basliyor(s, "rsync error: ") || Metin::basliyor(s, "rsync warning: ");
+}
+
+constexpr std::string_view kopyalayiciOnu = "rsync(brimvale): error: ";
+constexpr std::string_view kaynakTarafi = "source";
+constexpr std::string_view yedekTarafi = "backup";
+
+std::string normal(const std::string& yol) {
+    std::string s = std::filesystem::path(yol).lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
+// The image's mount point as written and as resolved: the copy tool prints
+// the paths it works in resolved.
+struct HedefKok {
+    std::string yazilan, gercek;
+    explicit HedefKok(const std::string& kok)
+        : yazilan(kok.empty() ? "" : normal(kok)), gercek(kok.empty() ? "" : Yedekleme::gercekYol(kok)) {}
+    bool icerir(const std::string& yol) const {
+        if (yol.empty() || yol[0] != '/') return false;
+        std::string p = normal(yol);
+        return Yedekleme::altinda(p, yazilan) || Yedekleme::altinda(p, gercek);
+    }
+};
+
+// What fails on the backup side is the disk's failure; only a full volume
+// keeps its own kind.
+HataTuru yedekteki(HataTuru tur) { return tur == HataTuru::yer ? tur : HataTuru::disk; }
+
+// The large-file copier's line: side, the system's words, then the quoted
+// name. Nothing when the line does not have that shape.
+std::optional<HataSatiri> kopyalayiciOku(std::string_view s) {
+    s.remove_prefix(kopyalayiciOnu.size());
+    size_t ayrac = s.find(": ");
+    if (ayrac == std::string_view::npos) return std::nullopt;
+    std::string_view taraf = s.substr(0, ayrac);
+    std::string_view kalan = s.substr(ayrac + 2);
+    size_t tirnak = kalan.find(": \"");
+    if ((taraf != kaynakTarafi && taraf != yedekTarafi) || tirnak == std::string_view::npos ||
+        kalan.size() < tirnak + 4 || kalan.back() != '"')
+        return std::nullopt;
+    HataTuru tur = turBul(kalan.substr(0, tirnak));
+    if (taraf == yedekTarafi) tur = yedekteki(tur);
+    return HataSatiri{Yedekleme::kacisCoz(kalan.substr(tirnak + 3, kalan.size() - tirnak - 4)), tur, false};
+}
+
+// One line of the copy tool's error output, or of the large-file copier's.
+// Nothing for lines that are no error.
+std::optional<HataSatiri> satirOku(std::string_view s, const HedefKok& hedef) {
+    if (Metin::basliyor(s, kopyalayiciOnu))
+        if (auto h = kopyalayiciOku(s)) return h;
     bool araclar = Metin::basliyor(s, "rsync: ") || Metin::basliyor(s, "file has vanished: ");
     // A read error makes the tool skip --delete, so the copy would keep files
     // deleted on the computer: a real error, though it names no file.
     bool silmeAtlandi = Metin::iceriyor(s, "skipping file deletion");
     if (!araclar && !silmeAtlandi && !herhangi(s, {"error:", "vanished"})) return std::nullopt;
-    if (silmeAtlandi || Metin::basliyor(s, "rsync error: ") || Metin::basliyor(s, "rsync warning: "))
+    if (silmeAtlandi || kapanisSatiri(s))
         return HataSatiri{std::nullopt, HataTuru::bilinmeyen, kismiAktarim(s)};
     size_t bas, son;
     std::string ad;
@@ -67,7 +124,16 @@ std::optional<HataSatiri> satirOku(std::string_view s) {
     // "some files" or "Permission denied.txt" changes nothing.
     std::string cevre = std::string(s.substr(0, bas)) + std::string(s.substr(son));
     if (kismiAktarim(cevre)) return HataSatiri{std::nullopt, HataTuru::bilinmeyen, true};
-    return HataSatiri{ad, turBul(cevre), false};
+    HataTuru tur = turBul(cevre);
+    if (hedef.icerir(ad)) tur = yedekteki(tur);
+    return HataSatiri{ad, tur, false};
+}
+
+// A line cut in its middle to about `n` bytes: the cause may stand at either end.
+std::string kisalt(std::string_view satir, size_t n) {
+    if (satir.size() <= n) return std::string(satir);
+    size_t yarim = n / 2;
+    return std::string(satir.substr(0, yarim)) + " … " + std::string(satir.substr(satir.size() - yarim));
 }
 
 std::string say(size_t n) { return std::to_string(n); }
@@ -76,11 +142,51 @@ std::string say(size_t n) { return std::to_string(n); }
 
 namespace Siniflama {
 
-std::map<HataTuru, std::vector<std::string>> sinifla(const std::string& hata) {
+std::map<HataTuru, std::vector<std::string>> sinifla(const std::string& hata, const std::string& hedefKok) {
+    HedefKok hedef(hedefKok);
     std::map<HataTuru, std::vector<std::string>> gruplar;
     for (const auto& satir : Metin::bol(hata, '\n', true))
-        if (auto h = satirOku(satir); h && h->ad) gruplar[h->tur].push_back(*h->ad);
+        if (auto h = satirOku(satir, hedef); h && h->ad) gruplar[h->tur].push_back(*h->ad);
     return gruplar;
+}
+
+std::string kopyalayiciSatiri(const std::string& ad, const std::string& neden, bool kaynakta) {
+    // The system's words never hold ": " or a line break; they are kept out anyway.
+    std::string sozler = Yedekleme::kacisYap(neden);
+    for (size_t i; (i = sozler.find(": ")) != std::string::npos;) sozler.replace(i, 2, " - ");
+    return std::string(kopyalayiciOnu) + std::string(kaynakta ? kaynakTarafi : yedekTarafi) + ": " + sozler +
+           ": \"" + Yedekleme::kacisYap(ad) + "\"";
+}
+
+Hedef hedef() {
+    Hedef h{Yol::mnt(), std::nullopt};
+    struct statvfs st{};
+    if (::statvfs(h.kok.c_str(), &st) != 0 || st.f_blocks == 0) return h;
+    double blok = static_cast<double>(st.f_frsize);
+    double toplam = blok * static_cast<double>(st.f_blocks);
+    // The margin the room check keeps free: below it the volume is full.
+    double pay = std::clamp(toplam * 0.02, 52428800.0, 1073741824.0);
+    bool baytDar = blok * static_cast<double>(st.f_bavail) < pay;
+    bool dugumDar = st.f_files > 0 && st.f_favail < azBosDugum;
+    h.yerDar = baytDar || dugumDar;
+    return h;
+}
+
+std::string teknikMetin(const std::string& hata, size_t n) {
+    if (hata.size() <= n) return Metin::utf8Onar(hata);
+    size_t kuyruk = hata.size() - n;
+    std::string nedenler;
+    int sayi = 0;
+    for (size_t i = 0; i < kuyruk && sayi < 5;) {
+        size_t son = std::min(hata.find('\n', i), hata.size());
+        std::string_view satir(hata.data() + i, son - i);
+        if (!satir.empty() && !kapanisSatiri(satir)) {
+            nedenler += kisalt(satir, n) + "\n";
+            ++sayi;
+        }
+        i = son + 1;
+    }
+    return Metin::utf8Onar(nedenler + "…" + hata.substr(kuyruk));
 }
 
 YedekSonucu yerYok(const std::string& teknik) {
@@ -91,8 +197,15 @@ YedekSonucu yerYok(const std::string& teknik) {
 }
 
 YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& sure, double aktarilan,
-                           [[maybe_unused]] int64_t dosya) {
-    auto gruplar = sinifla(hata);
+                           [[maybe_unused]] int64_t dosya, const Hedef& hedef) {
+    auto gruplar = sinifla(hata, hedef.kok);
+    // "No space" from a volume with room to spare, or one that no longer
+    // answers, is a disk that stopped working.
+    if (gruplar.count(HataTuru::yer) && hedef.yerDar != true) {
+        auto& disk = gruplar[HataTuru::disk];
+        for (auto& ad : gruplar[HataTuru::yer]) disk.push_back(std::move(ad));
+        gruplar.erase(HataTuru::yer);
+    }
     std::vector<std::string> atlanan;
     for (const auto& [tur, adlar] : gruplar)
         for (const auto& ad : adlar)
@@ -100,7 +213,9 @@ YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& 
     auto adet = [&](HataTuru t) { return gruplar.count(t) ? gruplar[t].size() : size_t{0}; };
 
     std::string ozet = Yerel::bicim("%@ copied in %@.", {bayt(aktarilan), sure});
-    bool yalnizKaybolan = gruplar.size() == 1 && adet(HataTuru::kaybolan) > 0;
+    // The same rule as the pass's: a line that names no file (a skipped
+    // deletion) leaves the pass incomplete too.
+    bool yalnizKaybolan = Yedekleme::kaybolanlar(hata, hedef.kok).has_value();
     if (kod == 0 || ((kod == 23 || kod == 24) && yalnizKaybolan)) {
         std::string baslik = Yerel::metin("Backup complete");
         if (size_t n = adet(HataTuru::kaybolan); n > 0)
@@ -145,9 +260,9 @@ std::string kaydet(const YedekSonucu& sonuc, int kod, const std::string& hata, b
         Gunluk::yaz(Yerel::bicim("Skipped (deleted on the Mac during the backup): %@", {Metin::utf8Onar(kaybolan[i])}));
     if (!tamamlandi) {
         Gunluk::yaz(sonuc.baslik);
-        std::string kuyruk = hata.size() > 400 ? hata.substr(hata.size() - 400) : hata;
+        std::string kuyruk = teknikMetin(hata, 400);
         std::replace(kuyruk.begin(), kuyruk.end(), '\n', ' ');
-        Gunluk::yaz("rsync (" + std::to_string(kod) + "): " + Metin::utf8Onar(kuyruk));
+        Gunluk::yaz("rsync (" + std::to_string(kod) + "): " + kuyruk);
     }
     return sonuc.bildirim();
 }
@@ -156,10 +271,11 @@ std::string kaydet(const YedekSonucu& sonuc, int kod, const std::string& hata, b
 
 namespace Yedekleme {
 
-std::optional<std::vector<std::string>> kaybolanlar(const std::string& hata) {
+std::optional<std::vector<std::string>> kaybolanlar(const std::string& hata, const std::string& hedefKok) {
+    HedefKok hedef(hedefKok);
     std::vector<std::string> adlar;
     for (const auto& satir : Metin::bol(hata, '\n', true)) {
-        auto h = satirOku(satir);
+        auto h = satirOku(satir, hedef);
         if (!h || (!h->ad && h->yalnizOzet)) continue;
         if (!h->ad || h->tur != HataTuru::kaybolan) return std::nullopt;
         adlar.push_back(*h->ad);

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "backup/Degisiklik.hpp"
 #include "backup/Esitleme.hpp"
+#include "core/Komut.hpp"
 #include "tests/backup/YedekOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -173,4 +176,27 @@ TEST(DegisiklikBul, SourceWhoseNameWouldLeaveItsFolderIsRefused) {
     }
     EXPECT_TRUE(fs::exists(Yol::yedekler() + "/" + onceki + "/Belgeler/a"));
     EXPECT_NE(gunluk().find("ERROR: source name not usable: /\n"), std::string::npos);
+}
+
+TEST(DegisiklikBul, APathBeyondTheLimitKeepsItsCauseInTheTechnicalText) {
+    std::string k = kaynak("Belgeler");
+    fs::create_directories(k);
+    // Made one folder at a time: the whole path is longer than a call takes.
+    int fd = ::open(k.c_str(), O_RDONLY | O_DIRECTORY);
+    for (size_t boy = k.size(); boy < 4200; boy += 241) {
+        std::string ad(240, 'd');
+        ASSERT_EQ(::mkdirat(fd, ad.c_str(), 0755), 0);
+        int alt = ::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = alt;
+    }
+    ::close(::openat(fd, "f.txt", O_WRONLY | O_CREAT, 0644));
+    ::close(fd);
+    auto d = Yedekleme::degisiklikBul(ayarlar({"Belgeler"}), false);
+    komut("/bin/rm", {"-rf", k});
+    ASSERT_TRUE(d.hata);
+    EXPECT_EQ(d.hata->baslik, "The backup could not start");
+    EXPECT_NE(d.hata->teknik.find("filename overflows max-path len"), std::string::npos) << d.hata->teknik;
+    EXPECT_NE(d.hata->teknik.find("(code 23)"), std::string::npos) << d.hata->teknik;
+    EXPECT_NE(gunluk().find("ERROR: dry run: filename overflows max-path len"), std::string::npos);
 }

@@ -155,27 +155,52 @@ TEST_F(Esitle, PartsOfRemovedSourcesAreDeletedBeforeThePass) {
     EXPECT_TRUE(fs::exists(Yol::devam() + "/Belgeler/y"));
 }
 
-TEST_F(Esitle, FileDeletedDuringTheCopyIsSkippedAndTheCopyCompletes) {
+TEST_F(Esitle, FileRenamedOrDeletedDuringTheCopyIsInTheCopyAsItIsNow) {
+    struct Durum {
+        std::string ad, eylem;
+        std::vector<std::string> kopyada, kopyadaYok;
+    };
     std::string k = kaynak("Belgeler");
-    dosya(k + "/a_buyuk", std::string(150000, 'a'));
-    dosya(k + "/z_gidecek", "z");
-    // The tool is slowed; the file goes once the first transfer has begun.
-    SahteArac rsync(TestOrtami::araclar(), "rsync");
-    std::string bekle = "while [ -z \"$(ls -A '" + Yol::devam() + "/Belgeler' 2>/dev/null)\" ]; do sleep 0.02; done\n";
-    rsync.betik("case \"$*\" in *' -n '*|-n*) exec /usr/bin/rsync \"$@\";; esac\n"
-                "/usr/bin/rsync --bwlimit=100 \"$@\" & p=$!\n" +
-                bekle + "rm -f '" + k + "/z_gidecek'\nwait $p; exit $?");
-    auto e = gecis(ayarlar({"Belgeler"}));
-    EXPECT_TRUE(e.tamamlandi);
-    EXPECT_EQ(e.kod, 24);
-    EXPECT_EQ(e.atlanan, (std::vector<std::string>{k + "/z_gidecek"}));
-    YedekSonucu s = e.sonuc();
-    EXPECT_EQ(s.tur, "bilgi");
-    EXPECT_EQ(s.atlanan, (std::vector<std::string>{k + "/z_gidecek"}));
-    EXPECT_FALSE(fs::exists(kopya(*e.ad, "Belgeler/z_gidecek")));
+    std::vector<Durum> durumlar = {
+        {"renamed", "mv '" + k + "/z_eski' '" + k + "/z_yeni'", {"z_yeni"}, {"z_eski"}},
+        {"deleted", "rm '" + k + "/z_eski'", {}, {"z_eski", "z_yeni"}},
+    };
+    for (const auto& d : durumlar) {
+        std::error_code ec;
+        fs::remove_all(k, ec);
+        fs::remove_all(Yol::mnt(), ec);
+        dosya(k + "/a_buyuk", std::string(150000, 'a'));
+        dosya(k + "/z_eski", "z");
+        // The first copy run is slowed; the file moves once the transfer of
+        // a_buyuk has begun, so the tool's list still holds the old name.
+        std::string isaret = TestOrtami::kok() + "/ilk-kopya";
+        fs::remove(isaret, ec);
+        SahteArac rsync(TestOrtami::araclar(), "rsync");
+        rsync.betik("case \"$*\" in -n*) exec /usr/bin/rsync \"$@\";; esac\n"
+                    "mkdir '" + isaret + "' 2>/dev/null || exec /usr/bin/rsync \"$@\"\n"
+                    "/usr/bin/rsync --bwlimit=100 \"$@\" & p=$!\n"
+                    "while [ -z \"$(ls -A '" + Yol::devam() + "/Belgeler' 2>/dev/null)\" ]; do sleep 0.02; done\n" +
+                    d.eylem + "\nwait $p; exit $?");
+        saat.su += std::chrono::minutes(1);
+        auto e = gecis(ayarlar({"Belgeler"}));
+        ASSERT_TRUE(e.tamamlandi) << d.ad;
+        auto c = kopyaCagrilari(rsync);
+        ASSERT_EQ(c.size(), 2u) << d.ad << ": the source is copied once more";
+        EXPECT_EQ(c[1].args, c[0].args) << d.ad << ": into the same unfinished copy";
+        EXPECT_EQ(e.kod, 0) << d.ad;
+        EXPECT_TRUE(e.atlanan.empty()) << d.ad;
+        YedekSonucu s = e.sonuc();
+        EXPECT_EQ(s.tur, "tamam") << d.ad;
+        EXPECT_TRUE(s.atlanan.empty()) << d.ad;
+        for (const auto& ad : d.kopyada) EXPECT_EQ(oku(kopya(*e.ad, "Belgeler/" + ad)), "z") << d.ad;
+        for (const auto& ad : d.kopyadaYok) EXPECT_FALSE(fs::exists(kopya(*e.ad, "Belgeler/" + ad))) << d.ad;
+        EXPECT_EQ(oku(kopya(*e.ad, "Belgeler/a_buyuk")), std::string(150000, 'a')) << d.ad;
+        EXPECT_NE(gunluk().find("NOTE: 1 file(s) vanished while Belgeler was copied; copying it once more\n"),
+                  std::string::npos);
+    }
 }
 
-TEST_F(Esitle, OnlyVanishedFilesLetThePassGoOn) {
+TEST_F(Esitle, OnlyVanishedFilesLetThePassGoOnAfterOneMoreRun) {
     dosya(kaynak("Belgeler") + "/a", "a");
     dosya(kaynak("Resimler") + "/b", "b");
     Ayarlar a = ayarlar({"Belgeler", "Resimler"});
@@ -183,39 +208,54 @@ TEST_F(Esitle, OnlyVanishedFilesLetThePassGoOn) {
 
     const std::string kaybolan =
         "echo \"file has vanished: \\\"/mac/$i\\\"\" >&2\n"
-        "echo 'rsync warning: some files vanished before they could be transferred (code 24)' >&2\n";
+        "echo 'rsync warning: some files vanished before they could be transferred (code 24)' >&2\n"
+        "exit 24\n";
     const std::string izin =
-        "echo 'rsync: [sender] send_files failed to open \"/mac/g\": Permission denied (13)' >&2";
+        "echo 'rsync: [sender] send_files failed to open \"/mac/g\": Permission denied (13)' >&2; exit 23\n";
     const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
+    // The first run of each source ($i odd) and the one more run ($i even).
+    auto tekCift = [](const std::string& tek, const std::string& cift) {
+        return "if [ $((i % 2)) = 1 ]; then\n" + tek + "\nelse\n" + cift + "\nfi\nexit 0";
+    };
     struct Durum {
         std::string ad, betik;
-        int cikis;
         size_t cagri;
         bool tamamlandi;
         int kod;
         std::vector<std::string> atlanan;
-        std::string hataDosyasinda = "";
+        std::string hataDosyasinda = "", hataDosyasindaYok = "\x01";
     };
     std::vector<Durum> durumlar = {
-        {"clean", "", 0, 2, true, 0, {}},
-        {"vanished in each source, each counted once", kaybolan, 24, 2, true, 24, {"/mac/1", "/mac/2"}},
-        {"permission error", izin, 23, 1, false, 23, {}},
-        {"deletion skipped after a read error", kaybolan + "printf '" + silmeYok + "'", 24, 1, false, 24, {}, silmeYok},
-        {"another status", "", 12, 1, false, 12, {}},
+        {"clean", "exit 0", 2, true, 0, {}},
+        {"vanished, then all there in one more run", tekCift(kaybolan, "exit 0"), 4, true, 0, {}, "", "/mac/1"},
+        {"vanished again in the one more run", kaybolan, 4, true, 24, {"/mac/2", "/mac/4"}, "/mac/4", "/mac/3"},
+        {"permission error", izin, 1, false, 23, {}},
+        {"permission error in the one more run", tekCift(kaybolan, izin), 2, false, 23, {}, "/mac/g", "/mac/1"},
+        {"deletion skipped after a read error", kaybolan.substr(0, kaybolan.size() - 8) + "printf '" + silmeYok +
+             "'; exit 24", 1, false, 24, {}, silmeYok},
+        {"a path in the unfinished copy is no vanished file",
+         "echo 'rsync: [receiver] mkstemp \"" + Yol::devam() + "/Belgeler/.a.x\" failed: No such file or "
+         "directory (2)' >&2; exit 23", 1, false, 23, {}},
+        {"another status", "exit 12", 1, false, 12, {}},
     };
     for (const auto& d2 : durumlar) {
         saat.su += std::chrono::minutes(1);
         SahteArac rsync(TestOrtami::araclar(), "rsync");
-        rsync.betik(d2.betik).cevap("", d2.cikis);
+        rsync.betik(d2.betik);
         auto e = Yedekleme::esitle(a, d.ozet, d.son, {});
         EXPECT_EQ(rsync.cagrilar().size(), d2.cagri) << d2.ad;
         EXPECT_EQ(e.tamamlandi, d2.tamamlandi) << d2.ad;
         EXPECT_EQ(e.kod, d2.kod) << d2.ad;
         EXPECT_EQ(e.atlanan, d2.atlanan) << d2.ad;
         EXPECT_EQ(fs::exists(Yol::devam()), !d2.tamamlandi) << d2.ad;
-        EXPECT_NE(oku(Yedekleme::esitleHataYolu()).value_or("").find(d2.hataDosyasinda), std::string::npos) << d2.ad;
+        std::string hata = oku(Yedekleme::esitleHataYolu()).value_or("");
+        EXPECT_NE(hata.find(d2.hataDosyasinda), std::string::npos) << d2.ad;
+        EXPECT_EQ(hata.find(d2.hataDosyasindaYok), std::string::npos) << d2.ad << ": " << hata;
+        if (!d2.tamamlandi) {
+            EXPECT_NE(e.sonuc().tur, "bilgi") << d2.ad;
+        }
     }
-    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 2u);
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 3u);
 }
 
 TEST_F(Esitle, FailedRenameIsStatusTwenty) {
@@ -259,25 +299,49 @@ TEST(YerAyir, OldestCopiesGoFirstButNeverTheLast) {
     EXPECT_NE(g.find("ERROR: not enough space (1.07 GB needed, 1 KB free)\n"), std::string::npos);
 }
 
-TEST(Istatistik, NumbersAfterTheLabelWithoutSeparators) {
+TEST(Istatistik, NumbersAfterTheLabelWithoutSeparatorsAndOnlyWhenTheyFit) {
     std::string cikti =
         "Number of files: 50,001 (reg: 50,000, dir: 1)\n"
         "Total file size: 1,234,567 bytes\n"
         "Total transferred file size: 1.234.567 bytes\n"
         "Literal data: abc bytes\n"
         "sent 300,216 bytes  received 54 bytes  200,180.00 bytes/sec\n"
-        "Total file size: 9 bytes\n";
+        "Total file size: 9 bytes\n"
+        "Matched data: 9,223,372,036,854,775,807 bytes\n"
+        "Total bytes sent: 9223372036854775808\n"
+        "Total bytes received: " + std::string(400, '7') + "\n"
+        "File list size: -5\n";
     struct Durum {
         std::string etiket;
-        double deger;
+        int64_t deger;
     };
     for (const auto& d : std::vector<Durum>{{"Number of files:", 50001},
                                             {"Total file size:", 1234567},
                                             {"Total transferred file size:", 1234567},
                                             {"Literal data:", 0},
                                             {"sent ", 300216},
-                                            {"Matched data:", 0}})
+                                            {"Matched data:", INT64_MAX},
+                                            {"Total bytes sent:", 0},
+                                            {"Total bytes received:", 0},
+                                            {"File list size:", 0},
+                                            {"Deleted files:", 0}})
         EXPECT_EQ(Yedekleme::istatistik(cikti, d.etiket), d.deger) << d.etiket;
+}
+
+TEST_F(Esitle, CountsBeyondSixtyFourBitsNeitherThrowNorWrap) {
+    dosya(kaynak("Belgeler") + "/a", "a");
+    dosya(kaynak("Resimler") + "/b", "b");
+    SahteArac rsync(TestOrtami::araclar(), "rsync");
+    rsync.betik("echo 'Number of files: 9,223,372,036,854,775,807'\n"
+                "echo 'Total file size: 9223372036854775807 bytes'\n"
+                "echo 'sent " + std::string(400, '9') + " bytes  received 1 bytes'\n"
+                "echo 'Total transferred file size: 99999999999999999999 bytes'");
+    auto e = Yedekleme::esitle(ayarlar({"Belgeler", "Resimler"}), Ozet{}, std::nullopt, {});
+    ASSERT_TRUE(e.tamamlandi);
+    EXPECT_EQ(e.dosyaSayisi, INT64_MAX);
+    EXPECT_EQ(e.gonderilen, 0);
+    EXPECT_EQ(e.aktarilan, 0);
+    EXPECT_EQ(e.toplamBoyut, 2 * 9223372036854775807.0);
 }
 
 TEST(SureMetni, HoursAndMinutesWithoutZeroUnits) {
