@@ -68,7 +68,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
 
     asama("prova");
     if (!elle) bildir(Yerel::metin("Backup disk connected. Checking what changed since the last backup…"));
-    Degisiklik degisiklik = degisiklikBul(ayarlar, elle);
+    Degisiklik degisiklik = degisiklikBul(ayarlar, elle, birim);
     if (degisiklik.hata) {
         bildir(degisiklik.hata->bildirim());
         sonuc = "hata";

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "backup/Durdurma.hpp"
+#include "backup/GercekYol.hpp"
 #include "backup/SatirCoz.hpp"
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
@@ -58,6 +59,17 @@ std::string karsilastirilan(const std::optional<std::string>& son, const std::st
         if (fs::is_directory(onceki, ec)) return onceki + "/";
     }
     return Yol::isKlasoru() + "/bos/";
+}
+
+// A source that holds the backup disk, the image on it or the image's mount
+// point, or lies inside the image, would copy the backup into itself.
+bool yedegiIceriyor(const std::string& kaynak, const std::optional<std::string>& birim, const std::string& imajAdi) {
+    std::string k = gercekYol(kaynak);
+    std::string mnt = gercekYol(Yol::mnt());
+    if (altinda(mnt, k) || altinda(k, mnt)) return true;
+    if (!birim) return false;
+    std::string imaj = gercekYol(*birim + "/" + imajAdi);
+    return altinda(gercekYol(*birim), k) || altinda(imaj, k) || altinda(k, imaj);
 }
 
 }  // namespace
@@ -129,7 +141,7 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
     return ozet;
 }
 
-Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle) {
+Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<std::string>& birim) {
     std::error_code ec;
     std::string is = Yol::isKlasoru();
     fs::remove_all(is, ec);
@@ -155,6 +167,11 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle) {
         if (!kaynakAdiGecerli(ad)) {
             Gunluk::yaz("ERROR: source name not usable: " + yol);
             d.hata = YedekSonucu::baslayamadi("source name not usable: " + yol);
+            break;
+        }
+        if (yedegiIceriyor(yol, birim, ayarlar.imajAdi)) {
+            Gunluk::yaz("ERROR: source contains the backup disk: " + yol);
+            d.hata = YedekSonucu::yedekDiskiniIceriyor(yol);
             break;
         }
         std::vector<std::string> args = {

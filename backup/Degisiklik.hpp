@@ -28,8 +28,9 @@ struct Degisiklik {
 };
 
 // Prepares a fresh work folder, runs the dry runs, writes ozet.json and logs
-// the check line. A missing source or a failed dry run is logged, its result
-// saved and returned; the caller notifies and ends the run.
-Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle);
+// the check line. A missing source, a source that holds the backup disk
+// (`birim`, its mount point) or the image, or a failed dry run is logged, its
+// result saved and returned; the caller notifies and ends the run.
+Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<std::string>& birim = std::nullopt);
 
 }  // namespace Yedekleme

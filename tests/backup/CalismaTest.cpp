@@ -328,8 +328,12 @@ TEST_F(Calisma, FailuresKeepEverythingAndSayWhy) {
     int acik = -1;
     Ayarlar eksik = ayarlar;
     eksik.kaynaklar.push_back(kaynak + "/Yok");
+    Ayarlar butunDisk = ayarlar;
+    butunDisk.kaynaklar = {disk->yol};
     std::vector<Durum> durumlar = {
         {"missing source", [&] { eksik.kaydet(); }, [&] { ayarlar.kaydet(); }, "A folder to back up was not found: Yok"},
+        {"the whole backup disk as a source", [&] { butunDisk.kaydet(); }, [&] { ayarlar.kaydet(); },
+         "A folder to back up contains the backup disk: " + fs::path(disk->yol).filename().string()},
         {"wrong password", [] { setenv("BRIMVALE_PAROLA", "yanlis", 1); }, [] { setenv("BRIMVALE_PAROLA", kParola, 1); },
          "The encrypted backup could not be opened"},
         // Open read-only with a file in use, as the restore browser may hold it.

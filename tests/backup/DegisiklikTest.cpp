@@ -200,3 +200,48 @@ TEST(DegisiklikBul, APathBeyondTheLimitKeepsItsCauseInTheTechnicalText) {
     EXPECT_NE(d.hata->teknik.find("(code 23)"), std::string::npos) << d.hata->teknik;
     EXPECT_NE(gunluk().find("ERROR: dry run: filename overflows max-path len"), std::string::npos);
 }
+
+TEST(DegisiklikBul, SourceHoldingTheBackupDiskOrTheImageIsRefused) {
+    Ayarlar bos;
+    std::string disk = TestOrtami::kok() + "/disk";
+    std::string imaj = disk + "/" + bos.imajAdi;
+    dosya(imaj + "/gocryptfs.conf", "{}");
+    dosya(disk + "/Fotograflar/a.jpg", "a");
+    dosya(disk + "2/b", "b");
+    fs::create_directories(Yol::yedekler());
+    fs::create_directory_symlink(disk, TestOrtami::kok() + "/diske-bag");
+    struct Durum {
+        std::string kaynak, baslikAdi;  // empty: the folder is allowed
+    };
+    std::vector<Durum> durumlar = {
+        {disk, "disk"},
+        {disk + "/", "disk"},
+        {TestOrtami::kok() + "/diske-bag", "diske-bag"},
+        {TestOrtami::kok(), fs::path(TestOrtami::kok()).filename().string()},
+        {imaj, bos.imajAdi},
+        {Yol::durum(), "durum"},
+        {Yol::yedekler(), "yedekler"},
+        {disk + "/Fotograflar", ""},
+        {disk + "2", ""},
+    };
+    for (const auto& d : durumlar) {
+        Ayarlar a;
+        a.kaynaklar = {d.kaynak};
+        SahteArac rsync = rsyncKaydet();
+        auto sonuc = Yedekleme::degisiklikBul(a, false, disk);
+        if (d.baslikAdi.empty()) {
+            EXPECT_FALSE(sonuc.hata) << d.kaynak;
+            EXPECT_EQ(rsync.cagrilar().size(), 1u) << d.kaynak;
+            continue;
+        }
+        ASSERT_TRUE(sonuc.hata) << d.kaynak;
+        EXPECT_EQ(sonuc.hata->tur, "dikkat");
+        EXPECT_EQ(sonuc.hata->baslik, "A folder to back up contains the backup disk: " + d.baslikAdi);
+        EXPECT_EQ(sonuc.hata->aciklama, "No backup was made.");
+        EXPECT_EQ(sonuc.hata->oneri,
+                  "Remove it in Settings > Folders and choose a folder that does not contain the backup disk.");
+        EXPECT_EQ(YedekSonucu::oku(), sonuc.hata);
+        EXPECT_TRUE(rsync.cagrilar().empty()) << d.kaynak;
+        EXPECT_NE(gunluk().find("ERROR: source contains the backup disk: " + d.kaynak + "\n"), std::string::npos);
+    }
+}
