@@ -61,12 +61,12 @@ std::string karsilastirilan(const std::optional<std::string>& son, const std::st
     return Yol::isKlasoru() + "/bos/";
 }
 
-// A source that holds the backup disk, the image on it or the image's mount
-// point, or lies inside the image, would copy the backup into itself.
+// A source that holds the backup disk or the image on it, or lies inside the
+// image or its mount point, would copy the backup into itself. The mount
+// point inside a source is left out of the copy instead (mntHaric).
 bool yedegiIceriyor(const std::string& kaynak, const std::optional<std::string>& birim, const std::string& imajAdi) {
     std::string k = gercekYol(kaynak);
-    std::string mnt = gercekYol(Yol::mnt());
-    if (altinda(mnt, k) || altinda(k, mnt)) return true;
+    if (altinda(k, gercekYol(Yol::mnt()))) return true;
     if (!birim) return false;
     std::string imaj = gercekYol(*birim + "/" + imajAdi);
     return altinda(gercekYol(*birim), k) || altinda(imaj, k) || altinda(k, imaj);
@@ -175,7 +175,10 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<
             break;
         }
         std::vector<std::string> args = {
-            "-n", "-i", "--delete", "--exclude-from=" + haric, yol + "/", karsilastirilan(d.son, ad)};
+            "-n", "-i", "--delete", "--exclude-from=" + haric};
+        if (auto mnt = mntHaric(yol)) args.push_back(*mnt);
+        args.push_back(yol + "/");
+        args.push_back(karsilastirilan(d.son, ad));
         args.insert(args.end(), rsyncTemel.begin(), rsyncTemel.end());
         Sonuc s = komut("/usr/bin/rsync", args, std::string(), is + "/prova-" + std::to_string(i) + ".txt",
                         is + "/prova.err");

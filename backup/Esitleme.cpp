@@ -11,6 +11,7 @@
 
 #include "backup/Degisiklik.hpp"
 #include "backup/Durdurma.hpp"
+#include "backup/GercekYol.hpp"
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
@@ -68,6 +69,7 @@ void bayatKaynaklariSil(const Ayarlar& ayarlar) {
 std::vector<std::string> kaynakArgumanlari(const std::string& ad, const std::string& yol,
                                            const std::optional<std::string>& son) {
     std::vector<std::string> args = {"-i", "--stats", "--delete", "--exclude-from=" + Yol::isKlasoru() + "/haric.txt"};
+    if (auto mnt = mntHaric(yol)) args.push_back(*mnt);
     args.insert(args.end(), rsyncTemel.begin(), rsyncTemel.end());
     std::error_code ec;
     if (son) {

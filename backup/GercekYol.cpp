@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/Metin.hpp"
+#include "core/Yol.hpp"
 
 namespace fs = std::filesystem;
 
@@ -22,6 +23,24 @@ bool altinda(const std::string& yol, const std::string& kok) {
     if (kok.empty() || yol.empty()) return false;
     if (kok == "/") return yol[0] == '/';
     return yol == kok || Metin::basliyor(yol, kok + "/");
+}
+
+std::optional<std::string> mntHaric(const std::string& kaynak) {
+    std::string k = gercekYol(kaynak);
+    std::string mnt = gercekYol(Yol::mnt());
+    if (mnt == k || !altinda(mnt, k)) return std::nullopt;
+    std::string ic = mnt.substr(k == "/" ? 1 : k.size() + 1);
+    // A pattern with a wildcard reads backslashes as escapes; one without is
+    // taken literally.
+    if (ic.find_first_of("*?[") != std::string::npos) {
+        std::string kacik;
+        for (char c : ic) {
+            if (c == '*' || c == '?' || c == '[' || c == '\\') kacik += '\\';
+            kacik += c;
+        }
+        ic = kacik;
+    }
+    return "--exclude=/" + ic + "/";
 }
 
 }  // namespace Yedekleme
