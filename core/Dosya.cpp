@@ -48,9 +48,16 @@ void tamYaz(int fd, const std::string& icerik, const std::string& yol) {
 
 }  // namespace
 
-std::optional<std::string> baytlariOku(const std::string& yol) {
-    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> baytlariOku(const std::string& yol, size_t sinir) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    int fd = ::open(yol.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (st.st_size > 0 && static_cast<uint64_t>(st.st_size) > sinir)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string icerik;
     char buf[65536];
     while (true) {
@@ -61,14 +68,19 @@ std::optional<std::string> baytlariOku(const std::string& yol) {
             return std::nullopt;
         }
         if (n == 0) break;
+        // Files of /proc report no size, and a file may grow while read.
+        if (icerik.size() + static_cast<size_t>(n) > sinir) {
+            ::close(fd);
+            return std::nullopt;
+        }
         icerik.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
     return icerik;
 }
 
-std::optional<std::string> oku(const std::string& yol) {
-    auto baytlar = baytlariOku(yol);
+std::optional<std::string> oku(const std::string& yol, size_t sinir) {
+    auto baytlar = baytlariOku(yol, sinir);
     if (!baytlar || !Metin::utf8Gecerli(*baytlar)) return std::nullopt;
     return baytlar;
 }

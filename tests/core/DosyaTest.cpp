@@ -76,6 +76,24 @@ TEST(Oku, TextOnlyWhenValidUtf8) {
     EXPECT_EQ(oku(TestOrtami::kok() + "/yok"), std::nullopt);
 }
 
+// Only regular files are read, within the caller's bound; files of /proc
+// report no size and are read all the same.
+TEST(Oku, RegularFilesOnlyWithinTheBound) {
+    std::string yol = TestOrtami::kok() + "/sinir";
+    TestOrtami::dosyaYaz(yol, std::string(100, 'a'));
+    struct Durum { std::string ad, yol; size_t sinir; bool okunur; };
+    std::vector<Durum> durumlar = {
+        {"at the bound", yol, 100, true},
+        {"one byte over", yol, 99, false},
+        {"proc file", "/proc/self/mountinfo", 1 << 20, true},
+        {"device", "/dev/null", 1 << 20, false},
+        {"folder", TestOrtami::kok(), 1 << 20, false},
+    };
+    for (const auto& d : durumlar) {
+        EXPECT_EQ(baytlariOku(d.yol, d.sinir).has_value(), d.okunur) << d.ad;
+    }
+}
+
 TEST(CopeTasi, IntoTheReplacementFolderUnderARandomPrefix) {
     std::string cop = TestOrtami::kok() + "/cop";
     setenv("BRIMVALE_COP", cop.c_str(), 1);
