@@ -1,6 +1,7 @@
 #include "core/Dosya.hpp"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -185,6 +186,29 @@ std::string bayt(double deger) {
     return isaret + s + " " + birimler[k];
 }
 
+namespace {
+
+// The first 8 characters of a random UUID text.
+std::string uuidOnEki() {
+    std::random_device rd;
+    char on[9];
+    std::snprintf(on, sizeof on, "%08X", static_cast<unsigned>(rd()));
+    return on;
+}
+
+// Renames without ever replacing what is at `hedef`; false when something is.
+bool ustuneYazmadanTasi(const fs::path& kaynak, const fs::path& hedef) {
+    if (::renameat2(AT_FDCWD, kaynak.c_str(), AT_FDCWD, hedef.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) sistemHatasi(kaynak.string());
+    // A file system without the no-replace rename.
+    if (fs::exists(fs::symlink_status(hedef))) return false;
+    if (::rename(kaynak.c_str(), hedef.c_str()) != 0) sistemHatasi(kaynak.string());
+    return true;
+}
+
+}  // namespace
+
 void copeTasi(const std::string& yol) {
     const char* cop = std::getenv("BRIMVALE_COP");
     if (!cop || !*cop) {
@@ -192,18 +216,37 @@ void copeTasi(const std::string& yol) {
         return;
     }
     fs::create_directories(cop);
-    std::random_device rd;
-    char on[9];
-    std::snprintf(on, sizeof on, "%08x", static_cast<unsigned>(rd()));
-    for (char& c : on) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     fs::path kaynak(yol);
     std::string ad = kaynak.filename().empty() ? kaynak.parent_path().filename().string() : kaynak.filename().string();
-    fs::path hedef = fs::path(cop) / (std::string(on) + "-" + ad);
-    if (::rename(yol.c_str(), hedef.c_str()) != 0) {
-        if (errno != EXDEV) sistemHatasi(yol);
-        fs::copy(kaynak, hedef, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-        fs::remove_all(kaynak);
+    struct stat st{};
+    if (::lstat(yol.c_str(), &st) != 0) sistemHatasi(yol);
+    // Another file system: a whole copy under a hidden name first, so the
+    // folder never shows half an item.
+    fs::path tasinan = kaynak;
+    bool kopya = false;
+    for (int deneme = 0; deneme < 100; ++deneme) {
+        fs::path hedef = fs::path(cop) / (uuidOnEki() + "-" + ad);
+        try {
+            if (ustuneYazmadanTasi(tasinan, hedef)) {
+                if (kopya) fs::remove_all(kaynak);
+                return;
+            }
+        } catch (const std::system_error& e) {
+            if (e.code().value() != EXDEV || kopya) throw;
+            tasinan = fs::path(cop) / ("." + uuidOnEki() + "-" + ad + ".tmp");
+            kopya = true;
+            try {
+                fs::copy(kaynak, tasinan, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+            } catch (...) {
+                std::error_code ec;
+                fs::remove_all(tasinan, ec);
+                throw;
+            }
+        }
     }
+    std::error_code ec;
+    if (kopya) fs::remove_all(tasinan, ec);
+    throw std::runtime_error(yol + ": no free name in " + cop);
 }
 
 bool isSymlink(const std::string& yol) {

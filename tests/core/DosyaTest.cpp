@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Dosya.hpp"
@@ -117,11 +118,19 @@ TEST(CopeTasi, HomeTrashKeepsTheOriginalPathAndNeverOverwrites) {
         TestOrtami::dosyaYaz(ev + "/Belgeler/not 1.txt", "surum " + std::to_string(i));
         copeTasi(ev + "/Belgeler/not 1.txt");
     }
-    EXPECT_EQ(oku(trash + "/files/not 1.txt"), "surum 0");
-    EXPECT_EQ(oku(trash + "/files/not 1.txt.2"), "surum 1");
-    auto bilgi = oku(trash + "/info/not 1.txt.trashinfo");
-    ASSERT_TRUE(bilgi);
-    EXPECT_NE(bilgi->find("[Trash Info]\nPath=" + ev + "/Belgeler/not%201.txt\nDeletionDate="), std::string::npos);
+    EXPECT_FALSE(fs::exists(ev + "/Belgeler/not 1.txt"));
+    // Both are there, each under its own name with a record of where it was.
+    std::vector<std::string> icerikler;
+    for (const auto& e : fs::directory_iterator(trash + "/files")) {
+        icerikler.push_back(oku(e.path().string()).value_or("?"));
+        auto bilgi = oku(trash + "/info/" + e.path().filename().string() + ".trashinfo");
+        ASSERT_TRUE(bilgi) << e.path();
+        EXPECT_NE(bilgi->find("[Trash Info]\nPath=" + ev + "/Belgeler/not%201.txt\nDeletionDate="), std::string::npos)
+            << *bilgi;
+    }
+    std::sort(icerikler.begin(), icerikler.end());
+    EXPECT_EQ(icerikler, (std::vector<std::string>{"surum 0", "surum 1"}));
+    EXPECT_ANY_THROW(copeTasi(ev + "/Belgeler/yok.txt"));
 }
 
 TEST(Yol, EmptyStateVariableFallsBackToHome) {
