@@ -117,7 +117,6 @@ TEST(Ayarlar, OnlyARegularFileOfSaneSizeWithNumbersInRange) {
     std::vector<Durum> durumlar = {
         {"FIFO", [] { ASSERT_EQ(mkfifo(Yol::ayarlar().c_str(), 0600), 0); }, varsayilan},
         {"link to /dev/zero", [] { fs::create_symlink("/dev/zero", Yol::ayarlar()); }, varsayilan},
-        {"folder", [] { fs::create_directories(Yol::ayarlar()); }, varsayilan},
         {"over 1 MiB", metin(R"({"otomatikCikar": false, "notMetni": ")" + std::string(1 << 20, 'x') + "\"}"), varsayilan},
         {"link to a regular file", [&] { fs::create_symlink(gercek, Yol::ayarlar()); }, kapali},
         {"2^63", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": 9223372036854775808})"), varsayilan},
