@@ -1,7 +1,15 @@
 #include "app/ImajAc.hpp"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "disk/Durum.hpp"
+
+namespace fs = std::filesystem;
 
 namespace Komutlar {
 
@@ -14,8 +22,26 @@ std::string birimYolu(const Istek& istek) {
     return *yol;
 }
 
+namespace {
+
+// The image is mounted inside the state folder: when its mount point cannot
+// be made there, say which folder is at fault rather than what the attach
+// tool makes of a missing mount point. An existing one is left to the attach.
+void baglamaNoktasiHazir() {
+    struct stat st{};
+    if (::lstat(Yol::mnt().c_str(), &st) == 0 || errno != ENOENT) return;
+    std::error_code ec;
+    fs::create_directories(Yol::mnt(), ec);
+    if (!ec) return;
+    yaz("the state folder " + Yol::durum() + " cannot be written: " + ec.message());
+    throw Cikis{1};
+}
+
+}  // namespace
+
 std::string imajiAc(Istek& istek, bool salt) {
     std::string yol = birimYolu(istek);
+    baglamaNoktasiHazir();
     if (auto hata = Disk::imajiBagla(yol + "/" + istek.ayarlar.imajAdi, salt, istek.ayarlar)) {
         yaz(*hata);
         throw Cikis{1};

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iostream>
 #include <thread>
 
 #include "agent/Bildirim.hpp"
@@ -59,11 +60,22 @@ void durdurmaKur() {
     }).detach();
 }
 
+// A run that cannot keep its state must not pass for one with nothing to
+// do: it says so where it was started and in a notification, and fails.
+int32_t durumYazilamadi(const std::string& neden) {
+    std::string metin = Yerel::bicim("No backup was made: the state folder %@ cannot be written (%@).",
+                                     {Yol::durum(), neden});
+    std::cerr << metin << "\n";
+    bildir(metin);
+    return 1;
+}
+
 }  // namespace
 
 int32_t calistir(bool elle) {
     std::error_code ec;
     fs::create_directories(Yol::durum(), ec);
+    if (ec) return durumYazilamadi(ec.message());
 
     if (!elle && varMi(Yol::yoklama())) {
         sil(Yol::yoklama());
@@ -83,9 +95,11 @@ int32_t calistir(bool elle) {
     std::string imaj = *birim + "/" + ayarlar.imajAdi;
     std::string kimlik = Disk::takilis(*birim).value_or("");
 
-    if (!elle && !yenidenSor && oku(Yol::sorulan()) == kimlik) return 0;
+    if (!elle && !yenidenSor && oku(Yol::sorulan(), kSatirDosyasi) == kimlik) return 0;
 
-    if (!kilitAl()) return 0;
+    KilitAlma kilit = kilitAl();
+    if (kilit.hata) return durumYazilamadi(*kilit.hata);
+    if (!kilit) return 0;
     yazSessiz(Yol::sorulan(), kimlik);
 
     if (!Izinler::tamDiskErisimi()) {
@@ -98,7 +112,10 @@ int32_t calistir(bool elle) {
         return 0;
     }
 
-    asama("basliyor");
+    if (auto hata = asamaYaz("basliyor")) {
+        kilidiBirak();
+        return durumYazilamadi(*hata);
+    }
     durdurmaKur();
     int32_t kod = akis(ayarlar, *birim, imaj, elle);
 

@@ -1,10 +1,10 @@
 #include "core/Ayarlar.hpp"
 
-#include <cmath>
 #include <set>
 #include <stdexcept>
 
 #include "core/Dosya.hpp"
+#include "core/Json.hpp"
 #include "core/Yol.hpp"
 
 namespace {
@@ -26,14 +26,9 @@ void cek(const json& v, const std::string& k, bool& hedef) {
     hedef = v.get<bool>();
 }
 void cek(const json& v, const std::string& k, int64_t& hedef) {
-    if (v.is_number_integer()) {
-        hedef = v.get<int64_t>();
-    } else if (v.is_number_float() && std::trunc(v.get<double>()) == v.get<double>() &&
-               std::fabs(v.get<double>()) < 9.2e18) {
-        hedef = static_cast<int64_t>(v.get<double>());
-    } else {
-        turHatasi(k);
-    }
+    auto n = Json::tamSayi(v);
+    if (!n) turHatasi(k);
+    hedef = *n;
 }
 void cek(const json& v, const std::string& k, double& hedef) {
     if (!v.is_number()) turHatasi(k);
@@ -139,7 +134,10 @@ std::vector<std::string> Ayarlar::varsayilanHaric() {
             ".build/", ".claude/worktrees/", ".DS_Store", "._*", ".Trash/", ".Spotlight-V100/", ".fseventsd/"};
 }
 
-Ayarlar Ayarlar::yukle() { return jsonOku<Ayarlar>(Yol::ayarlar()).value_or(Ayarlar()); }
+// Far above any real settings file; anything bigger is not ours.
+constexpr size_t kAyarSiniri = 1 << 20;
+
+Ayarlar Ayarlar::yukle() { return jsonOku<Ayarlar>(Yol::ayarlar(), kAyarSiniri).value_or(Ayarlar()); }
 
 void Ayarlar::kaydet() const { jsonYaz(json(*this), Yol::ayarlar()); }
 

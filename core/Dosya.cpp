@@ -1,6 +1,7 @@
 #include "core/Dosya.hpp"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,9 +49,16 @@ void tamYaz(int fd, const std::string& icerik, const std::string& yol) {
 
 }  // namespace
 
-std::optional<std::string> baytlariOku(const std::string& yol) {
-    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> baytlariOku(const std::string& yol, size_t sinir) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    int fd = ::open(yol.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (st.st_size > 0 && static_cast<uint64_t>(st.st_size) > sinir)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string icerik;
     char buf[65536];
     while (true) {
@@ -61,14 +69,19 @@ std::optional<std::string> baytlariOku(const std::string& yol) {
             return std::nullopt;
         }
         if (n == 0) break;
+        // Files of /proc report no size, and a file may grow while read.
+        if (icerik.size() + static_cast<size_t>(n) > sinir) {
+            ::close(fd);
+            return std::nullopt;
+        }
         icerik.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
     return icerik;
 }
 
-std::optional<std::string> oku(const std::string& yol) {
-    auto baytlar = baytlariOku(yol);
+std::optional<std::string> oku(const std::string& yol, size_t sinir) {
+    auto baytlar = baytlariOku(yol, sinir);
     if (!baytlar || !Metin::utf8Gecerli(*baytlar)) return std::nullopt;
     return baytlar;
 }
@@ -173,6 +186,29 @@ std::string bayt(double deger) {
     return isaret + s + " " + birimler[k];
 }
 
+namespace {
+
+// The first 8 characters of a random UUID text.
+std::string uuidOnEki() {
+    std::random_device rd;
+    char on[9];
+    std::snprintf(on, sizeof on, "%08X", static_cast<unsigned>(rd()));
+    return on;
+}
+
+// Renames without ever replacing what is at `hedef`; false when something is.
+bool ustuneYazmadanTasi(const fs::path& kaynak, const fs::path& hedef) {
+    if (::renameat2(AT_FDCWD, kaynak.c_str(), AT_FDCWD, hedef.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) sistemHatasi(kaynak.string());
+    // A file system without the no-replace rename.
+    if (fs::exists(fs::symlink_status(hedef))) return false;
+    if (::rename(kaynak.c_str(), hedef.c_str()) != 0) sistemHatasi(kaynak.string());
+    return true;
+}
+
+}  // namespace
+
 void copeTasi(const std::string& yol) {
     const char* cop = std::getenv("BRIMVALE_COP");
     if (!cop || !*cop) {
@@ -180,18 +216,37 @@ void copeTasi(const std::string& yol) {
         return;
     }
     fs::create_directories(cop);
-    std::random_device rd;
-    char on[9];
-    std::snprintf(on, sizeof on, "%08x", static_cast<unsigned>(rd()));
-    for (char& c : on) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     fs::path kaynak(yol);
     std::string ad = kaynak.filename().empty() ? kaynak.parent_path().filename().string() : kaynak.filename().string();
-    fs::path hedef = fs::path(cop) / (std::string(on) + "-" + ad);
-    if (::rename(yol.c_str(), hedef.c_str()) != 0) {
-        if (errno != EXDEV) sistemHatasi(yol);
-        fs::copy(kaynak, hedef, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-        fs::remove_all(kaynak);
+    struct stat st{};
+    if (::lstat(yol.c_str(), &st) != 0) sistemHatasi(yol);
+    // Another file system: a whole copy under a hidden name first, so the
+    // folder never shows half an item.
+    fs::path tasinan = kaynak;
+    bool kopya = false;
+    for (int deneme = 0; deneme < 100; ++deneme) {
+        fs::path hedef = fs::path(cop) / (uuidOnEki() + "-" + ad);
+        try {
+            if (ustuneYazmadanTasi(tasinan, hedef)) {
+                if (kopya) fs::remove_all(kaynak);
+                return;
+            }
+        } catch (const std::system_error& e) {
+            if (e.code().value() != EXDEV || kopya) throw;
+            tasinan = fs::path(cop) / ("." + uuidOnEki() + "-" + ad + ".tmp");
+            kopya = true;
+            try {
+                fs::copy(kaynak, tasinan, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+            } catch (...) {
+                std::error_code ec;
+                fs::remove_all(tasinan, ec);
+                throw;
+            }
+        }
     }
+    std::error_code ec;
+    if (kopya) fs::remove_all(tasinan, ec);
+    throw std::runtime_error(yol + ": no free name in " + cop);
 }
 
 bool isSymlink(const std::string& yol) {

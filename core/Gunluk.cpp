@@ -19,6 +19,24 @@ void sistemeYaz(int seviye, const std::string& metin) {
     syslog(seviye, "[Brimvale] %s", metin.c_str());
 }
 
+// Every physical line carries the time stamp, so that no reader takes a line
+// of tool output for an entry of its own time or of none. The lines after the
+// first are indented under it; blank ones are dropped.
+std::string satirlar(const std::string& damga, const std::string& metin) {
+    std::string sonuc;
+    size_t bas = 0;
+    for (bool ilk = true;; ilk = false) {
+        size_t son = metin.find('\n', bas);
+        std::string parca = metin.substr(bas, son == std::string::npos ? std::string::npos : son - bas);
+        if (!parca.empty() && parca.back() == '\r') parca.pop_back();
+        if (ilk) sonuc += damga + " " + parca + "\n";
+        else if (parca.find_first_not_of(" \t") != std::string::npos) sonuc += damga + "   " + parca + "\n";
+        if (son == std::string::npos) break;
+        bas = son + 1;
+    }
+    return sonuc;
+}
+
 }  // namespace
 
 bool teknik(const std::string& metin) {
@@ -35,10 +53,10 @@ void yaz(const std::string& metin) {
     if (teknik(metin)) sistemeYaz(LOG_DEBUG, metin);
     else sistem(metin);
 
-    std::string satir = Saat::yerelMetin("%Y-%m-%d %H:%M:%S") + " " + metin + "\n";
+    std::string satir = satirlar(Saat::yerelMetin("%Y-%m-%d %H:%M:%S"), metin);
     std::error_code ec;
     std::filesystem::create_directories(Yol::durum(), ec);
-    // O_APPEND makes each line one write at the current end, also when several
+    // O_APPEND makes each entry one write at the current end, also when several
     // processes log at once; O_CREAT lets the first line create the file.
     int fd = ::open(Yol::gunluk().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return;

@@ -4,7 +4,8 @@
 
 namespace Gunluk {
 
-// Appends one time-stamped line; never fails the caller.
+// Appends one time-stamped line (a text of several lines: each line stamped,
+// the later ones indented); never fails the caller.
 void yaz(const std::string& metin);
 // Technical lines are hidden from the log view by default.
 bool teknik(const std::string& metin);

@@ -1,6 +1,8 @@
 #include "core/Json.hpp"
 
 #include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <stdexcept>
 
@@ -84,6 +86,23 @@ void yaz(std::string& out, const nlohmann::json& j, bool egik, int girinti) {
 }
 
 }  // namespace
+
+std::optional<int64_t> tamSayi(const nlohmann::json& deger) {
+    if (deger.is_number_unsigned()) {
+        auto n = deger.get<uint64_t>();
+        if (n > static_cast<uint64_t>(INT64_MAX)) return std::nullopt;
+        return static_cast<int64_t>(n);
+    }
+    if (deger.is_number_integer()) return deger.get<int64_t>();
+    if (deger.is_number_float()) {
+        // Only where a double holds every whole number: beyond 2^53 the text
+        // may have been an integer out of range that the parser rounded.
+        double d = deger.get<double>();
+        if (std::trunc(d) != d || std::fabs(d) > 9007199254740992.0) return std::nullopt;
+        return static_cast<int64_t>(d);
+    }
+    return std::nullopt;
+}
 
 std::string metin(const nlohmann::json& deger, bool egikCizgiKacir) {
     std::string out;

@@ -1,15 +1,25 @@
 #pragma once
 // The program's one JSON text form: pretty printed with two spaces and
 // "key" : value, keys sorted, whole doubles without a fraction.
+#include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace Json {
 
 // Throws std::domain_error for a value JSON cannot hold (NaN, infinity).
 // With egikCizgiKacir every "/" in a string is written as "\/".
 std::string metin(const nlohmann::json& deger, bool egikCizgiKacir);
+
+// A whole number that fits in 64 bits: an integer, or a number with no
+// fraction that a double holds exactly (500.0). 5.5, 9223372036854775808 or a
+// text are nothing, where a plain get<int64_t>() would truncate or wrap.
+std::optional<int64_t> tamSayi(const nlohmann::json& deger);
 
 // Optional record fields: left out of the JSON when absent, never null; a
 // missing key or null reads as absent.
@@ -20,7 +30,16 @@ void istegeBagliYaz(nlohmann::json& j, const char* anahtar, const std::optional<
 
 template <typename T>
 void istegeBagliOku(const nlohmann::json& j, const char* anahtar, std::optional<T>& deger) {
-    if (auto it = j.find(anahtar); it != j.end() && !it->is_null()) deger = it->get<T>();
+    auto it = j.find(anahtar);
+    if (it == j.end() || it->is_null()) return;
+    if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>) {
+        auto n = tamSayi(*it);
+        if (!n || std::cmp_less(*n, std::numeric_limits<T>::min()) || std::cmp_greater(*n, std::numeric_limits<T>::max()))
+            throw std::invalid_argument(std::string("\"") + anahtar + "\" is not a whole number in range");
+        deger = static_cast<T>(*n);
+    } else {
+        deger = it->get<T>();
+    }
 }
 
 }  // namespace Json

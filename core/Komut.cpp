@@ -163,6 +163,8 @@ Sonuc komut(const std::string& path, const std::vector<std::string>& args, const
 
     int st = 0;
     while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {}
-    int kod = WIFEXITED(st) ? WEXITSTATUS(st) : (WIFSIGNALED(st) ? WTERMSIG(st) : st);
+    // A child ended by a signal reports 128 + the signal, as shells do: the
+    // bare number would pass for an exit status (SIGINT for rsync's 2).
+    int kod = WIFEXITED(st) ? WEXITSTATUS(st) : (WIFSIGNALED(st) ? 128 + WTERMSIG(st) : st);
     return {kod, cikti ? std::string() : Metin::utf8Onar(toplanan)};
 }

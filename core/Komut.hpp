@@ -5,7 +5,7 @@
 #include <vector>
 
 struct Sonuc {
-    int kod = 0;         // the child's exit status; 127 when it could not start
+    int kod = 0;         // the child's exit status; 128 + the signal that ended it; 127 when it could not start
     std::string cikti;   // captured output as UTF-8; empty when it went to a file
 };
 

@@ -4,40 +4,72 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/Dosya.hpp"
 
 namespace Plist {
 namespace {
 
-nlohmann::json donustur(plist_t p) {
+// A text with a NUL inside is a damaged entry: the library's own string
+// getters abort on one, so strings are read by pointer and length only.
+std::optional<std::string> metinOku(plist_t p) {
+    uint64_t uzunluk = 0;
+    const char* s = plist_get_string_ptr(p, &uzunluk);
+    if (!s) return std::string();
+    std::string metin(s, uzunluk);
+    if (metin.find('\0') != std::string::npos) return std::nullopt;
+    return metin;
+}
+
+// A dictionary key has no getter by length. Its XML form is written with the
+// key's full length, so a NUL shows there; without one the plain getter is safe.
+std::optional<std::string> anahtarOku(plist_t anahtar) {
+    if (plist_get_node_type(anahtar) != PLIST_KEY) return std::nullopt;
+    char* xml = nullptr;
+    uint32_t n = 0;
+    plist_to_xml(anahtar, &xml, &n);
+    if (!xml) return std::nullopt;
+    bool bozuk = std::memchr(xml, '\0', n) != nullptr;
+    free(xml);
+    if (bozuk) return std::nullopt;
+    char* k = nullptr;
+    plist_get_key_val(anahtar, &k);
+    if (!k) return std::nullopt;
+    std::string metin(k);
+    free(k);
+    return metin;
+}
+
+// Nothing for a damaged value; a damaged entry inside a dictionary or an
+// array is left out, and the rest is read.
+std::optional<nlohmann::json> donustur(plist_t p) {
     switch (plist_get_node_type(p)) {
         case PLIST_DICT: {
             nlohmann::json j = nlohmann::json::object();
             plist_dict_iter it = nullptr;
             plist_dict_new_iter(p, &it);
-            while (true) {
-                char* anahtar = nullptr;
+            while (it) {
                 plist_t deger = nullptr;
-                plist_dict_next_item(p, it, &anahtar, &deger);
-                if (!anahtar) break;
-                j[anahtar] = donustur(deger);
-                free(anahtar);
+                plist_dict_next_item(p, it, nullptr, &deger);
+                if (!deger) break;
+                auto anahtar = anahtarOku(plist_dict_item_get_key(deger));
+                if (!anahtar) continue;
+                if (auto d = donustur(deger)) j[*anahtar] = std::move(*d);
             }
             free(it);
             return j;
         }
         case PLIST_ARRAY: {
             nlohmann::json j = nlohmann::json::array();
-            for (uint32_t i = 0; i < plist_array_get_size(p); ++i) j.push_back(donustur(plist_array_get_item(p, i)));
+            for (uint32_t i = 0; i < plist_array_get_size(p); ++i)
+                if (auto d = donustur(plist_array_get_item(p, i))) j.push_back(std::move(*d));
             return j;
         }
         case PLIST_STRING: {
-            char* s = nullptr;
-            plist_get_string_val(p, &s);
-            nlohmann::json j = s ? std::string(s) : std::string();
-            free(s);
-            return j;
+            auto metin = metinOku(p);
+            if (!metin) return std::nullopt;
+            return nlohmann::json(*metin);
         }
         case PLIST_BOOLEAN: {
             uint8_t b = 0;
@@ -70,7 +102,7 @@ nlohmann::json donustur(plist_t p) {
             return j;
         }
         default:
-            return nullptr;
+            return nlohmann::json(nullptr);
     }
 }
 
@@ -98,17 +130,18 @@ plist_t geriDonustur(const nlohmann::json& j) {
 }  // namespace
 
 std::optional<nlohmann::json> coz(const std::string& baytlar) {
-    if (baytlar.empty()) return std::nullopt;
+    if (baytlar.empty() || baytlar.size() > UINT32_MAX) return std::nullopt;
     plist_t kok = nullptr;
     plist_from_memory(baytlar.data(), static_cast<uint32_t>(baytlar.size()), &kok);
     if (!kok) return std::nullopt;
-    nlohmann::json j = donustur(kok);
+    auto j = donustur(kok);
     plist_free(kok);
     return j;
 }
 
 std::optional<nlohmann::json> dosyaOku(const std::string& yol) {
-    auto b = baytlariOku(yol);
+    // Property lists on disk are a few kilobytes; any application may hold one.
+    auto b = baytlariOku(yol, 16 << 20);
     return b ? coz(*b) : std::nullopt;
 }
 

@@ -19,6 +19,7 @@ std::string gunluk() { return durum() + "/gunluk.log"; }
 std::string asama() { return durum() + "/asama"; }
 std::string kilit() { return durum() + "/kilit"; }
 std::string kilitPid() { return kilit() + "/pid"; }
+std::string kilitBaslangic() { return kilit() + "/baslangic"; }
 std::string sorulan() { return durum() + "/sorulan"; }
 std::string simdi() { return durum() + "/simdi"; }
 std::string ertelendi() { return durum() + "/ertelendi"; }

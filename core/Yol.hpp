@@ -10,6 +10,7 @@ std::string gunluk();      // the log
 std::string asama();       // stage of the running backup
 std::string kilit();       // run lock (a directory)
 std::string kilitPid();    // the lock holder's pid file
+std::string kilitBaslangic();  // when the lock holder started, beside its pid
 std::string sorulan();     // connection identity last acted on
 std::string simdi();       // back-up-now request
 std::string ertelendi();   // postponement record

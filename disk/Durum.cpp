@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 
 #include "core/Dosya.hpp"
@@ -33,24 +34,40 @@ std::optional<T> sayi(const std::string& s) {
 
 Saat::Zaman saniyeden(long long sn) { return Saat::Zaman(std::chrono::seconds(sn)); }
 
-// The lock appears with its pid file already inside (made aside, renamed
-// into place), so no one ever sees a lock without its holder.
-bool kilidiOlustur() {
+std::string sistemMetni(const std::string& yol, int hata) { return yol + ": " + std::strerror(hata); }
+
+// The lock appears with its pid and start time already inside (made aside,
+// renamed into place), so no one ever sees a lock without its holder.
+Yedekleme::KilitAlma kilidiOlustur() {
     static std::atomic<unsigned> sayac{0};
     std::string pid = std::to_string(::getpid());
     std::string gecici = Yol::kilit() + ".yeni-" + pid + "-" + std::to_string(sayac++);
-    if (::mkdir(gecici.c_str(), 0755) != 0) return false;
     std::error_code ec;
+    int olustu = ::mkdir(gecici.c_str(), 0755);
+    if (olustu != 0 && errno == EEXIST) {
+        // Left by a process that had our pid before and died right here.
+        fs::remove_all(gecici, ec);
+        olustu = ::mkdir(gecici.c_str(), 0755);
+    }
+    if (olustu != 0) return {false, sistemMetni(gecici, errno)};
     try {
         atomikYaz(gecici + "/pid", pid);
-    } catch (const std::exception&) {
+        if (auto baslangic = Platform::surecBaslangici(::getpid())) atomikYaz(gecici + "/baslangic", *baslangic);
+    } catch (const std::exception& e) {
         fs::remove_all(gecici, ec);
-        return false;
+        return {false, e.what()};
     }
     // Fails while a lock with its pid file is there.
-    if (::rename(gecici.c_str(), Yol::kilit().c_str()) == 0) return true;
+    if (::rename(gecici.c_str(), Yol::kilit().c_str()) == 0) return {true, std::nullopt};
+    int hata = errno;
     fs::remove_all(gecici, ec);
-    return false;
+    if (hata == EEXIST || hata == ENOTEMPTY) return {};
+    return {false, sistemMetni(Yol::kilit(), hata)};
+}
+
+ino_t dugum(const std::string& yol) {
+    struct stat st{};
+    return ::lstat(yol.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 // The last `n` non-empty lines of a text file.
@@ -64,39 +81,61 @@ std::vector<std::string> sonSatirlar(const std::string& yol, size_t n) {
 
 namespace Yedekleme {
 
-void asama(const std::string& asama, const std::optional<std::string>& sonuc) {
+std::optional<std::string> asamaYaz(const std::string& asama, const std::optional<std::string>& sonuc) {
     std::string ucuncu = sonuc.value_or(std::to_string(::getpid()));
-    atomikYaz(Yol::asama(), asama + "\t" + std::to_string(Saat::unix()) + "\t" + ucuncu + "\n");
+    try {
+        atomikYaz(Yol::asama(), asama + "\t" + std::to_string(Saat::unix()) + "\t" + ucuncu + "\n");
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return std::nullopt;
+}
+
+void asama(const std::string& asama, const std::optional<std::string>& sonuc) {
+    [[maybe_unused]] auto hata = asamaYaz(asama, sonuc);
 }
 
 std::optional<int32_t> calisanPid() {
-    auto metin = oku(Yol::kilitPid());
+    // The pid and the start time must come from the same lock, not from one
+    // that ended and the next one that was taken in between.
+    std::optional<std::string> metin, baslangic;
+    for (int deneme = 0; deneme < 3; ++deneme) {
+        ino_t once = dugum(Yol::kilit());
+        metin = oku(Yol::kilitPid(), kSatirDosyasi);
+        baslangic = oku(Yol::kilitBaslangic(), kSatirDosyasi);
+        if (dugum(Yol::kilit()) == once) break;
+    }
     if (!metin) return std::nullopt;
     auto pid = sayi<int32_t>(Metin::kirp(*metin));
     if (!pid || *pid <= 0) return std::nullopt;
     if (::kill(*pid, 0) != 0 && errno != EPERM) return std::nullopt;
+    // A lock without a start time (made by hand, or by an older engine) is
+    // judged by the pid alone.
+    if (baslangic && Platform::surecBaslangici(*pid) != Metin::kirp(*baslangic)) return std::nullopt;
     return pid;
 }
 
-bool kilitAl() {
+KilitAlma kilitAl() {
     std::error_code ec;
     fs::create_directories(Yol::durum(), ec);
-    if (kilidiOlustur()) return true;
-    if (calisanPid()) return false;
+    KilitAlma ilk = kilidiOlustur();
+    if (ilk.alindi || ilk.hata) return ilk;
+    if (calisanPid()) return {};
     // A stale lock is replaced only while holding the takeover lock, so that
     // of several runs that found it stale, one replaces it and the others
     // then see a live holder.
-    int fd = ::open((Yol::durum() + "/kilit-devir").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool alindi = false;
+    std::string devir = Yol::durum() + "/kilit-devir";
+    int fd = ::open(devir.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return {false, sistemMetni(devir, errno)};
+    KilitAlma sonuc;
     if (::flock(fd, LOCK_EX) == 0 && !calisanPid()) {
         static std::atomic<unsigned> sayac{0};
         std::string kenar = Yol::kilit() + ".eski-" + std::to_string(::getpid()) + "-" + std::to_string(sayac++);
         if (::rename(Yol::kilit().c_str(), kenar.c_str()) == 0) fs::remove_all(kenar, ec);
-        alindi = kilidiOlustur();
+        sonuc = kilidiOlustur();
     }
     ::close(fd);
-    return alindi;
+    return sonuc;
 }
 
 void kilidiBirak() {
@@ -106,7 +145,7 @@ void kilidiBirak() {
 
 AsamaBilgisi asamaOku() {
     AsamaBilgisi b;
-    auto metin = oku(Yol::asama());
+    auto metin = oku(Yol::asama(), kSatirDosyasi);
     if (!metin) return b;
     auto alanlar = Metin::bol(Metin::kirp(*metin), '\t', false);
     if (alanlar.empty() || alanlar[0].empty()) return b;
@@ -120,7 +159,7 @@ AsamaBilgisi asamaOku() {
 }
 
 std::optional<Saat::Zaman> ertelemeOku() {
-    auto alanlar = Metin::bol(oku(Yol::ertelendi()).value_or(""), '\t', true);
+    auto alanlar = Metin::bol(oku(Yol::ertelendi(), kSatirDosyasi).value_or(""), '\t', true);
     if (alanlar.size() < 2) return std::nullopt;
     auto sn = sayi<long long>(Metin::kirp(alanlar[1]));
     if (!sn) return std::nullopt;
@@ -143,7 +182,7 @@ Anlik anlik(const Ayarlar& ayarlar) {
         if (a.diskAdi.empty()) a.diskAdi = fs::path(*yol).filename().string();
     }
     a.imaj = Disk::imajDurumu();
-    a.sonYedek = Metin::kirp(oku(Yol::sonYedek()).value_or(""));
+    a.sonYedek = Metin::kirp(oku(Yol::sonYedek(), kSatirDosyasi).value_or(""));
     auto asama = asamaOku();
     a.asama = asama.asama;
     a.sonuc = asama.sonuc;
@@ -157,7 +196,7 @@ Anlik anlik(const Ayarlar& ayarlar) {
         auto ozet = jsonOku<nlohmann::json>(Yol::isKlasoru() + "/ozet.json");
         auto toplam = ozet ? Plist::sayi(*ozet, "aktarilacakBayt") : std::nullopt;
         a.toplamBayt = std::max(1.0, toplam.value_or(1));
-        auto baslangic = sayi<double>(Metin::kirp(oku(Yol::isKlasoru() + "/baslangic").value_or("")));
+        auto baslangic = sayi<double>(Metin::kirp(oku(Yol::isKlasoru() + "/baslangic", kSatirDosyasi).value_or("")));
         if (baslangic) a.bitenBayt = std::clamp(Disk::doluYer(Yol::mnt()) - *baslangic, 0.0, a.toplamBayt);
     }
     a.gunluk = sonSatirlar(Yol::gunluk(), 500);

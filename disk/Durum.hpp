@@ -33,12 +33,24 @@ struct Anlik {
 namespace Yedekleme {
 
 // Writes the stage file; the third field is `sonuc` when given, else our pid.
+// Nothing on success, else why it could not be written.
+[[nodiscard]] std::optional<std::string> asamaYaz(const std::string& asama,
+                                                  const std::optional<std::string>& sonuc = std::nullopt);
+// The same where a lost stage only costs the windows one update.
 void asama(const std::string& asama, const std::optional<std::string>& sonuc = std::nullopt);
-// The pid of a live engine holding the run lock.
+// The pid of a live engine holding the run lock. A process that merely got
+// the same pid after the holder ended does not count: the lock also records
+// when its holder started.
 std::optional<int32_t> calisanPid();
-// Takes the run lock; false when a live engine holds it or another process
-// took a stale one first.
-bool kilitAl();
+
+struct KilitAlma {
+    bool alindi = false;
+    // Why the lock could not be written at all; unset when another live run
+    // holds it (or took a stale one first).
+    std::optional<std::string> hata;
+    explicit operator bool() const { return alindi; }
+};
+KilitAlma kilitAl();
 void kilidiBirak();
 
 struct AsamaBilgisi {

@@ -9,6 +9,10 @@ namespace Platform {
 
 // Absolute path of the running executable, links resolved.
 std::string calistirilabilir();
+// When the process started, as an opaque text that differs between two
+// processes that had the same id one after the other (on Linux field 22 of
+// /proc/<pid>/stat). Nothing when no such process runs (a zombie has ended).
+std::optional<std::string> surecBaslangici(int pid);
 // The user's home folder ($HOME, else the account database).
 std::string evDizini();
 // The user's login name.

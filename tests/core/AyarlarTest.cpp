@@ -1,9 +1,21 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <functional>
 
 #include "core/Ayarlar.hpp"
 #include "core/Dosya.hpp"
+#include "core/Komut.hpp"
 #include "core/Yol.hpp"
 #include "tests/support/TestOrtami.hpp"
+
+namespace fs = std::filesystem;
 
 namespace {
 Ayarlar yukleMetinden(const std::string& json) {
@@ -65,4 +77,76 @@ TEST(Ayarlar, SourceNamesAreUniqueInOrder) {
     for (size_t i = 0; i < adlar.size(); ++i) EXPECT_EQ(adlar[i].ad, beklenen[i]);
     EXPECT_EQ(a.kaynakYolu("Belgeler 3"), "/c/Belgeler");
     EXPECT_EQ(a.kaynakYolu("Yok"), std::nullopt);
+}
+
+namespace {
+
+// Runs `f` in a child bounded in time and memory, so a reader that blocks or
+// never ends fails its case instead of the whole test program.
+int cocukta(const std::function<bool()>& f) {
+    pid_t p = fork();
+    if (p == 0) {
+        alarm(20);
+        struct rlimit r{1ull << 30, 1ull << 30};
+        setrlimit(RLIMIT_AS, &r);
+        _exit(f() ? 0 : 1);
+    }
+    int st = 0;
+    while (waitpid(p, &st, 0) < 0 && errno == EINTR) {}
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
+}  // namespace
+
+// Settings are read only from a regular file of at most 1 MiB, and a number
+// out of its type's range fails the decoding like a wrong type.
+TEST(Ayarlar, OnlyARegularFileOfSaneSizeWithNumbersInRange) {
+    Ayarlar varsayilan, kapali, enBuyuk, enKucuk, tam;
+    kapali.otomatikCikar = false;
+    enBuyuk.silmeEsigiDosya = INT64_MAX;
+    enKucuk.silmeEsigiDosya = INT64_MIN;
+    tam.silmeEsigiDosya = 500;
+    std::string gercek = TestOrtami::kok() + "/gercek-ayarlar.json";
+    TestOrtami::dosyaYaz(gercek, R"({"otomatikCikar": false})");
+    struct Durum {
+        std::string ad;
+        std::function<void()> hazirla;
+        Ayarlar beklenen;
+    };
+    auto metin = [](std::string json) { return [json] { TestOrtami::dosyaYaz(Yol::ayarlar(), json); }; };
+    std::vector<Durum> durumlar = {
+        {"FIFO", [] { ASSERT_EQ(mkfifo(Yol::ayarlar().c_str(), 0600), 0); }, varsayilan},
+        {"link to /dev/zero", [] { fs::create_symlink("/dev/zero", Yol::ayarlar()); }, varsayilan},
+        {"over 1 MiB", metin(R"({"otomatikCikar": false, "notMetni": ")" + std::string(1 << 20, 'x') + "\"}"), varsayilan},
+        {"link to a regular file", [&] { fs::create_symlink(gercek, Yol::ayarlar()); }, kapali},
+        {"2^63", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": 9223372036854775808})"), varsayilan},
+        {"2^64 - 1", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": 18446744073709551615})"), varsayilan},
+        {"below -2^63", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": -9223372036854775809})"), varsayilan},
+        {"1e19", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": 1e19})"), varsayilan},
+        {"5.5", metin(R"({"otomatikCikar": false, "silmeEsigiDosya": 5.5})"), varsayilan},
+        {"retention count 2^63",
+         metin(R"({"otomatikCikar": false, "saklama": {"saatlik": 1, "gunluk": 1, "haftalik": 1, "aylik": 1,
+                   "yillik": 9223372036854775808}})"),
+         varsayilan},
+        {"1e400 bytes", metin(R"({"otomatikCikar": false, "silmeEsigiBayt": 1e400})"), varsayilan},
+        {"2^63 - 1", metin(R"({"silmeEsigiDosya": 9223372036854775807})"), enBuyuk},
+        {"-2^63", metin(R"({"silmeEsigiDosya": -9223372036854775808})"), enKucuk},
+        {"500.0", metin(R"({"silmeEsigiDosya": 500.0})"), tam},
+    };
+    for (const auto& d : durumlar) {
+        fs::remove_all(Yol::durum());
+        fs::create_directories(Yol::durum());
+        d.hazirla();
+        EXPECT_EQ(cocukta([&] { return Ayarlar::yukle() == d.beklenen; }), 0) << d.ad;
+    }
+}
+
+// Every command loads the settings first: a FIFO there must not hang one.
+TEST(Ayarlar, AFifoInTheirPlaceDoesNotHangACommand) {
+    fs::remove_all(Yol::durum());
+    fs::create_directories(Yol::durum());
+    ASSERT_EQ(mkfifo(Yol::ayarlar().c_str(), 0600), 0);
+    Sonuc s = komut("/usr/bin/timeout", {"20", TestOrtami::calistirilabilir(), "--surum"}, std::string());
+    EXPECT_EQ(s.kod, 0) << s.cikti;
+    EXPECT_FALSE(s.cikti.empty());
 }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Dosya.hpp"
@@ -76,6 +77,24 @@ TEST(Oku, TextOnlyWhenValidUtf8) {
     EXPECT_EQ(oku(TestOrtami::kok() + "/yok"), std::nullopt);
 }
 
+// Only regular files are read, within the caller's bound; files of /proc
+// report no size and are read all the same.
+TEST(Oku, RegularFilesOnlyWithinTheBound) {
+    std::string yol = TestOrtami::kok() + "/sinir";
+    TestOrtami::dosyaYaz(yol, std::string(100, 'a'));
+    struct Durum { std::string ad, yol; size_t sinir; bool okunur; };
+    std::vector<Durum> durumlar = {
+        {"at the bound", yol, 100, true},
+        {"one byte over", yol, 99, false},
+        {"proc file", "/proc/self/mountinfo", 1 << 20, true},
+        {"device", "/dev/null", 1 << 20, false},
+        {"folder", TestOrtami::kok(), 1 << 20, false},
+    };
+    for (const auto& d : durumlar) {
+        EXPECT_EQ(baytlariOku(d.yol, d.sinir).has_value(), d.okunur) << d.ad;
+    }
+}
+
 TEST(CopeTasi, IntoTheReplacementFolderUnderARandomPrefix) {
     std::string cop = TestOrtami::kok() + "/cop";
     setenv("BRIMVALE_COP", cop.c_str(), 1);
@@ -99,11 +118,19 @@ TEST(CopeTasi, HomeTrashKeepsTheOriginalPathAndNeverOverwrites) {
         TestOrtami::dosyaYaz(ev + "/Belgeler/not 1.txt", "surum " + std::to_string(i));
         copeTasi(ev + "/Belgeler/not 1.txt");
     }
-    EXPECT_EQ(oku(trash + "/files/not 1.txt"), "surum 0");
-    EXPECT_EQ(oku(trash + "/files/not 1.txt.2"), "surum 1");
-    auto bilgi = oku(trash + "/info/not 1.txt.trashinfo");
-    ASSERT_TRUE(bilgi);
-    EXPECT_NE(bilgi->find("[Trash Info]\nPath=" + ev + "/Belgeler/not%201.txt\nDeletionDate="), std::string::npos);
+    EXPECT_FALSE(fs::exists(ev + "/Belgeler/not 1.txt"));
+    // Both are there, each under its own name with a record of where it was.
+    std::vector<std::string> icerikler;
+    for (const auto& e : fs::directory_iterator(trash + "/files")) {
+        icerikler.push_back(oku(e.path().string()).value_or("?"));
+        auto bilgi = oku(trash + "/info/" + e.path().filename().string() + ".trashinfo");
+        ASSERT_TRUE(bilgi) << e.path();
+        EXPECT_NE(bilgi->find("[Trash Info]\nPath=" + ev + "/Belgeler/not%201.txt\nDeletionDate="), std::string::npos)
+            << *bilgi;
+    }
+    std::sort(icerikler.begin(), icerikler.end());
+    EXPECT_EQ(icerikler, (std::vector<std::string>{"surum 0", "surum 1"}));
+    EXPECT_ANY_THROW(copeTasi(ev + "/Belgeler/yok.txt"));
 }
 
 TEST(Yol, EmptyStateVariableFallsBackToHome) {

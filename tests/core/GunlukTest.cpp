@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
@@ -27,9 +28,30 @@ TEST(Gunluk, LinesCarryTheClockSeamsLocalTime) {
     EXPECT_EQ(oku(Yol::gunluk()), "2023-11-14 22:13:20 ilk satır\n");
     saat.bekle(61);
     Gunluk::yaz("");
-    Gunluk::yaz("iki\nsatır");
-    EXPECT_EQ(oku(Yol::gunluk()),
-              "2023-11-14 22:13:20 ilk satır\n2023-11-14 22:14:21 \n2023-11-14 22:14:21 iki\nsatır\n");
+    EXPECT_EQ(oku(Yol::gunluk()), "2023-11-14 22:13:20 ilk satır\n2023-11-14 22:14:21 \n");
+    Saat::kaynakKur(nullptr);
+}
+
+// Tool output logged as one message: no line of it is left without a time.
+TEST(Gunluk, EveryLineOfAMultiLineMessageIsStamped) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    Saat::SahteSaat saat(std::chrono::system_clock::from_time_t(1700000000));
+    Saat::kaynakKur(&saat);
+    const std::string d = "2023-11-14 22:13:20 ";
+    std::vector<std::pair<std::string, std::string>> durumlar = {
+        {"ERROR: dry run: rsync: link_stat \"/a\" failed\nrsync error: some files (code 23)",
+         d + "ERROR: dry run: rsync: link_stat \"/a\" failed\n" + d + "  rsync error: some files (code 23)\n"},
+        {"sonunda satır sonu\n", d + "sonunda satır sonu\n"},
+        {"a\r\nb\r\n", d + "a\n" + d + "  b\n"},
+        {"a\n\n   \nb", d + "a\n" + d + "  b\n"},
+        {"\nikinci", d + "\n" + d + "  ikinci\n"},
+    };
+    for (const auto& [mesaj, beklenen] : durumlar) {
+        std::filesystem::remove(Yol::gunluk());
+        Gunluk::yaz(mesaj);
+        EXPECT_EQ(oku(Yol::gunluk()), beklenen) << mesaj;
+    }
     Saat::kaynakKur(nullptr);
 }
 

@@ -45,6 +45,14 @@ TEST(Komut, InputReachesItsEndAndNoPipeCanDeadlock) {
     EXPECT_EQ(sh("exit 0", buyuk).kod, 0);
 }
 
+// A status must not be mistaken for another: a signal is 128 + its number.
+TEST(Komut, ChildEndedByASignalIs128PlusTheSignal) {
+    std::vector<std::pair<std::string, int>> durumlar = {
+        {"kill -INT $$", 130}, {"kill -TERM $$", 143}, {"kill -KILL $$", 137}, {"exit 2", 2}, {"exit 23", 23},
+    };
+    for (const auto& [betik, kod] : durumlar) EXPECT_EQ(sh(betik).kod, kod) << betik;
+}
+
 TEST(Komut, UnstartableProgramIs127WithText) {
     Sonuc s = komut("/yok/boyle/bir/arac", {});
     EXPECT_EQ(s.kod, 127);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
 #include "disk/Durum.hpp"
+#include "platform/Platform.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -121,6 +123,53 @@ TEST_F(Kilit, TakenOnceHeldByALiveEngineAndTakenOverWhenStale) {
     Yedekleme::kilidiBirak();
     fs::create_directories(Yol::kilit());
     EXPECT_TRUE(Yedekleme::kilitAl());
+}
+
+// A pid is handed out again once its process has ended: a lock whose pid now
+// names some other live process is stale, told by the start time beside it.
+TEST_F(Kilit, APidReusedByAnotherProcessIsStale) {
+    pid_t uyuyan = fork();
+    if (uyuyan == 0) {
+        execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(uyuyan, 0);
+    pid_t zombi = fork();
+    if (zombi == 0) _exit(0);
+    auto baslangic = Platform::surecBaslangici(uyuyan);
+    ASSERT_TRUE(baslangic);
+    // The zombie is left unreaped until the end: its pid answers signal 0.
+    siginfo_t bilgi{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(zombi), &bilgi, WEXITED | WNOWAIT), 0);
+
+    struct Durum {
+        std::string ad;
+        pid_t pid;
+        std::optional<std::string> kayitliBaslangic;
+        bool canli;
+    };
+    std::vector<Durum> durumlar = {
+        {"another process's start", uyuyan, "1", false},
+        {"its own start", uyuyan, *baslangic + "\n", true},
+        {"no start recorded", uyuyan, std::nullopt, true},
+        {"ended, not yet reaped", zombi, *baslangic, false},
+    };
+    for (const auto& d : durumlar) {
+        fs::remove_all(Yol::durum());
+        kilitYaz(std::to_string(d.pid));
+        if (d.kayitliBaslangic) atomikYaz(Yol::kilitBaslangic(), *d.kayitliBaslangic);
+        EXPECT_EQ(Yedekleme::calisanPid().has_value(), d.canli) << d.ad;
+        auto alma = Yedekleme::kilitAl();
+        EXPECT_EQ(alma.alindi, !d.canli) << d.ad;
+        EXPECT_EQ(alma.hata, std::nullopt) << d.ad;
+        if (alma) {
+            EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid())) << d.ad;
+            EXPECT_EQ(Yedekleme::calisanPid(), getpid()) << d.ad;
+        }
+    }
+    ::kill(uyuyan, SIGKILL);
+    waitpid(uyuyan, nullptr, 0);
+    waitpid(zombi, nullptr, 0);
 }
 
 // Several runs that all find the same stale lock: exactly one may start.
