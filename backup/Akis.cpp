@@ -64,6 +64,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     }
 
     fs::create_directories(Yol::yedekler(), ec);
+    Kopyalar::artiklariSil();
     eskiDuzeniTasi(ayarlar);
 
     asama("prova");
