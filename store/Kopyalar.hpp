@@ -60,13 +60,16 @@ std::vector<std::string> buda(const Saklama& saklama);
 struct YerAcma {
     std::vector<std::string> silinen;
     bool yeterli = false;
+    bool sigmaz = false;  // more than the whole volume holds; nothing deleted
 };
 // Free bytes of the volume to make room on.
 using BosYerOlcer = std::function<double()>;
 // Deletes the oldest copies until `gereken` bytes are free, never the last
-// copy. The default measures the mounted image volume. Never throws.
+// copy, and none when `gereken` exceeds the volume's capacity `toplam` (0:
+// unknown), since no deletion could make it fit. The default measures the
+// mounted image volume. Never throws.
 YerAcma yerAc(double gereken);
-YerAcma yerAc(double gereken, const BosYerOlcer& bosYer);
+YerAcma yerAc(double gereken, double toplam, const BosYerOlcer& bosYer);
 
 // Deletes one copy (or ".devam") below `kok` and its statistics file. The
 // copy first leaves the list in one step, renamed to its hidden name, and is

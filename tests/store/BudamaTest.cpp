@@ -168,15 +168,15 @@ TEST(Budama, MakingRoomStopsAtTheLastCopyAndAtTheFirstFailure) {
         ++olcum;
         return bos + 50.0 * (3 - static_cast<double>(Kopyalar::liste(Yol::yedekler()).size()));
     };
-    auto r = Kopyalar::yerAc(100, olcer);
+    auto r = Kopyalar::yerAc(100, 0, olcer);
     EXPECT_TRUE(r.silinen.empty());
     EXPECT_TRUE(r.yeterli);
 
-    r = Kopyalar::yerAc(150, olcer);
+    r = Kopyalar::yerAc(150, 0, olcer);
     EXPECT_EQ(r.silinen, Adlar{"2026-12-01_000000"});
     EXPECT_TRUE(r.yeterli);
 
-    r = Kopyalar::yerAc(1000, olcer);
+    r = Kopyalar::yerAc(1000, 0, olcer);
     EXPECT_EQ(r.silinen, Adlar{"2026-12-02_000000"});
     EXPECT_FALSE(r.yeterli);
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), Adlar{"2026-12-03_000000"});
@@ -188,13 +188,30 @@ TEST(Budama, MakingRoomStopsAtTheLastCopyAndAtTheFirstFailure) {
     std::string inatci = Yol::yedekler() + "/2026-11-01_000000";
     if (std::system(("chattr +i '" + inatci + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "the file system cannot make a folder immutable";
-    r = Kopyalar::yerAc(1e18, olcer);
+    r = Kopyalar::yerAc(1e18, 0, olcer);
     std::system(("chattr -i '" + inatci + "'").c_str());
     EXPECT_TRUE(r.silinen.empty());
     EXPECT_FALSE(r.yeterli);
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 3u);
     EXPECT_EQ(oku(inatci + "/Belgeler/a/b.txt"), "veri");
     EXPECT_NE(oku(Yol::gunluk()).value_or("").find("HATA: kopya silinemedi 2026-11-01_000000\n"), std::string::npos);
+}
+
+// More than the whole volume holds never fits, so no copy is given up for it.
+TEST(Budama, MakingRoomDeletesNothingForWhatCanNeverFit) {
+    imajiBosalt();
+    saatDilimiKur("UTC");
+    for (std::string ad : {"2026-12-01_000000", "2026-12-02_000000", "2026-12-03_000000"}) kopyaYap(ad);
+    auto olcer = [] { return 100.0; };
+    auto r = Kopyalar::yerAc(1001, 1000, olcer);
+    EXPECT_TRUE(r.sigmaz);
+    EXPECT_FALSE(r.yeterli);
+    EXPECT_TRUE(r.silinen.empty());
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 3u);
+    // Within the capacity the oldest still go.
+    r = Kopyalar::yerAc(1000, 1000, olcer);
+    EXPECT_FALSE(r.sigmaz);
+    EXPECT_EQ(r.silinen, (Adlar{"2026-12-01_000000", "2026-12-02_000000"}));
 }
 
 namespace {
