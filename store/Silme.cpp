@@ -91,16 +91,16 @@ std::string silinecekAdi(const std::string& ad) { return silinecekOnek + ad; }
 
 void sil(const std::string& ad, const std::string& kok) {
     auto yol = guvenliYol(kok, ad);
-    bool gecerli = (tarih(ad) || ad == ".devam") && yol && *yol != guvenliYol(kok, ".");
+    auto gizli = guvenliYol(kok, silinecekAdi(ad));
+    bool gecerli = (tarih(ad) || ad == ".devam") && yol && gizli && *yol != guvenliYol(kok, ".");
     if (!gecerli) throw BrimvaleHatasi(1, "refused to delete " + ad);
     struct stat st{};
     if (::lstat(yol->c_str(), &st) == 0) {
         // Out of the list in one step, so a deletion cut short never leaves a
         // half copy that still looks like a copy.
-        std::string gizli = kok + "/" + silinecekAdi(ad);
-        agaciSil(gizli);
-        if (::rename(yol->c_str(), gizli.c_str()) != 0) silmeHatasi(*yol);
-        agaciSil(gizli);
+        agaciSil(*gizli);
+        if (::rename(yol->c_str(), gizli->c_str()) != 0) silmeHatasi(*yol);
+        agaciSil(*gizli);
     } else if (errno != ENOENT) {
         silmeHatasi(*yol);
     }
@@ -117,16 +117,19 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
     }
     std::vector<std::string> silinen;
     for (const auto& gizli : adlar) {
+        auto yol = guvenliYol(kok, gizli);
+        if (!yol) continue;
         try {
-            agaciSil(kok + "/" + gizli);
+            agaciSil(*yol);
         } catch (const std::exception& e) {
             Gunluk::yaz("WARNING: could not remove an interrupted deletion: " + gizli + ": " + e.what());
             continue;
         }
         // Its statistics went last; a copy made again under the name keeps its own.
         std::string ad = gizli.substr(std::strlen(silinecekOnek));
+        auto kopya = guvenliYol(kok, ad);
         struct stat st{};
-        if (tarih(ad) && ::lstat((kok + "/" + ad).c_str(), &st) != 0) bilgiSil(ad);
+        if (tarih(ad) && kopya && ::lstat(kopya->c_str(), &st) != 0) bilgiSil(ad);
         Gunluk::yaz("NOTE: removed what an interrupted deletion left: " + gizli);
         silinen.push_back(gizli);
     }
