@@ -80,6 +80,7 @@ int kopyaSil(Komutlar::Istek& istek) {
 }
 
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer) {
+    Kopyalar::artiklariSil();
     auto adlar = Kopyalar::liste(Yol::yedekler());
     double once = bosYer();
     auto yer = std::find(adlar.begin(), adlar.end(), ad);

@@ -64,6 +64,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     }
 
     fs::create_directories(Yol::yedekler(), ec);
+    Kopyalar::artiklariSil();
     eskiDuzeniTasi(ayarlar);
 
     asama("prova");
@@ -144,7 +145,10 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     }
 
     std::string hata = oku(esitleHataYolu()).value_or("");
-    std::string bildirim = Siniflama::kaydet(esitleme.sonuc(), esitleme.kod, hata, esitleme.tamamlandi);
+    // No file can be made on the volume: it ran out of files, not bytes.
+    auto dosyaYeri = Disk::bosDosyaYeri(Yol::mnt());
+    Siniflama::YerDurumu yer{oda.silinen.size(), dosyaYeri && *dosyaYeri == 0};
+    std::string bildirim = Siniflama::kaydet(esitleme.sonuc(yer), esitleme.kod, hata, esitleme.tamamlandi);
 
     int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty(), bildirim);
     uyanik.reset();

@@ -140,7 +140,7 @@ Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer
     Oda oda;
     oda.gereken = static_cast<double>(ozet.silinen.size() + static_cast<size_t>(ozet.oge)) * girdiBasina +
                   ozet.aktarilacakBayt + yedek;
-    auto acma = Kopyalar::yerAc(oda.gereken, bosYer);
+    auto acma = Kopyalar::yerAc(oda.gereken, toplam, bosYer);
     oda.silinen = acma.silinen;
     if (!oda.silinen.empty())
         Gunluk::yaz(Yerel::bicim("Made room: deleted %@ oldest backup(s): %@",
@@ -148,7 +148,9 @@ Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer
     if (!acma.yeterli) {
         std::string teknik = bayt(oda.gereken) + " needed, " + bayt(bosYer()) + " free";
         Gunluk::yaz("ERROR: not enough space (" + teknik + ")");
-        oda.yerYok = Siniflama::yerYok(teknik);
+        if (acma.sigmaz)
+            Gunluk::yaz("ERROR: larger than the whole volume (" + bayt(toplam) + "); no backup deleted");
+        oda.yerYok = Siniflama::yerYok(teknik, {oda.silinen.size(), false, acma.sigmaz, oda.gereken, toplam});
         oda.yerYok->yaz();
     }
     return oda;
@@ -260,9 +262,9 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
     return e;
 }
 
-YedekSonucu Esitleme::sonuc() const {
+YedekSonucu Esitleme::sonuc(const Siniflama::YerDurumu& yer) const {
     return Siniflama::esitlemeSonucu(kod, baytlariOku(esitleHataYolu()).value_or(""), sureMetni(sure), aktarilan,
-                                     kopyalanan, Siniflama::hedef());
+                                     kopyalanan, Siniflama::hedef(), yer);
 }
 
 int64_t istatistik(const std::string& metin, const std::string& etiket) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backup/Ozet.hpp"
+#include "backup/Siniflama.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Ayarlar.hpp"
 #include "store/BuyukDosyalar.hpp"
@@ -40,8 +41,9 @@ struct Esitleme {
     std::map<std::string, double> kaynaklar;
     std::vector<std::string> atlanan;  // vanished while being copied
 
-    // The classified result of the pass (not yet saved).
-    YedekSonucu sonuc() const;
+    // The classified result of the pass (not yet saved); `yer` completes a
+    // no-space result.
+    YedekSonucu sonuc(const Siniflama::YerDurumu& yer = {}) const;
 };
 
 std::string esitleHataYolu();

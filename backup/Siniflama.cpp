@@ -189,15 +189,33 @@ std::string teknikMetin(const std::string& hata, size_t n) {
     return Metin::utf8Onar(nedenler + "…" + hata.substr(kuyruk));
 }
 
-YedekSonucu yerYok(const std::string& teknik) {
-    return {"dikkat", Yerel::metin("Not enough space on the backup disk"),
-            Yerel::metin("Brimvale deleted the oldest backups it could, but the new backup still does not fit. Your "
-                         "existing backups are untouched."),
-            Yerel::metin("Delete other files from the disk (for example ISO files) or use a larger disk."), {}, teknik};
+YedekSonucu yerYok(const std::string& teknik, const YerDurumu& yer) {
+    // It says only what happened: copies deleted or not, bytes or files.
+    std::string neden;
+    if (yer.sigmaz)
+        neden = Yerel::bicim("This backup needs %@, more than the whole backup disk can hold (%@).",
+                             {bayt(yer.gereken), bayt(yer.toplam)});
+    else if (yer.dosyaSiniri)
+        neden = Yerel::metin("The backup disk still has free space, but no room for more files.");
+    else if (yer.silinen > 0)
+        neden = Yerel::metin("Brimvale deleted the oldest backups it could, but the new backup still does not fit. "
+                             "Your existing backups are untouched.");
+    else
+        neden = Yerel::metin("The new backup does not fit in the free space of the backup disk.");
+    std::string silme = yer.silinen > 0 ? Yerel::bicim("Backups deleted to make room: %d.", {say(yer.silinen)})
+                                        : Yerel::metin("No backup was deleted; your existing backups are untouched.");
+    std::string oneri =
+        yer.sigmaz        ? Yerel::metin("Use a larger backup disk, or back up fewer folders.")
+        : yer.dosyaSiniri ? Yerel::metin("Use a larger backup disk, or leave out folders that hold very many small files.")
+                          : Yerel::metin("Delete other files from the disk (for example ISO files) or use a larger disk.");
+    std::string baslik = yer.dosyaSiniri && !yer.sigmaz ? Yerel::metin("The backup disk cannot hold more files")
+                                                        : Yerel::metin("Not enough space on the backup disk");
+    return {"dikkat", baslik, neden + " " + silme, oneri, {}, teknik};
 }
 
 YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& sure, double aktarilan,
-                           [[maybe_unused]] int64_t dosya, const Hedef& hedef) {
+                           [[maybe_unused]] int64_t dosya, const Hedef& hedef,
+                           const YerDurumu& yer) {
     auto gruplar = sinifla(hata, hedef.kok);
     // "No space" from a volume with room to spare, or one that no longer
     // answers, is a disk that stopped working.
@@ -240,7 +258,7 @@ YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& 
                 Yerel::metin("Turn on Full Disk Access for Ondrak Brimvale in System Settings, then back up again. The "
                              "next backup continues where it stopped."),
                 atlanan, hata};
-    if (adet(HataTuru::yer) > 0) return yerYok(hata);
+    if (adet(HataTuru::yer) > 0) return yerYok(hata, yer);
     return {"dikkat", Yerel::metin("Backup incomplete"),
             Yerel::bicim("%d files could not be copied. Everything else is in the backup.",
                          {say(std::max<size_t>(atlanan.size(), 1))}),

@@ -33,17 +33,30 @@ Hedef hedef();
 
 // `kod` is the pass status, `hata` the pass's error text, `sure` the elapsed
 // time already formatted, `aktarilan` the bytes sent, `dosya` files copied.
+// What the no-space result tells: how many copies this run deleted to make
+// room, whether the volume ran out of files rather than bytes, and whether
+// the backup is larger than the whole volume (then nothing was deleted).
+struct YerDurumu {
+    size_t silinen = 0;
+    bool dosyaSiniri = false;
+    bool sigmaz = false;
+    double gereken = 0;  // bytes; with `sigmaz`
+    double toplam = 0;   // the volume's capacity; with `sigmaz`
+};
+
 // A no-space error counts as one only when the volume really is short;
 // otherwise (plenty free, or the volume gone) it is the disk's failure.
-YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& sure, double aktarilan, int64_t dosya,
-                           const Hedef& hedef);
 
 // The error text for a result or a log line of at most about `n` bytes: the
 // lines that name a cause come first (each shortened in its middle), then the
 // tail, so a long path cannot push the cause out.
 std::string teknikMetin(const std::string& hata, size_t n);
 
-YedekSonucu yerYok(const std::string& teknik);
+// `yer` completes a no-space result.
+YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& sure, double aktarilan, int64_t dosya,
+                           const Hedef& hedef, const YerDurumu& yer = {});
+
+YedekSonucu yerYok(const std::string& teknik, const YerDurumu& yer = {});
 
 // After the copy pass: keeps the error text as son-hatalar.txt, saves the
 // result, logs the skipped files and, when the copy was not completed, the

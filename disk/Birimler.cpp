@@ -161,6 +161,12 @@ double doluYer(const std::string& yol) {
     return i ? i->blok * (i->toplam - i->bos) : 0;
 }
 
+std::optional<double> bosDosyaYeri(const std::string& yol) {
+    struct statvfs st{};
+    if (::statvfs(yol.c_str(), &st) != 0 || st.f_files == 0) return std::nullopt;
+    return static_cast<double>(st.f_favail);
+}
+
 }  // namespace Disk
 
 namespace Kurulum {

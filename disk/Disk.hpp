@@ -53,6 +53,9 @@ std::optional<std::string> takilis(const std::string& yol);
 double bosYer(const std::string& yol);
 double toplamYer(const std::string& yol);
 double doluYer(const std::string& yol);
+// How many more files (inodes) can be made on the file system at `yol`;
+// nothing when it has no fixed number of them or cannot be read.
+std::optional<double> bosDosyaYeri(const std::string& yol);
 
 // The image at the mount point: not attached, read-only, read-write.
 enum class Baglanti { yok, okuma, yazma };

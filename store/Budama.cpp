@@ -94,13 +94,15 @@ std::vector<std::string> buda(const Saklama& saklama) {
 }
 
 YerAcma yerAc(double gereken) {
-    return yerAc(gereken, [] { return Disk::bosYer(Yol::mnt()); });
+    return yerAc(gereken, Disk::toplamYer(Yol::mnt()), [] { return Disk::bosYer(Yol::mnt()); });
 }
 
-YerAcma yerAc(double gereken, const BosYerOlcer& bosYer) {
+YerAcma yerAc(double gereken, double toplam, const BosYerOlcer& bosYer) {
     YerAcma sonuc;
     if (gereken > bosYer()) {
-        while (true) {
+        // Even with every copy but the newest gone the volume could not hold more than its capacity.
+        sonuc.sigmaz = toplam > 0 && gereken > toplam;
+        while (!sonuc.sigmaz) {
             auto adlar = liste(Yol::yedekler());
             if (adlar.size() < 2) break;  // the last copy is never given up for room
             try {

@@ -127,9 +127,14 @@ Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
                                       kayit->second.mtime == zaman(ost.st_mtim);
                 std::string eski = katalogGecerli ? kayit->second.sha256 : akit(*a.onceki, std::nullopt, durdu);
                 if (durdu()) break;
-                if (yeni == eski) {
-                    if (::link(a.onceki->c_str(), a.hedef.c_str()) != 0)
-                        throw hataYap("link: " + std::string(std::strerror(errno)));
+                // A file at the file system's link limit takes no more links: it is copied instead.
+                bool bagla = yeni == eski;
+                if (bagla && ::link(a.onceki->c_str(), a.hedef.c_str()) != 0) {
+                    if (errno != EMLINK) throw hataYap("link: " + std::string(std::strerror(errno)));
+                    Gunluk::yaz("NOTE: large file at the link limit, copied instead: " + a.rel);
+                    bagla = false;
+                }
+                if (bagla) {
                     if (::chmod(a.hedef.c_str(), st.st_mode & 07777) != 0)
                         throw hataYap("chmod: " + std::string(std::strerror(errno)));
                     zamaniKoy(a.hedef, st);

@@ -60,17 +60,31 @@ std::vector<std::string> buda(const Saklama& saklama);
 struct YerAcma {
     std::vector<std::string> silinen;
     bool yeterli = false;
+    bool sigmaz = false;  // more than the whole volume holds; nothing deleted
 };
 // Free bytes of the volume to make room on.
 using BosYerOlcer = std::function<double()>;
 // Deletes the oldest copies until `gereken` bytes are free, never the last
-// copy. The default measures the mounted image volume. Never throws.
+// copy, and none when `gereken` exceeds the volume's capacity `toplam` (0:
+// unknown), since no deletion could make it fit. The default measures the
+// mounted image volume. Never throws.
 YerAcma yerAc(double gereken);
-YerAcma yerAc(double gereken, const BosYerOlcer& bosYer);
+YerAcma yerAc(double gereken, double toplam, const BosYerOlcer& bosYer);
 
-// Deletes one copy (or ".devam") below `kok` and its statistics file.
+// Deletes one copy (or ".devam") below `kok` and its statistics file. The
+// copy first leaves the list in one step, renamed to its hidden name, and is
+// removed from there, so a deletion cut short leaves no half copy listed.
 // Throws BrimvaleHatasi(1, "refused to delete <ad>") for any other name, or
-// the file system's error.
+// the file system's error (after the rename, the hidden tree stays for
+// artiklariSil).
 void sil(const std::string& ad, const std::string& kok = Yol::yedekler());
+
+// Hidden names of copies being deleted: never a copy name, never ".devam".
+inline constexpr const char* silinecekOnek = ".silinecek-";
+std::string silinecekAdi(const std::string& ad);
+// Removes what deletions cut short left below `kok`, with the statistics of
+// those copies; the hidden names removed. Never throws: a tree that will not
+// go is logged and kept for the next run.
+std::vector<std::string> artiklariSil(const std::string& kok = Yol::yedekler());
 
 }  // namespace Kopyalar

@@ -373,6 +373,58 @@ TEST_F(Calisma, FailuresKeepEverythingAndSayWhy) {
     kapat();
 }
 
+// A full backup disk: the result says what happened and only that; no copy
+// is given up for a backup that could never fit.
+TEST_F(Calisma, NoSpaceSaysWhatHappened) {
+    ASSERT_EQ(calistir({"--yedekle"}), 0);
+    disk->yenidenTak();
+    // Copy names have whole seconds.
+    for (time_t t = ::time(nullptr); ::time(nullptr) == t;) ::usleep(20000);
+    ASSERT_EQ(calistir({"--yedekle"}), 0);
+    auto once = kopyalar();
+    ASSERT_EQ(once.size(), 2u);
+    kapat();
+    // Another writer fills the disk after room was checked, as the copy starts.
+    const std::string dolu = disk->yol + "/baska-yazar";
+    auto doldur = [&](const std::string& nasil) {
+        SahteArac rsync(TestOrtami::araclar(), "rsync");
+        rsync.betik("case \" $* \" in *\" --stats \"*) mkdir -p '" + dolu + "' && cd '" + dolu + "' && " + nasil +
+                    ";; esac\nexec /usr/bin/rsync \"$@\"");
+    };
+    const std::string baytlar =
+        "fallocate -l $(( ($(stat -f -c %f .) - 256) * $(stat -f -c %S .) )) buyuk; "
+        "dd if=/dev/zero of=kalan bs=64k 2>/dev/null";
+    const std::string dosyalar = "seq 1 1000000 | xargs touch 2>/dev/null";
+    struct Durum {
+        std::string ad;
+        std::function<void()> hazirla;
+        std::string baslik;
+    };
+    std::vector<Durum> durumlar = {
+        {"larger than the whole disk",
+         [&] { fs::resize_file(kaynak + "/Resimler/dev.bin", 400ull << 20); },
+         "Not enough space on the backup disk"},
+        {"filled by another writer", [&] { doldur(baytlar); }, "Not enough space on the backup disk"},
+        {"out of files", [&] { doldur(dosyalar); }, "The backup disk cannot hold more files"},
+    };
+    { std::ofstream(kaynak + "/Resimler/dev.bin").close(); }
+    for (const auto& d : durumlar) {
+        gerekirseTak();
+        d.hazirla();
+        calistir({"--yedekle"});
+        auto sonuc = YedekSonucu::oku().value_or(YedekSonucu{});
+        EXPECT_EQ(sonuc.baslik, d.baslik) << d.ad << ": " << sonuc.teknik;
+        EXPECT_EQ(sonuc.aciklama.find("deleted the oldest"), std::string::npos) << d.ad << ": " << sonuc.aciklama;
+        EXPECT_NE(sonuc.aciklama.find("No backup was deleted"), std::string::npos) << d.ad << ": " << sonuc.aciklama;
+        EXPECT_EQ(asamaAlani(2), "hata") << d.ad;
+        EXPECT_EQ(kopyalar(), once) << d.ad;
+        kapat();
+        fs::remove_all(dolu);
+        fs::resize_file(kaynak + "/Resimler/dev.bin", 0);
+        normalKopya();
+    }
+}
+
 TEST_F(Calisma, CommandsAroundTheImage) {
     ASSERT_EQ(calistir({"--yedekle"}), 0);
     disk->yenidenTak();

@@ -290,6 +290,8 @@ TEST(YerAyir, OldestCopiesGoFirstButNeverTheLast) {
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (std::vector<std::string>{adlar[2]}));
     ASSERT_TRUE(oda.yerYok);
     EXPECT_EQ(oda.yerYok->baslik, "Not enough space on the backup disk");
+    EXPECT_NE(oda.yerYok->aciklama.find("Brimvale deleted the oldest backups it could"), std::string::npos);
+    EXPECT_NE(oda.yerYok->aciklama.find(": 1."), std::string::npos) << oda.yerYok->aciklama;
     EXPECT_EQ(oda.yerYok->teknik, "1.07 GB needed, 1 KB free");
     EXPECT_EQ(YedekSonucu::oku(), oda.yerYok);
 
@@ -297,6 +299,23 @@ TEST(YerAyir, OldestCopiesGoFirstButNeverTheLast) {
     EXPECT_NE(g.find("Resume: 300 bytes already in the unfinished backup, not counted again\n"), std::string::npos);
     EXPECT_NE(g.find("Made room: deleted 1 oldest backup(s): " + adlar[0] + "\n"), std::string::npos);
     EXPECT_NE(g.find("ERROR: not enough space (1.07 GB needed, 1 KB free)\n"), std::string::npos);
+}
+
+// A backup larger than the whole volume deletes no copy and says it can never fit.
+TEST(YerAyir, LargerThanTheWholeVolumeDeletesNothing) {
+    std::vector<std::string> adlar = {"2026-01-01_000000", "2026-02-01_000000", "2026-03-01_000000"};
+    for (const auto& ad : adlar) dosya(Yol::yedekler() + "/" + ad + "/Belgeler/a", "a");
+    Ozet o;
+    o.aktarilacakBayt = 450e6;
+    auto oda = Yedekleme::yerAyir(o, 363e6, [] { return 100e6; });
+    EXPECT_TRUE(oda.silinen.empty());
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), adlar);
+    ASSERT_TRUE(oda.yerYok);
+    EXPECT_EQ(oda.yerYok->baslik, "Not enough space on the backup disk");
+    EXPECT_EQ(oda.yerYok->aciklama.find("deleted the oldest"), std::string::npos) << oda.yerYok->aciklama;
+    EXPECT_NE(oda.yerYok->aciklama.find("363 MB"), std::string::npos) << oda.yerYok->aciklama;
+    EXPECT_NE(oda.yerYok->aciklama.find("No backup was deleted"), std::string::npos) << oda.yerYok->aciklama;
+    EXPECT_EQ(YedekSonucu::oku(), oda.yerYok);
 }
 
 TEST(Istatistik, NumbersAfterTheLabelWithoutSeparatorsAndOnlyWhenTheyFit) {

@@ -115,6 +115,41 @@ TEST(Siniflama, ResultsOfTheCopyPass) {
     EXPECT_FALSE(tamam.oneri);
 }
 
+// The no-space result claims only what happened: deletions or none, bytes
+// or files, or a backup larger than the whole disk.
+TEST(Siniflama, NoSpaceSaysWhatHappened) {
+    const std::string tumunuSildi = "Brimvale deleted the oldest backups it could";
+    struct Durum {
+        std::string ad;
+        Siniflama::YerDurumu yer;
+        std::string baslik;
+        bool silindi;
+    };
+    std::vector<Durum> durumlar = {
+        {"filled by another writer", {}, "Not enough space on the backup disk", false},
+        {"copies deleted, still short", {2}, "Not enough space on the backup disk", true},
+        {"files run out", {0, true}, "The backup disk cannot hold more files", false},
+        {"files run out after deletions", {3, true}, "The backup disk cannot hold more files", true},
+        {"never fits", {0, false, true, 450e6, 363e6}, "Not enough space on the backup disk", false},
+    };
+    const std::string baytYok = Siniflama::esitlemeSonucu(11, yer, "1m", 0, 0, hedef(true)).oneri.value_or("");
+    for (const auto& d : durumlar) {
+        YedekSonucu s = Siniflama::esitlemeSonucu(11, yer, "1m", 0, 0, hedef(true), d.yer);
+        EXPECT_EQ(s.tur, "dikkat") << d.ad;
+        EXPECT_EQ(s.baslik, d.baslik) << d.ad;
+        EXPECT_EQ(s.teknik, yer) << d.ad;
+        bool tumu = s.aciklama.find(tumunuSildi) != std::string::npos;
+        EXPECT_EQ(tumu, d.silindi && !d.yer.dosyaSiniri) << d.ad << ": " << s.aciklama;
+        EXPECT_EQ(s.aciklama.find("No backup was deleted") != std::string::npos, !d.silindi) << d.ad;
+        if (d.silindi) {
+            EXPECT_NE(s.aciklama.find(": " + std::to_string(d.yer.silinen) + "."), std::string::npos) << s.aciklama;
+        }
+        // Only a shortage of bytes is helped by deleting other files.
+        EXPECT_EQ(s.oneri == baytYok, !d.yer.dosyaSiniri && !d.yer.sigmaz) << d.ad;
+    }
+    EXPECT_NE(Siniflama::yerYok("", {0, false, true, 450e6, 363e6}).aciklama.find("450 MB"), std::string::npos);
+}
+
 TEST(Siniflama, AtMostTwoHundredNamesButTheCountsUseEveryLine) {
     std::string hata;
     for (int i = 0; i < 250; ++i)

@@ -1,7 +1,16 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "core/Dosya.hpp"
 #include "core/Hata.hpp"
@@ -159,31 +168,162 @@ TEST(Budama, MakingRoomStopsAtTheLastCopyAndAtTheFirstFailure) {
         ++olcum;
         return bos + 50.0 * (3 - static_cast<double>(Kopyalar::liste(Yol::yedekler()).size()));
     };
-    auto r = Kopyalar::yerAc(100, olcer);
+    auto r = Kopyalar::yerAc(100, 0, olcer);
     EXPECT_TRUE(r.silinen.empty());
     EXPECT_TRUE(r.yeterli);
 
-    r = Kopyalar::yerAc(150, olcer);
+    r = Kopyalar::yerAc(150, 0, olcer);
     EXPECT_EQ(r.silinen, Adlar{"2026-12-01_000000"});
     EXPECT_TRUE(r.yeterli);
 
-    r = Kopyalar::yerAc(1000, olcer);
+    r = Kopyalar::yerAc(1000, 0, olcer);
     EXPECT_EQ(r.silinen, Adlar{"2026-12-02_000000"});
     EXPECT_FALSE(r.yeterli);
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), Adlar{"2026-12-03_000000"});
 
-    // A copy that cannot be removed ends the loop; the next is not tried.
+    // A copy that cannot be moved away ends the loop; the next is not tried,
+    // and the copy stays listed and whole.
     kopyaYap("2026-11-01_000000");
     kopyaYap("2026-11-02_000000");
     std::string inatci = Yol::yedekler() + "/2026-11-01_000000";
-    TestOrtami::dosyaYaz(inatci + "/kilitli", "x");
-    ::chmod(inatci.c_str(), 0755);
-    if (std::system(("chattr +i '" + inatci + "/kilitli' 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "the file system cannot make a file immutable";
-    r = Kopyalar::yerAc(1e18, olcer);
-    std::system(("chattr -i '" + inatci + "/kilitli'").c_str());
+    if (std::system(("chattr +i '" + inatci + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "the file system cannot make a folder immutable";
+    r = Kopyalar::yerAc(1e18, 0, olcer);
+    std::system(("chattr -i '" + inatci + "'").c_str());
     EXPECT_TRUE(r.silinen.empty());
     EXPECT_FALSE(r.yeterli);
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 3u);
+    EXPECT_EQ(oku(inatci + "/Belgeler/a/b.txt"), "veri");
     EXPECT_NE(oku(Yol::gunluk()).value_or("").find("HATA: kopya silinemedi 2026-11-01_000000\n"), std::string::npos);
+}
+
+// More than the whole volume holds never fits, so no copy is given up for it.
+TEST(Budama, MakingRoomDeletesNothingForWhatCanNeverFit) {
+    imajiBosalt();
+    saatDilimiKur("UTC");
+    for (std::string ad : {"2026-12-01_000000", "2026-12-02_000000", "2026-12-03_000000"}) kopyaYap(ad);
+    auto olcer = [] { return 100.0; };
+    auto r = Kopyalar::yerAc(1001, 1000, olcer);
+    EXPECT_TRUE(r.sigmaz);
+    EXPECT_FALSE(r.yeterli);
+    EXPECT_TRUE(r.silinen.empty());
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()).size(), 3u);
+    // Within the capacity the oldest still go.
+    r = Kopyalar::yerAc(1000, 1000, olcer);
+    EXPECT_FALSE(r.sigmaz);
+    EXPECT_EQ(r.silinen, (Adlar{"2026-12-01_000000", "2026-12-02_000000"}));
+}
+
+namespace {
+size_t girdiSayisi(const std::string& yol) {
+    std::error_code ec;
+    size_t n = 0;
+    for (auto it = fs::recursive_directory_iterator(yol, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
+        ++n;
+    return n;
+}
+std::vector<std::string> gizliler() {
+    std::vector<std::string> v;
+    for (const auto& e : fs::directory_iterator(Yol::yedekler()))
+        if (e.path().filename().string().rfind(Kopyalar::silinecekOnek, 0) == 0) v.push_back(e.path().filename());
+    return v;
+}
+}  // namespace
+
+// A deletion killed at any moment: the copy is either listed and whole, or
+// gone from the list; what it left is removed by the next cleanup.
+TEST(Budama, KilledDeletionNeverLeavesAHalfCopyListed) {
+    imajiBosalt();
+    saatDilimiKur("UTC");
+    unsigned tohum = std::random_device{}();
+    if (const char* t = std::getenv("BRIMVALE_TOHUM")) tohum = static_cast<unsigned>(std::strtoul(t, nullptr, 10));
+    std::printf("seed: %u (BRIMVALE_TOHUM=%u repeats this run)\n", tohum, tohum);
+    RecordProperty("tohum", std::to_string(tohum));
+    std::mt19937 rastgele(tohum);
+
+    const std::string ad = "2026-12-05_091200", yol = Yol::yedekler() + "/" + ad;
+    auto yap = [&] {
+        for (int k = 0; k < 20; ++k) {
+            std::string klasor = yol + "/Belgeler/k" + std::to_string(k);
+            fs::create_directories(klasor);
+            for (int i = 0; i < 50; ++i) std::ofstream(klasor + "/d" + std::to_string(i)) << i;
+            ::chmod(klasor.c_str(), 0555);  // stored read-only, so the walk has work on each folder
+        }
+        TestOrtami::dosyaYaz(Kopyalar::metaKlasoru() + "/" + ad + ".json", "{\"ad\":\"" + ad + "\"}");
+        return girdiSayisi(yol);
+    };
+    auto silen = [&]() -> pid_t {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            try {
+                Kopyalar::sil(ad);
+            } catch (...) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        return pid;
+    };
+    auto bekle = [](pid_t pid) {
+        int st = 0;
+        while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {}
+        return st;
+    };
+
+    // One whole deletion gives the span to kill in.
+    size_t tam = yap();
+    auto bas = std::chrono::steady_clock::now();
+    int st = bekle(silen());
+    ASSERT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    auto sure = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - bas).count();
+    ASSERT_TRUE(Kopyalar::liste(Yol::yedekler()).empty());
+
+    int yarida = 0;
+    for (int tur = 0; tur < 8; ++tur) {
+        ASSERT_EQ(yap(), tam);
+        pid_t pid = silen();
+        ::usleep(static_cast<useconds_t>(std::uniform_int_distribution<long>(0, sure)(rastgele)));
+        ::kill(pid, SIGKILL);
+        bekle(pid);
+        auto adlar = Kopyalar::liste(Yol::yedekler());
+        if (!adlar.empty()) {
+            EXPECT_EQ(adlar, Adlar{ad}) << "round " << tur;
+            EXPECT_EQ(girdiSayisi(yol), tam) << "round " << tur << ": a half copy is listed";
+        } else if (!gizliler().empty()) {
+            ++yarida;
+        }
+        // The next run's cleanup leaves the list as it was and nothing hidden.
+        Kopyalar::artiklariSil();
+        EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), adlar) << "round " << tur;
+        EXPECT_TRUE(gizliler().empty()) << "round " << tur;
+        EXPECT_EQ(fs::exists(Kopyalar::metaKlasoru() + "/" + ad + ".json"), !adlar.empty()) << "round " << tur;
+        if (!adlar.empty()) Kopyalar::sil(ad);
+    }
+    std::printf("deletions cut short: %d of 8\n", yarida);
+}
+
+TEST(Budama, CleanupRemovesOnlyWhatDeletionsLeft) {
+    imajiBosalt();
+    saatDilimiKur("UTC");
+    kopyaYap("2026-12-05_091200");
+    kopyaYap("2026-12-06_091200");
+    TestOrtami::dosyaYaz(Yol::devam() + "/Belgeler/yarim.txt", "devam");
+    // A copy cut short, stored read-only; another whose name was made again
+    // since (its own statistics stay); the unfinished copy's own leftover.
+    std::string kesik = Yol::yedekler() + "/" + Kopyalar::silinecekAdi("2026-12-04_091200");
+    TestOrtami::dosyaYaz(kesik + "/Belgeler/a/b.txt", "x");
+    TestOrtami::dosyaYaz(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json", "{}");
+    for (auto k : {kesik + "/Belgeler/a", kesik + "/Belgeler", kesik}) ::chmod(k.c_str(), 0555);
+    TestOrtami::dosyaYaz(Yol::yedekler() + "/" + Kopyalar::silinecekAdi("2026-12-06_091200") + "/x", "x");
+    TestOrtami::dosyaYaz(Yol::yedekler() + "/" + Kopyalar::silinecekAdi(".devam") + "/x", "x");
+
+    auto silinen = Kopyalar::artiklariSil();
+    std::sort(silinen.begin(), silinen.end());
+    EXPECT_EQ(silinen, (Adlar{".silinecek-.devam", ".silinecek-2026-12-04_091200", ".silinecek-2026-12-06_091200"}));
+    EXPECT_TRUE(gizliler().empty());
+    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (Adlar{"2026-12-05_091200", "2026-12-06_091200"}));
+    EXPECT_EQ(oku(Yol::devam() + "/Belgeler/yarim.txt"), "devam");
+    EXPECT_FALSE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json"));
+    EXPECT_TRUE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-06_091200.json"));
+    EXPECT_TRUE(Kopyalar::artiklariSil().empty());
 }

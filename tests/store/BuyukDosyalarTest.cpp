@@ -1,16 +1,22 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 #include <openssl/sha.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <random>
 
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
 #include "store/BuyukDosyalar.hpp"
 #include "store/Kopyalar.hpp"
+#include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -314,4 +320,44 @@ TEST(BuyukDosyalar, DigestAndItsErrors) {
     }
     EXPECT_TRUE(ayni(yol, yol));
     EXPECT_FALSE(ayni(yol, TestOrtami::kok() + "/yok"));
+}
+
+// A file with only a new date whose previous copy is at ext4's link limit
+// (65,000) cannot be linked once more: it is copied, and that is no error.
+TEST(BuyukDosyalar, AFileAtTheLinkLimitIsCopiedInstead) {
+    Depo d;
+    std::unique_ptr<DenemeDiski> disk;
+    std::string kok = TestOrtami::kok() + "/sinir";
+    fs::create_directories(kok);
+    struct statfs sf{};
+    if (::statfs(kok.c_str(), &sf) != 0 || sf.f_type != EXT4_SUPER_MAGIC) {
+        if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << "needs an ext4 volume for its link limit: " << e;
+        disk = std::make_unique<DenemeDiski>("BRIMLINK", 64);
+        kok = disk->yol;
+    }
+    std::string veri = govde(5000, 13);
+    TestOrtami::dosyaYaz(d.kaynak + "/film", veri);
+    zamanKoy(d.kaynak + "/film", 1700000500);
+    Aday a{"Filmler/film", d.kaynak + "/film", kok + "/devam/Filmler/film", kok + "/onceki/Filmler/film", true, 5000};
+    TestOrtami::dosyaYaz(*a.onceki, veri);
+    zamanKoy(*a.onceki, 1600000000);
+    fs::create_directories(kok + "/baglar");
+    for (int i = 0;; ++i) {
+        if (::link(a.onceki->c_str(), (kok + "/baglar/" + std::to_string(i)).c_str()) == 0) continue;
+        ASSERT_EQ(errno, EMLINK) << std::strerror(errno);
+        break;
+    }
+    ASSERT_EQ(durum(*a.onceki).st_nlink, 65000u);
+
+    auto s = aktar({a}, hic);
+    EXPECT_FALSE(s.hata) << *s.hata;
+    EXPECT_EQ(s.bagli, 0);
+    EXPECT_EQ(s.kopyalanan, 1);
+    EXPECT_EQ(baytlariOku(a.hedef), veri);
+    auto h = durum(a.hedef);
+    EXPECT_NE(h.st_ino, durum(*a.onceki).st_ino);
+    EXPECT_EQ(h.st_mtim.tv_sec, 1700000500);
+    EXPECT_EQ(katalog()["Filmler/film"].sha256, sha(veri));
+    std::error_code ec;
+    fs::remove_all(kok + "/baglar", ec);
 }
