@@ -40,6 +40,15 @@ double diskteBoyut(const std::string& imaj) {
     }
 }
 
+// What the keychain tool said (a damaged store kept aside, say) goes to the
+// log, never a line that holds the password.
+void aracUyarisi(const std::string& cikti, const std::string& parola) {
+    for (const auto& satir : Metin::bol(cikti, '\n', true)) {
+        std::string s = Metin::kirp(satir);
+        if (!s.empty() && (parola.empty() || !Metin::iceriyor(s, parola))) Gunluk::yaz("WARNING: keychain: " + s);
+    }
+}
+
 // For the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
 std::string tirnakla(const std::string& s) {
     std::string out = "\"";
@@ -71,6 +80,8 @@ Baglanti imajDurumu() {
 std::optional<std::string> parola(const Ayarlar& ayarlar) {
     if (const char* p = std::getenv("BRIMVALE_PAROLA"); p && *p) return std::string(p);
     Sonuc s = komut(kSecurity, {"find-generic-password", "-s", ayarlar.anahtar, "-a", Platform::kullaniciAdi(), "-w"});
+    // 44 is "not found"; anything else (a damaged store) is worth a log line.
+    if (s.kod != 0 && s.kod != 44) aracUyarisi(s.cikti, "");
     if (s.kod != 0) return std::nullopt;
     std::string p = s.cikti;
     while (!p.empty() && (p.back() == '\n' || p.back() == '\r')) p.pop_back();
@@ -163,11 +174,22 @@ bool sikistir(const std::string& imaj, const Ayarlar& ayarlar) { return sikistir
 
 namespace Kurulum {
 
+std::optional<std::string> parolaSorunu(const std::string& parola) {
+    if (parola.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) return std::nullopt;
+    return Yerel::metin("The password cannot contain line breaks or NUL characters.");
+}
+
 bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar) {
+    if (auto sorun = parolaSorunu(parola)) {
+        Gunluk::yaz("ERROR: password not saved: " + *sorun);
+        return false;
+    }
     std::string satir = "add-generic-password -U -s " + tirnakla(ayarlar.anahtar) + " -a " +
                         tirnakla(Platform::kullaniciAdi()) + " -l " + tirnakla(kEtiket) + " -w " + tirnakla(parola) +
                         "\n";
-    if (komut(kSecurity, {"-i"}, satir).kod != 0) return false;
+    Sonuc s = komut(kSecurity, {"-i"}, satir);
+    aracUyarisi(s.cikti, parola);
+    if (s.kod != 0) return false;
     return Disk::parola(ayarlar) == parola;
 }
 

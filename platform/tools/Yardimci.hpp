@@ -23,8 +23,9 @@ int ditto(const Argumanlar& a);
 int osascript(const Argumanlar& a);
 // An application bundle is started detached; other paths go to the desktop.
 int open(const Argumanlar& a);
-// One line of the keychain tool's interactive mode split into its words.
-Argumanlar komutSatiri(const std::string& satir);
+// One line of the keychain tool's interactive mode split into its words;
+// nothing when a quote is left open.
+std::optional<Argumanlar> komutSatiri(const std::string& satir);
 
 // A message on standard error; returns `kod`.
 int hata(const std::string& mesaj, int kod = 1);

@@ -246,6 +246,22 @@ TEST_F(Imaj, CompactionMeasuresTheGainAndNeverReportsALoss) {
     EXPECT_NE(oku(Yol::gunluk()).value_or("").find("WARNING: compact: no password"), std::string::npos);
 }
 
+TEST_F(Imaj, PasswordWithALineBreakOrNulIsNeverStored) {
+    unsetenv("BRIMVALE_PAROLA");
+    SahteArac security(TestOrtami::araclar(), "security");
+    for (const std::string& parola : {std::string("abc\nadd-generic-password -s x -w y"), std::string("abc\r"),
+                                      std::string("a\0b", 3), std::string("\n")}) {
+        EXPECT_EQ(Kurulum::parolaSorunu(parola), "The password cannot contain line breaks or NUL characters.");
+        EXPECT_FALSE(Kurulum::parolaKaydet(parola, Ayarlar{}));
+    }
+    EXPECT_TRUE(security.cagrilar().empty()) << "nothing reaches the keychain tool";
+    auto gunluk = oku(Yol::gunluk()).value_or("");
+    EXPECT_NE(gunluk.find("ERROR: password not saved: The password cannot contain line breaks or NUL characters."),
+              std::string::npos);
+    EXPECT_EQ(gunluk.find("abc"), std::string::npos);
+    EXPECT_EQ(Kurulum::parolaSorunu("a \"quoted\" \\ \t password"), std::nullopt);
+}
+
 TEST_F(Imaj, PasswordIsSavedThroughInteractiveModeOnly) {
     unsetenv("BRIMVALE_PAROLA");
     SahteArac security(TestOrtami::araclar(), "security");
