@@ -23,6 +23,10 @@ int ditto(const Argumanlar& a);
 int osascript(const Argumanlar& a);
 // An application bundle is started detached; other paths go to the desktop.
 int open(const Argumanlar& a);
+// A volume label as one folder name (mounting under /media): no "/" or
+// control characters, never "." or "..", not too long; `yedek` when nothing
+// usable is left.
+std::string klasorAdi(const std::string& ad, const std::string& yedek);
 // One line of the keychain tool's interactive mode split into its words;
 // nothing when a quote is left open.
 std::optional<Argumanlar> komutSatiri(const std::string& satir);

@@ -224,3 +224,20 @@ TEST(GercekDisk, CommandsWithoutTheDisk) {
     EXPECT_EQ(c.kod, 2);
     EXPECT_EQ(c.cikti, "a backup is running\n");
 }
+
+// A volume label is one folder name under /media, whatever it holds.
+TEST(GercekDisk, ALabelThatIsAPathMountsAsOneFolderUnderMedia) {
+    if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMETK");
+    disk.ayir();
+    ASSERT_EQ(komut("/usr/sbin/e2label", {disk.bolum, "../tmp/brimetk"}).kod, 0);
+    Sonuc s = komut(TestOrtami::araclar() + "/diskutil", {"mount", fs::path(disk.dongu).filename().string()});
+    ASSERT_EQ(s.kod, 0) << s.cikti;
+    std::string yer;
+    for (const auto& m : Platform::baglamalar())
+        if (m.kaynak == disk.bolum) yer = m.yol;
+    EXPECT_EQ(fs::path(yer).parent_path(), "/media") << yer;
+    EXPECT_EQ(fs::path(yer).filename().string().rfind(".._tmp_brimetk", 0), 0u) << yer;
+}

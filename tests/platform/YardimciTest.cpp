@@ -32,6 +32,27 @@ TEST(Yardimci, InteractiveKeychainLinesAreSplitAsQuoted) {
     EXPECT_EQ(Yardimci::komutSatiri("-w \"a\\\""), std::nullopt);
 }
 
+TEST(Yardimci, LabelsBecomeOneFolderName) {
+    struct Durum { std::string etiket, klasor; };
+    std::string uzun(300, 'x');
+    // 239 bytes and a two-byte letter: cut at 240, the letter goes whole.
+    std::string yarim = std::string(239, 'y') + "\u00E7";
+    for (const auto& d : std::vector<Durum>{{"../var/x", ".._var_x"},
+                                           {"/etc", "_etc"},
+                                           {"..", "YEDEK"},
+                                           {".", "YEDEK"},
+                                           {"", "YEDEK"},
+                                           {"a\nb\tc\x7f", "a_b_c_"},
+                                           {"Yedek Diski \u015E", "Yedek Diski \u015E"},
+                                           {"...", "..."},
+                                           {uzun, std::string(240, 'x')},
+                                           {yarim, std::string(239, 'y')}}) {
+        std::string k = Yardimci::klasorAdi(d.etiket, "YEDEK");
+        EXPECT_EQ(k, d.klasor) << d.etiket;
+        EXPECT_EQ(fs::path("/media/" + k).lexically_normal().parent_path(), "/media") << d.etiket;
+    }
+}
+
 TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
     auto bul = [](const std::string& servis) {
