@@ -60,6 +60,13 @@ Baglanti imajDurumu();
 std::optional<std::string> parola(const Ayarlar& ayarlar);  // BRIMVALE_PAROLA first (tests)
 std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar);
 std::optional<std::string> imajiAyir();  // 5 tries, 5 s apart
+// The image the image tool lists as attached and in use at the mount point.
+// `okundu` is false when the tool's listing could not be read.
+struct NoktadakiImaj {
+    bool okundu = false;
+    std::optional<std::string> yol;
+};
+NoktadakiImaj noktadakiImaj();
 void artiklariAyir(const std::string& imaj);
 struct Sikistirma {
     bool tamam;

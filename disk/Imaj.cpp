@@ -49,6 +49,13 @@ void aracUyarisi(const std::string& cikti, const std::string& parola) {
     }
 }
 
+// A path as the mount table has it, when it can be resolved.
+std::string gercekYol(const std::string& yol) {
+    std::error_code ec;
+    auto g = fs::weakly_canonical(yol, ec);
+    return ec ? yol : g.string();
+}
+
 // For the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
 std::string tirnakla(const std::string& s) {
     std::string out = "\"";
@@ -89,8 +96,33 @@ std::optional<std::string> parola(const Ayarlar& ayarlar) {
     return p;
 }
 
+NoktadakiImaj noktadakiImaj() {
+    Sonuc s = komut(kHdiutil, {"info", "-plist"});
+    auto liste = s.kod == 0 ? Plist::coz(s.cikti) : std::nullopt;
+    if (!liste || !liste->is_object()) return {};
+    std::string nokta = gercekYol(Yol::mnt());
+    for (const auto& kayit : Plist::dizi(*liste, "images"))
+        for (const auto& v : Plist::dizi(kayit, "system-entities"))
+            if (auto yer = Plist::metin(v, "mount-point"); yer && gercekYol(*yer) == nokta)
+                return {true, Plist::metin(kayit, "image-path")};
+    return {true, std::nullopt};
+}
+
 std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar) {
     Baglanti durum = imajDurumu();
+    // Something answers at the mount point, but the image tool does not list
+    // this image in use there: left by a disk pulled and plugged in again, or
+    // another image. It goes before this one is attached.
+    if (durum != Baglanti::yok) {
+        auto n = noktadakiImaj();
+        if (n.okundu && (!n.yol || gercekYol(*n.yol) != gercekYol(imaj))) {
+            Gunluk::yaz("stale attachment detached: " + Yol::mnt());
+            if (komut(kHdiutil, {"detach", "-quiet", Yol::mnt()}).kod != 0)
+                komut(kHdiutil, {"detach", "-quiet", "-force", Yol::mnt()});
+            durum = imajDurumu();
+            if (durum != Baglanti::yok) return "the mount point " + Yol::mnt() + " is in use";
+        }
+    }
     if (durum == Baglanti::yazma || (durum == Baglanti::okuma && salt)) return std::nullopt;
     if (durum == Baglanti::okuma)
         if (auto hata = imajiAyir()) return hata;
