@@ -345,6 +345,34 @@ TEST(GercekDisk, TheDiskUnmountsAtOnceAfterTheImageIsClosed) {
     EXPECT_EQ(mesgul, 0) << "rounds in which the disk was still busy";
 }
 
+// With settings that do not name the disk, the manual eject still closes the
+// image first and ejects the disk it lives on.
+TEST(GercekDisk, ManualEjectWithBrokenSettingsClosesTheImageAndEjectsItsDisk) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMELLE");
+    fs::remove_all(Yol::kilit());
+    setenv("BRIMVALE_PAROLA", "elle parola", 1);
+    Ayarlar a;
+    a.diskUUID = disk.uuid;
+    a.kaydet();
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b);
+    ASSERT_EQ(Kurulum::imajOlustur(*b, a, "elle parola"), std::nullopt);
+    ASSERT_EQ(calistir({"--ac", "--yaz"}).kod, 0);
+    std::string ayar = oku(Yol::ayarlar()).value_or("");
+    auto son = ayar.rfind('}');
+    ASSERT_NE(son, std::string::npos);
+    TestOrtami::dosyaYaz(Yol::ayarlar(), ayar.substr(0, son) + ",}");  // a trailing comma
+
+    Sonuc c = calistir({"--cikar"});
+    EXPECT_EQ(c.kod, 0);
+    EXPECT_EQ(c.cikti, "Disk ejected; you can unplug it now.\n");
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    EXPECT_EQ(Disk::birim(disk.uuid), std::nullopt) << "the disk is ejected";
+}
+
 // A volume label is one folder name under /media, whatever it holds.
 TEST(GercekDisk, ALabelThatIsAPathMountsAsOneFolderUnderMedia) {
     if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
