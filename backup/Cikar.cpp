@@ -2,6 +2,8 @@
 // recovery files, eject, and tell the user whether the disk may be unplugged.
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "agent/Bildirim.hpp"
 #include "backup/Calisma.hpp"
 #include "backup/YedekSonucu.hpp"
@@ -62,10 +64,19 @@ std::pair<int32_t, std::string> elleCikar() {
     if (calisanPid()) return {2, Yerel::metin("A backup is running; stop it first. Do not unplug the disk.")};
     Ayarlar ayarlar = Ayarlar::yukle();
     auto birim = Disk::birim(ayarlar.diskUUID);
-    if (!birim)
+    // Settings that do not lead to the disk say nothing about our image: while
+    // it is attached, its disk is the one to close and eject.
+    bool imajBagli = Disk::imajDurumu() != Disk::Baglanti::yok;
+    if (!birim && imajBagli)
+        if (auto imaj = Disk::noktadakiImaj().yol) birim = std::filesystem::path(*imaj).parent_path().string();
+    if (!birim && !imajBagli)
         return {0, Yerel::metin("The backup disk is not connected; if the cable is plugged in, you can unplug it safely.")};
     if (Disk::imajiAyir())
         return {1, Yerel::metin("The backup could not be closed (an open Finder window or file?). Do not unplug the disk.")};
+    if (!birim) {
+        Gunluk::yaz("WARNING: disk could not be ejected (manually): the image's disk was not found");
+        return {1, Yerel::metin("The backup was closed, but its disk was not found to eject it. Eject it before unplugging it.")};
+    }
     if (Disk::cikar(*birim)) {
         Gunluk::yaz(Yerel::metin("Disk ejected (manually)"));
         return {0, Yerel::metin("Disk ejected; you can unplug it now.")};

@@ -63,6 +63,13 @@ Baglanti imajDurumu();
 std::optional<std::string> parola(const Ayarlar& ayarlar);  // BRIMVALE_PAROLA first (tests)
 std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar);
 std::optional<std::string> imajiAyir();  // 5 tries, 5 s apart
+// The image the image tool lists as attached and in use at the mount point.
+// `okundu` is false when the tool's listing could not be read.
+struct NoktadakiImaj {
+    bool okundu = false;
+    std::optional<std::string> yol;
+};
+NoktadakiImaj noktadakiImaj();
 void artiklariAyir(const std::string& imaj);
 struct Sikistirma {
     bool tamam;
@@ -80,6 +87,9 @@ std::string imajBoyutu(double kapasite);
 namespace Kurulum {
 
 std::vector<Birim> disBirimler();
+// Why a password cannot be stored: a line break or NUL would end the
+// keychain tool's command line early. Nothing when it can.
+std::optional<std::string> parolaSorunu(const std::string& parola);
 bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar);
 std::optional<std::string> imajOlustur(const Birim& birim, const Ayarlar& ayarlar, const std::string& parola);
 bool ajanYokla();

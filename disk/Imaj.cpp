@@ -40,6 +40,22 @@ double diskteBoyut(const std::string& imaj) {
     }
 }
 
+// What the keychain tool said (a damaged store kept aside, say) goes to the
+// log, never a line that holds the password.
+void aracUyarisi(const std::string& cikti, const std::string& parola) {
+    for (const auto& satir : Metin::bol(cikti, '\n', true)) {
+        std::string s = Metin::kirp(satir);
+        if (!s.empty() && (parola.empty() || !Metin::iceriyor(s, parola))) Gunluk::yaz("WARNING: keychain: " + s);
+    }
+}
+
+// A path as the mount table has it, when it can be resolved.
+std::string gercekYol(const std::string& yol) {
+    std::error_code ec;
+    auto g = fs::weakly_canonical(yol, ec);
+    return ec ? yol : g.string();
+}
+
 // For the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
 std::string tirnakla(const std::string& s) {
     std::string out = "\"";
@@ -71,6 +87,8 @@ Baglanti imajDurumu() {
 std::optional<std::string> parola(const Ayarlar& ayarlar) {
     if (const char* p = std::getenv("BRIMVALE_PAROLA"); p && *p) return std::string(p);
     Sonuc s = komut(kSecurity, {"find-generic-password", "-s", ayarlar.anahtar, "-a", Platform::kullaniciAdi(), "-w"});
+    // 44 is "not found"; anything else (a damaged store) is worth a log line.
+    if (s.kod != 0 && s.kod != 44) aracUyarisi(s.cikti, "");
     if (s.kod != 0) return std::nullopt;
     std::string p = s.cikti;
     while (!p.empty() && (p.back() == '\n' || p.back() == '\r')) p.pop_back();
@@ -78,8 +96,33 @@ std::optional<std::string> parola(const Ayarlar& ayarlar) {
     return p;
 }
 
+NoktadakiImaj noktadakiImaj() {
+    Sonuc s = komut(kHdiutil, {"info", "-plist"});
+    auto liste = s.kod == 0 ? Plist::coz(s.cikti) : std::nullopt;
+    if (!liste || !liste->is_object()) return {};
+    std::string nokta = gercekYol(Yol::mnt());
+    for (const auto& kayit : Plist::dizi(*liste, "images"))
+        for (const auto& v : Plist::dizi(kayit, "system-entities"))
+            if (auto yer = Plist::metin(v, "mount-point"); yer && gercekYol(*yer) == nokta)
+                return {true, Plist::metin(kayit, "image-path")};
+    return {true, std::nullopt};
+}
+
 std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar) {
     Baglanti durum = imajDurumu();
+    // Something answers at the mount point, but the image tool does not list
+    // this image in use there: left by a disk pulled and plugged in again, or
+    // another image. It goes before this one is attached.
+    if (durum != Baglanti::yok) {
+        auto n = noktadakiImaj();
+        if (n.okundu && (!n.yol || gercekYol(*n.yol) != gercekYol(imaj))) {
+            Gunluk::yaz("stale attachment detached: " + Yol::mnt());
+            if (komut(kHdiutil, {"detach", "-quiet", Yol::mnt()}).kod != 0)
+                komut(kHdiutil, {"detach", "-quiet", "-force", Yol::mnt()});
+            durum = imajDurumu();
+            if (durum != Baglanti::yok) return "the mount point " + Yol::mnt() + " is in use";
+        }
+    }
     if (durum == Baglanti::yazma || (durum == Baglanti::okuma && salt)) return std::nullopt;
     if (durum == Baglanti::okuma)
         if (auto hata = imajiAyir()) return hata;
@@ -163,11 +206,22 @@ bool sikistir(const std::string& imaj, const Ayarlar& ayarlar) { return sikistir
 
 namespace Kurulum {
 
+std::optional<std::string> parolaSorunu(const std::string& parola) {
+    if (parola.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) return std::nullopt;
+    return Yerel::metin("The password cannot contain line breaks or NUL characters.");
+}
+
 bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar) {
+    if (auto sorun = parolaSorunu(parola)) {
+        Gunluk::yaz("ERROR: password not saved: " + *sorun);
+        return false;
+    }
     std::string satir = "add-generic-password -U -s " + tirnakla(ayarlar.anahtar) + " -a " +
                         tirnakla(Platform::kullaniciAdi()) + " -l " + tirnakla(kEtiket) + " -w " + tirnakla(parola) +
                         "\n";
-    if (komut(kSecurity, {"-i"}, satir).kod != 0) return false;
+    Sonuc s = komut(kSecurity, {"-i"}, satir);
+    aracUyarisi(s.cikti, parola);
+    if (s.kod != 0) return false;
     return Disk::parola(ayarlar) == parola;
 }
 

@@ -138,7 +138,7 @@ std::optional<std::string> tekBagla(const Platform::Aygit& b) {
         return r.kod == 0 ? std::nullopt : std::optional(Metin::kirp(r.cikti));
     }
     if (::geteuid() != 0) return "mounting needs udisks or root";
-    std::string ad = !b.etiket.empty() ? b.etiket : !b.uuid.empty() ? b.uuid : b.ad;
+    std::string ad = klasorAdi(b.etiket, klasorAdi(b.uuid, b.ad));
     std::string yer = "/media/" + ad;
     std::error_code ec;
     for (int n = 1; fs::exists(yer, ec) && !fs::is_empty(yer, ec); ++n) yer = "/media/" + ad + " " + std::to_string(n);
@@ -190,6 +190,26 @@ int cikar(const Argumanlar& a) {
 }
 
 }  // namespace
+
+std::string klasorAdi(const std::string& ad, const std::string& yedek) {
+    std::string s = ad;
+    for (char& c : s)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+    // Room for the " 12" that tells apart two volumes of the same name.
+    if (s.size() > 240) {
+        s.resize(240);
+        // Never half a character: drop the last one when it was cut.
+        size_t bas = s.size();
+        while (bas > 0 && (static_cast<unsigned char>(s[bas - 1]) & 0xC0) == 0x80) --bas;
+        if (bas > 0) {
+            auto ilk = static_cast<unsigned char>(s[bas - 1]);
+            size_t uzunluk = ilk >= 0xF0 ? 4 : ilk >= 0xE0 ? 3 : ilk >= 0xC0 ? 2 : 1;
+            if (bas - 1 + uzunluk > s.size()) s.resize(bas - 1);
+        }
+    }
+    if (s.empty() || s == "." || s == "..") return yedek;
+    return s;
+}
 
 int diskutil(const Argumanlar& a) {
     std::string verb = a.empty() ? "" : a[0];

@@ -1,16 +1,28 @@
 // hdiutil on Linux: an encrypted image is a gocryptfs cipher folder, mounted
 // with FUSE; a compressed read-only image is a gzip-compressed tar.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "core/Dosya.hpp"
 #include "core/Metin.hpp"
 #include "core/Plist.hpp"
+#include "core/Saat.hpp"
 #include "platform/Platform.hpp"
 #include "platform/tools/Yardimci.hpp"
 
@@ -154,19 +166,167 @@ int olustur(const Argumanlar& a) {
     return sifreliOlustur(s, s.konum.back());
 }
 
+// A path as the mount table has it. Only the folder above is resolved: a
+// dead FUSE mount at the path itself cannot even be looked at.
+std::string tamYol(const std::string& yol) {
+    std::error_code ec;
+    fs::path p = fs::absolute(yol, ec).lexically_normal();
+    if (p.filename().empty()) p = p.parent_path();
+    fs::path ust = fs::weakly_canonical(p.parent_path(), ec);
+    return ec ? p.string() : (ust / p.filename()).string();
+}
+
+// ---- the gocryptfs daemon behind a mount ----
+
+// Set in the daemon's environment when it is started: which folder it serves.
+const char* kKimlik = "BRIMVALE_IMAJ_KIMLIGI";
+// How long a detach waits for the daemon to close the disk's files.
+const int kKapanmaMs = 5000;
+
+// Which folder a path is now: device, inode and the mount it is reached
+// through. A disk plugged in again comes with a new mount.
+std::optional<std::string> kimlik(const std::string& klasor) {
+    struct statx st{};
+    if (::statx(AT_FDCWD, klasor.c_str(), 0, STATX_INO | STATX_MNT_ID, &st) != 0) return std::nullopt;
+    std::string k = std::to_string(st.stx_dev_major) + ":" + std::to_string(st.stx_dev_minor) + ":" +
+                    std::to_string(st.stx_ino);
+    if (st.stx_mask & STATX_MNT_ID) k += ":" + std::to_string(st.stx_mnt_id);
+    return k;
+}
+
+std::vector<std::string> nulIleBol(const std::string& s) {
+    std::vector<std::string> parcalar;
+    size_t bas = 0;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i] == '\0') {
+            parcalar.push_back(s.substr(bas, i - bas));
+            bas = i + 1;
+        }
+    if (bas < s.size()) parcalar.push_back(s.substr(bas));
+    return parcalar;
+}
+
+// A daemon held by a pidfd, so that no signal reaches a process that took
+// its number since.
+struct Sunucu {
+    pid_t pid;
+    int fd;
+    std::optional<std::string> kimlik;  // recorded when it was started
+    Sunucu(pid_t p, int f, std::optional<std::string> k) : pid(p), fd(f), kimlik(std::move(k)) {}
+    Sunucu(Sunucu&& o) noexcept : pid(o.pid), fd(std::exchange(o.fd, -1)), kimlik(std::move(o.kimlik)) {}
+    Sunucu(const Sunucu&) = delete;
+    Sunucu& operator=(const Sunucu&) = delete;
+    ~Sunucu() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The process is gocryptfs and its last argument, the mount point, is `yer`.
+bool sunuyor(const std::string& pid, const std::string& yer) {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
+    if (ec || !Metin::basliyor(exe.filename().string(), "gocryptfs")) return false;
+    auto args = nulIleBol(baytlariOku("/proc/" + pid + "/cmdline").value_or(""));
+    return args.size() >= 3 && fs::path(args.back()).lexically_normal() == fs::path(yer).lexically_normal();
+}
+
+// The daemons serving the mount point `yer`; no other process is ever taken.
+std::vector<Sunucu> sunucular(const std::string& yer) {
+    std::vector<Sunucu> liste;
+    std::error_code ec;
+    for (fs::directory_iterator it("/proc", ec), son; !ec && it != son; it.increment(ec)) {
+        std::string ad = it->path().filename().string();
+        if (ad.empty() || ad.find_first_not_of("0123456789") != std::string::npos || !sunuyor(ad, yer)) continue;
+        pid_t pid = std::atoi(ad.c_str());
+        int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+        if (fd < 0) continue;
+        // Asked again now that the pidfd pins the process: the number may have changed hands.
+        if (!sunuyor(ad, yer)) {
+            ::close(fd);
+            continue;
+        }
+        std::optional<std::string> k;
+        for (const auto& d : nulIleBol(baytlariOku("/proc/" + ad + "/environ").value_or("")))
+            if (Metin::basliyor(d, std::string(kKimlik) + "=")) k = d.substr(std::string(kKimlik).size() + 1);
+        liste.emplace_back(pid, fd, k);
+    }
+    return liste;
+}
+
+// Waits up to `ms` for every daemon to exit (a zombie holds no files); one
+// that is our child is reaped.
+bool bitti(const std::vector<Sunucu>& liste, int ms) {
+    using namespace std::chrono;
+    auto son = Saat::simdi() + milliseconds(ms);
+    for (const auto& s : liste) {
+        int kalan = static_cast<int>(std::max<long long>(0, duration_cast<milliseconds>(son - Saat::simdi()).count()));
+        pollfd p{s.fd, POLLIN, 0};
+        int r;
+        while ((r = ::poll(&p, 1, kalan)) < 0 && errno == EINTR) {}
+        if (r <= 0) return false;
+        ::waitpid(s.pid, nullptr, WNOHANG);
+    }
+    return true;
+}
+
+void sinyal(const std::vector<Sunucu>& liste, int sinyal) {
+    for (const auto& s : liste) ::syscall(SYS_pidfd_send_signal, s.fd, sinyal, nullptr, 0);
+}
+
+// Ends daemons whose mount is gone: asked first, then made to.
+void bitir(const std::vector<Sunucu>& liste) {
+    if (bitti(liste, 1000)) return;
+    sinyal(liste, SIGTERM);
+    if (bitti(liste, 2000)) return;
+    sinyal(liste, SIGKILL);
+    bitti(liste, 2000);
+}
+
 struct Takili {
     std::string imaj, aygit, yol;
     bool yanitliyor;  // a dead FUSE daemon leaves a mount that no longer answers
+    bool guncel;      // served from the folder that is at its image path now
+    bool bayat() const { return !yanitliyor || !guncel; }
 };
+
+// After a disk was pulled and plugged in again, the old daemon still serves
+// the files it had open on the old mounting: the image path is the same, the
+// folder behind it is not.
+bool guncelMi(const std::string& imaj, const std::string& yer) {
+    auto simdi = kimlik(imaj);
+    if (!simdi) return false;
+    for (const auto& s : sunucular(yer))
+        if (s.kimlik && *s.kimlik != *simdi) return false;
+    return true;
+}
 
 std::vector<Takili> takililar() {
     std::vector<Takili> liste;
     for (const auto& b : Platform::baglamalar()) {
         if (b.tur != "fuse.gocryptfs") continue;
         struct statvfs st{};
-        liste.push_back({b.kaynak, "fuse:" + b.aygitNo, b.yol, ::statvfs(b.yol.c_str(), &st) == 0});
+        bool yanitliyor = ::statvfs(b.yol.c_str(), &st) == 0;
+        liste.push_back({b.kaynak, "fuse:" + b.aygitNo, b.yol, yanitliyor, yanitliyor && guncelMi(b.kaynak, b.yol)});
     }
     return liste;
+}
+
+// A stale mount goes lazily, so that nothing can refuse, and its daemon is
+// ended: nothing it serves can be reached any more.
+bool zorlaAyir(const std::string& yer) {
+    auto sunan = sunucular(yer);
+    Sonuc r = komut(kFusermount, {"-u", "-z", yer});
+    bitir(sunan);
+    return r.kod == 0;
+}
+
+// fusermount returns before the daemon has closed the image's files on the
+// disk; the disk's own unmount right after must not find it busy.
+Sonuc ayirVeBekle(const std::string& yer) {
+    auto sunan = sunucular(yer);
+    Sonuc r = komut(kFusermount, {"-u", yer});
+    if (r.kod == 0 && !bitti(sunan, kKapanmaMs)) return {16, "Resource busy: the image is still being closed"};
+    return r;
 }
 
 int bagla(const Argumanlar& a) {
@@ -175,17 +335,22 @@ int bagla(const Argumanlar& a) {
     const std::string& imaj = s.konum.back();
     if (!s.deger.count("-mountpoint")) return hata("hdiutil: attach failed - a mount point (-mountpoint) is needed");
     if (!imajMi(imaj)) return hata("hdiutil: attach failed - image not recognized");
-    const std::string& yer = s.deger.at("-mountpoint");
     std::error_code ec;
-    fs::create_directories(yer, ec);
+    fs::create_directories(s.deger.at("-mountpoint"), ec);
+    // As the mount table has them: the daemon is found by them later.
+    std::string yer = tamYol(s.deger.at("-mountpoint"));
+    std::string kaynak = tamYol(imaj);
+    for (const auto& t : takililar())
+        if (t.yol == yer && t.bayat()) zorlaAyir(t.yol);
+    if (auto k = kimlik(kaynak)) ::setenv(kKimlik, k->c_str(), 1);
     Argumanlar args = {"-nosyslog", "-q"};
     if (s.bayrak.count("-readonly")) args.push_back("-ro");
-    args.push_back(imaj);
+    args.push_back(kaynak);
     args.push_back(yer);
     Sonuc r = arkaPlanli(kGocryptfs, args, parola() + "\n");
     if (r.kod != 0) return hata("hdiutil: attach failed - " + gocryptfsHatasi(r));
     for (const auto& t : takililar())
-        if (t.yol == fs::canonical(yer, ec).string()) std::cout << t.aygit << "\t\t" << t.yol << "\n";
+        if (t.yol == yer) std::cout << t.aygit << "\t\t" << t.yol << "\n";
     return 0;
 }
 
@@ -193,17 +358,20 @@ int ayir(const Argumanlar& a) {
     Secenekler s = secenekler(a, 1);
     if (s.konum.empty()) return hata("hdiutil: detach: no device given");
     const std::string& hedef = s.konum.back();
-    std::error_code ec;
-    std::string gercek = fs::weakly_canonical(hedef, ec).string();
+    std::string gercek = tamYol(hedef);
     std::optional<Takili> bulunan;
     for (const auto& t : takililar())
         if (t.aygit == hedef || t.yol == hedef || t.yol == gercek) bulunan = t;
-    if (!bulunan) return hata("hdiutil: detach failed - No such file or directory");
-    Argumanlar args = {"-u"};
-    if (s.bayrak.count("-force")) args.push_back("-z");
-    args.push_back(bulunan->yol);
-    Sonuc r = komut(kFusermount, args);
-    if (r.kod != 0) {
+    if (!bulunan) {
+        // Unmounted by an earlier try whose daemon was still closing its files.
+        auto kalan = Metin::basliyor(hedef, "/") ? sunucular(gercek) : std::vector<Sunucu>{};
+        if (kalan.empty()) return hata("hdiutil: detach failed - No such file or directory");
+        if (!bitti(kalan, kKapanmaMs)) return hata("hdiutil: couldn't unmount \"" + hedef + "\" - Resource busy", 16);
+        return 0;
+    }
+    if (bulunan->bayat() || s.bayrak.count("-force")) {
+        if (!zorlaAyir(bulunan->yol)) return hata("hdiutil: detach failed - could not unmount " + bulunan->yol);
+    } else if (Sonuc r = ayirVeBekle(bulunan->yol); r.kod != 0) {
         if (Metin::iceriyor(r.cikti, "busy"))
             return hata("hdiutil: couldn't unmount \"" + bulunan->aygit + "\" - Resource busy", 16);
         return hata("hdiutil: detach failed - " + Metin::kirp(r.cikti));
@@ -216,7 +384,7 @@ int bilgiVer(const Argumanlar& a) {
     nlohmann::json resimler = nlohmann::json::array();
     for (const auto& t : takililar()) {
         nlohmann::json varlik = {{"dev-entry", t.aygit}, {"content-hint", "gocryptfs"}};
-        if (t.yanitliyor) varlik["mount-point"] = t.yol;
+        if (!t.bayat()) varlik["mount-point"] = t.yol;  // a stale one is in use nowhere
         resimler.push_back({{"image-path", t.imaj}, {"system-entities", nlohmann::json::array({varlik})}});
     }
     if (secenekler(a, 1).bayrak.count("-plist")) {
@@ -241,7 +409,7 @@ int sikistir(const Argumanlar& a) {
     char sablon[] = "/tmp/brimvale-sikistir-XXXXXX";
     if (!::mkdtemp(sablon)) return hata("hdiutil: compact failed - no temporary folder");
     Sonuc r = arkaPlanli(kGocryptfs, {"-nosyslog", "-q", "-ro", imaj, sablon}, parola() + "\n");
-    if (r.kod == 0) komut(kFusermount, {"-u", sablon});
+    if (r.kod == 0) ayirVeBekle(sablon);
     ::rmdir(sablon);
     if (r.kod != 0) return hata("hdiutil: compact failed - " + gocryptfsHatasi(r));
     std::cout << "Reclaimed 0 bytes out of 0 bytes possible.\n";

@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 
 #include "core/Dosya.hpp"
+#include "core/Saat.hpp"
 #include "platform/Platform.hpp"
 #include "platform/tools/Yardimci.hpp"
 
@@ -35,13 +39,41 @@ fs::path dosyaYolu() {
     return veri / "Ondrak Brimvale" / "anahtarlik.json";
 }
 
-nlohmann::json dosyaOku() {
-    auto b = baytlariOku(dosyaYolu().string());
+// The store as read. A store that is there but cannot be read, or is not a
+// store, is never taken for an empty one.
+struct Depo {
+    enum Durum { tamam, okunamadi, bozuk } durum = tamam;
+    nlohmann::json ogeler = nlohmann::json::object();
+};
+
+Depo dosyaOku() {
+    std::string yol = dosyaYolu().string();
+    auto b = baytlariOku(yol);
+    if (!b) {
+        struct stat st{};
+        bool yok = ::lstat(yol.c_str(), &st) != 0 && errno == ENOENT;
+        return {yok ? Depo::tamam : Depo::okunamadi};
+    }
     try {
-        if (b) return nlohmann::json::parse(*b);
+        auto j = nlohmann::json::parse(*b);
+        if (j.is_object()) return {Depo::tamam, j};
     } catch (const std::exception&) {
     }
-    return nlohmann::json::object();
+    return {Depo::bozuk};
+}
+
+// A damaged store keeps its name's place no longer: it is renamed aside whole
+// (never over another file), so every password in it can still be recovered
+// by hand, and the new one goes into a fresh store.
+std::optional<std::string> kenaraKoy() {
+    std::string yol = dosyaYolu().string();
+    std::string ad = yol + ".bozuk-" + Saat::yerelMetin("%Y%m%d-%H%M%S");
+    for (int n = 1; n < 100; ++n) {
+        std::string kenar = n == 1 ? ad : ad + "-" + std::to_string(n);
+        if (::renameat2(AT_FDCWD, yol.c_str(), AT_FDCWD, kenar.c_str(), RENAME_NOREPLACE) == 0) return kenar;
+        if (errno != EEXIST) break;
+    }
+    return std::nullopt;
 }
 
 // Created 0600 in a 0700 folder and renamed into place, so the secret is
@@ -65,14 +97,34 @@ bool dosyaYaz(const nlohmann::json& icerik) {
 
 std::string anahtar(const std::string& servis, const std::string& hesap) { return servis + "\n" + hesap; }
 
+std::string depoAdi() { return "\u201C" + dosyaYolu().string() + "\u201D"; }
+
 bool dosyayaKoy(const Oge& o) {
-    nlohmann::json d = dosyaOku();
-    d[anahtar(o.servis, o.hesap)] = {{"label", o.etiket}, {"password", o.parola}};
-    return dosyaYaz(d);
+    Depo d = dosyaOku();
+    if (d.durum == Depo::okunamadi) {
+        hata("security: the password store " + depoAdi() + " could not be read; nothing was stored.");
+        return false;
+    }
+    if (d.durum == Depo::bozuk) {
+        auto kenar = kenaraKoy();
+        if (!kenar) {
+            hata("security: the password store " + depoAdi() + " is damaged and could not be kept aside; nothing was stored.");
+            return false;
+        }
+        hata("security: the password store " + depoAdi() + " was damaged; it was kept as \u201C" + *kenar +
+             "\u201D and a new store was started.");
+    }
+    d.ogeler[anahtar(o.servis, o.hesap)] = {{"label", o.etiket}, {"password", o.parola}};
+    return dosyaYaz(d.ogeler);
 }
 
+// Throws when the store cannot be read: that is no "not found".
 std::optional<std::string> dosyadanAl(const std::string& servis, const std::string& hesap) {
-    nlohmann::json d = dosyaOku();
+    Depo depo = dosyaOku();
+    if (depo.durum != Depo::tamam)
+        throw std::runtime_error("security: the password store " + depoAdi() +
+                                 (depo.durum == Depo::bozuk ? " is damaged." : " could not be read."));
+    const nlohmann::json& d = depo.ogeler;
     auto it = d.find(anahtar(servis, hesap));
     if (it == d.end() || !it->is_object() || !it->contains("password") || !(*it)["password"].is_string())
         return std::nullopt;
@@ -148,11 +200,19 @@ int calistir(const Argumanlar& a) {
         else if (a[i] == "-w") yalnizParola = true;
     }
     if (verb == "add-generic-password") {
+        for (const std::string* d : {&o.servis, &o.hesap, &o.etiket, &o.parola})
+            if (d->find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+                return hata("security: add-generic-password: a value holds a line break or NUL; nothing was stored.", 1);
         if (o.etiket.empty()) o.etiket = o.servis;
         return koy(o) ? 0 : hata("security: SecKeychainItemCreateFromContent: the item could not be stored.", 1);
     }
     if (verb == "find-generic-password") {
-        auto p = al(o.servis, o.hesap);
+        std::optional<std::string> p;
+        try {
+            p = al(o.servis, o.hesap);
+        } catch (const std::exception& e) {
+            return hata(e.what(), 1);
+        }
         if (!p) return hata(kBulunamadi, 44);
         if (yalnizParola) std::cout << *p << "\n";
         else std::cout << "keychain: \"file\"\nclass: \"genp\"\n    \"svce\"<blob>=\"" << o.servis << "\"\n";
@@ -164,8 +224,9 @@ int calistir(const Argumanlar& a) {
 }  // namespace
 
 // One command line of interactive mode: words split at white space, double
-// quotes group, a backslash takes the next character as it is.
-Argumanlar komutSatiri(const std::string& satir) {
+// quotes group, a backslash takes the next character as it is. Nothing when a
+// quote is left open: the value went on past the end of the line.
+std::optional<Argumanlar> komutSatiri(const std::string& satir) {
     Argumanlar kelimeler;
     std::string su;
     bool tirnakta = false, kelimeVar = false;
@@ -186,20 +247,28 @@ Argumanlar komutSatiri(const std::string& satir) {
             kelimeVar = true;
         }
     }
+    if (tirnakta) return std::nullopt;
     if (kelimeVar) kelimeler.push_back(su);
     return kelimeler;
 }
 
+// Interactive mode runs all of its lines or none: a line break or NUL inside
+// a value would otherwise turn the rest of that value into commands.
 int security(const Argumanlar& a) {
     if (a.size() == 1 && a[0] == "-i") {
-        int kod = 0;
-        std::istringstream girdiAkisi(girdi());
+        std::string metin = girdi();
+        if (metin.find('\0') != std::string::npos) return hata("security: the input holds a NUL; nothing was run.", 1);
+        std::vector<Argumanlar> komutlar;
+        std::istringstream girdiAkisi(metin);
         std::string satir;
-        while (std::getline(girdiAkisi, satir)) {
-            Argumanlar k = komutSatiri(satir);
-            if (k.empty()) continue;
-            if (int r = calistir(k); r != 0) kod = r;
+        for (int no = 1; std::getline(girdiAkisi, satir); ++no) {
+            auto k = komutSatiri(satir);
+            if (!k) return hata("security: line " + std::to_string(no) + " ends inside quotes; nothing was run.", 1);
+            if (!k->empty()) komutlar.push_back(std::move(*k));
         }
+        int kod = 0;
+        for (const auto& k : komutlar)
+            if (int r = calistir(k); r != 0) kod = r;
         return kod;
     }
     return calistir(a);

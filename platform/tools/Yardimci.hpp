@@ -23,8 +23,13 @@ int ditto(const Argumanlar& a);
 int osascript(const Argumanlar& a);
 // An application bundle is started detached; other paths go to the desktop.
 int open(const Argumanlar& a);
-// One line of the keychain tool's interactive mode split into its words.
-Argumanlar komutSatiri(const std::string& satir);
+// A volume label as one folder name (mounting under /media): no "/" or
+// control characters, never "." or "..", not too long; `yedek` when nothing
+// usable is left.
+std::string klasorAdi(const std::string& ad, const std::string& yedek);
+// One line of the keychain tool's interactive mode split into its words;
+// nothing when a quote is left open.
+std::optional<Argumanlar> komutSatiri(const std::string& satir);
 
 // A message on standard error; returns `kod`.
 int hata(const std::string& mesaj, int kod = 1);

@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <thread>
 
+#include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
+#include "store/Kopyalar.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 
@@ -82,6 +84,30 @@ std::optional<pid_t> sunucu(const std::string& yer) {
     }
     return std::nullopt;
 }
+
+// Alive, not a zombie.
+bool yasiyor(pid_t pid) {
+    auto stat = baytlariOku("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat) return false;
+    auto p = stat->rfind(')');
+    return p != std::string::npos && p + 2 < stat->size() && (*stat)[p + 2] != 'Z';
+}
+
+// Someone else's gocryptfs, at a mount point of its own: what the image's
+// clean-ups must never touch.
+struct BaskaGocryptfs {
+    std::string sifreli = TestOrtami::kok() + "/baska-sifreli", yer = TestOrtami::kok() + "/baska";
+    std::optional<pid_t> pid;
+    BaskaGocryptfs() {
+        fs::create_directories(sifreli);
+        fs::create_directories(yer);
+        std::string kayit = TestOrtami::kok() + "/baska.txt";
+        komut("/usr/bin/gocryptfs", {"-init", "-q", sifreli}, std::string("baska\n"), kayit, kayit);
+        if (komut("/usr/bin/gocryptfs", {"-nosyslog", "-q", sifreli, yer}, std::string("baska\n"), kayit, kayit).kod == 0)
+            pid = sunucu(yer);
+    }
+    ~BaskaGocryptfs() { komut("/usr/bin/fusermount3", {"-u", "-z", yer}); }
+};
 
 }  // namespace
 
@@ -223,4 +249,143 @@ TEST(GercekDisk, CommandsWithoutTheDisk) {
     Sonuc c = calistir({"--sikistir"});
     EXPECT_EQ(c.kod, 2);
     EXPECT_EQ(c.cikti, "a backup is running\n");
+}
+
+// A disk pulled while the image was attached leaves the image's daemon and
+// mount behind, still answering after the disk is back but serving the files
+// of the old mounting. The next attach clears exactly that and attaches anew.
+TEST(GercekDisk, APulledDiskIsAttachedAnewWhenItComesBack) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMCEK", 256);
+    fs::remove_all(Yol::kilit());
+    setenv("BRIMVALE_PAROLA", "cekilen disk 1", 1);
+    std::string kaynak = TestOrtami::kok() + "/belgeler";
+    TestOrtami::dosyaYaz(kaynak + "/not.txt", "ilk\n");
+    Ayarlar a;
+    a.diskUUID = disk.uuid;
+    a.kaynaklar = {kaynak};
+    a.seyrelt = false;
+    a.kaydet();
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b);
+    ASSERT_EQ(Kurulum::imajOlustur(*b, a, "cekilen disk 1"), std::nullopt);
+    std::string imaj = disk.yol + "/Brimvale.sparsebundle";
+    BaskaGocryptfs baska;
+    ASSERT_TRUE(baska.pid);
+
+    ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
+    TestOrtami::dosyaYaz(Yol::mnt() + "/once.txt", "cekilmeden once");
+    auto eski = sunucu(Yol::mnt());
+    ASSERT_TRUE(eski);
+    // Pulled in the middle of writing a file, as during a copy.
+    int yaziliyor = ::open((Yol::mnt() + "/yarim.txt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(yaziliyor, 0);
+    disk.cek();
+    ::close(yaziliyor);
+    disk.yenidenTak();
+
+    ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
+    EXPECT_EQ(oku(Yol::mnt() + "/once.txt"), "cekilmeden once");
+    TestOrtami::dosyaYaz(Yol::mnt() + "/sonra.txt", "takildiktan sonra");
+    EXPECT_EQ(oku(Yol::mnt() + "/sonra.txt"), "takildiktan sonra");
+    EXPECT_FALSE(yasiyor(*eski)) << "the stale daemon is ended";
+    EXPECT_TRUE(yasiyor(*baska.pid)) << "another gocryptfs is never touched";
+    EXPECT_NE(oku(Yol::gunluk()).value_or("").find("stale attachment detached: " + Yol::mnt()), std::string::npos);
+    EXPECT_EQ(Disk::imajiAyir(), std::nullopt);
+
+    // Pulled again, not attached since: the first run after the replug completes.
+    ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
+    disk.cek();
+    disk.yenidenTak();
+    Sonuc c = calistir({"--yedekle"});
+    EXPECT_EQ(c.kod, 0) << c.cikti;
+    EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, "Backup complete") << oku(Yol::gunluk()).value_or("");
+    if (!Disk::birim(a.diskUUID)) disk.yenidenTak();
+    ASSERT_EQ(Disk::imajiBagla(imaj, true, a), std::nullopt);
+    EXPECT_EQ(oku(Yol::mnt() + "/sonra.txt"), "takildiktan sonra") << "written to the disk itself";
+    auto kopyalar = Kopyalar::liste(Yol::yedekler());
+    ASSERT_EQ(kopyalar.size(), 1u);
+    EXPECT_EQ(oku(Yol::yedekler() + "/" + kopyalar[0] + "/belgeler/not.txt"), "ilk\n");
+    EXPECT_EQ(Disk::imajiAyir(), std::nullopt);
+    EXPECT_TRUE(yasiyor(*baska.pid));
+}
+
+// Closing the image returns only once its daemon has let go of the disk, so
+// the disk's own unmount right after never finds it busy.
+TEST(GercekDisk, TheDiskUnmountsAtOnceAfterTheImageIsClosed) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMKAPAT");
+    setenv("BRIMVALE_PAROLA", "kapat parola", 1);
+    Ayarlar a;
+    a.diskUUID = disk.uuid;
+    a.kaydet();
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b);
+    ASSERT_EQ(Kurulum::imajOlustur(*b, a, "kapat parola"), std::nullopt);
+    int mesgul = 0, kalan = 0;
+    for (int tur = 0; tur < 20; ++tur) {
+        ASSERT_EQ(calistir({"--ac", "--yaz"}).kod, 0) << tur;
+        TestOrtami::dosyaYaz(Yol::mnt() + "/yedekler/tur.txt", std::to_string(tur));
+        auto pid = sunucu(Yol::mnt());
+        ASSERT_TRUE(pid) << tur;
+        ASSERT_EQ(calistir({"--kapat"}).kod, 0) << tur;
+        kalan += yasiyor(*pid);
+        if (komut("/usr/bin/umount", {disk.yol}).kod != 0) {
+            ++mesgul;
+            // Let the straggler finish before the next round.
+            for (int i = 0; i < 200 && komut("/usr/bin/umount", {disk.yol}).kod != 0; ++i) ::usleep(50000);
+        }
+        disk.bagla();
+    }
+    EXPECT_EQ(kalan, 0) << "rounds in which the image's daemon outlived the detach";
+    EXPECT_EQ(mesgul, 0) << "rounds in which the disk was still busy";
+}
+
+// With settings that do not name the disk, the manual eject still closes the
+// image first and ejects the disk it lives on.
+TEST(GercekDisk, ManualEjectWithBrokenSettingsClosesTheImageAndEjectsItsDisk) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMELLE");
+    fs::remove_all(Yol::kilit());
+    setenv("BRIMVALE_PAROLA", "elle parola", 1);
+    Ayarlar a;
+    a.diskUUID = disk.uuid;
+    a.kaydet();
+    auto b = birimi(disk.yol);
+    ASSERT_TRUE(b);
+    ASSERT_EQ(Kurulum::imajOlustur(*b, a, "elle parola"), std::nullopt);
+    ASSERT_EQ(calistir({"--ac", "--yaz"}).kod, 0);
+    std::string ayar = oku(Yol::ayarlar()).value_or("");
+    auto son = ayar.rfind('}');
+    ASSERT_NE(son, std::string::npos);
+    TestOrtami::dosyaYaz(Yol::ayarlar(), ayar.substr(0, son) + ",}");  // a trailing comma
+
+    Sonuc c = calistir({"--cikar"});
+    EXPECT_EQ(c.kod, 0);
+    EXPECT_EQ(c.cikti, "Disk ejected; you can unplug it now.\n");
+    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    EXPECT_EQ(Disk::birim(disk.uuid), std::nullopt) << "the disk is ejected";
+}
+
+// A volume label is one folder name under /media, whatever it holds.
+TEST(GercekDisk, ALabelThatIsAPathMountsAsOneFolderUnderMedia) {
+    if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMETK");
+    disk.ayir();
+    ASSERT_EQ(komut("/usr/sbin/e2label", {disk.bolum, "../tmp/brimetk"}).kod, 0);
+    Sonuc s = komut(TestOrtami::araclar() + "/diskutil", {"mount", fs::path(disk.dongu).filename().string()});
+    ASSERT_EQ(s.kod, 0) << s.cikti;
+    std::string yer;
+    for (const auto& m : Platform::baglamalar())
+        if (m.kaynak == disk.bolum) yer = m.yol;
+    EXPECT_EQ(fs::path(yer).parent_path(), "/media") << yer;
+    EXPECT_EQ(fs::path(yer).filename().string().rfind(".._tmp_brimetk", 0), 0u) << yer;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Dosya.hpp"
@@ -13,6 +14,7 @@
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
 #include "tests/support/SahteArac.hpp"
+#include "tests/support/SahteBaglama.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -21,20 +23,6 @@ using Args = std::vector<std::string>;
 namespace {
 
 const std::string kImaj = "/media/DISK/Brimvale.sparsebundle";
-
-// A plain file system mounted at the image's mount point stands for an
-// attached image, so detaching has something to act on.
-struct SahteBaglama {
-    bool tamam = false;
-    explicit SahteBaglama(bool salt) {
-        fs::create_directories(Yol::mnt());
-        std::string secenek = salt ? "ro,size=1m" : "size=1m";
-        tamam = komut("/usr/bin/mount", {"-t", "tmpfs", "-o", secenek, "brimvale-deneme", Yol::mnt()}).kod == 0;
-    }
-    ~SahteBaglama() {
-        if (tamam) komut("/usr/bin/umount", {"-l", Yol::mnt()});
-    }
-};
 
 struct Imaj : testing::Test {
     Saat::SahteSaat saat;
@@ -131,15 +119,18 @@ TEST_F(Imaj, StateAtTheMountPointDecidesWhatAttachDoes) {
         SahteBaglama b(true);
         ASSERT_TRUE(b.tamam);
         EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::okuma);
+        // Only the listing is asked (unreadable here: the attachment is trusted).
         EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), std::nullopt);  // already read-only
-        EXPECT_TRUE(hdiutil.cagrilar().empty());
+        ASSERT_EQ(hdiutil.cagrilar().size(), 1u);
+        EXPECT_EQ(hdiutil.cagrilar()[0].args, (Args{"info", "-plist"}));
         // Read-write wanted: the read-only attachment is detached first; a
         // detach that fails ends it there.
-        hdiutil.cevap("hdiutil: couldn't unmount - Resource busy\n", 16);
+        SahteArac mesgul(TestOrtami::araclar(), "hdiutil");
+        mesgul.cevap("hdiutil: couldn't unmount - Resource busy\n", 16);
         EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), "hdiutil: couldn't unmount - Resource busy");
-        auto c = hdiutil.cagrilar();
-        ASSERT_EQ(c.size(), 5u);
-        for (const auto& x : c) EXPECT_EQ(x.args, (Args{"detach", "-quiet", Yol::mnt()}));
+        auto c = mesgul.cagrilar();
+        ASSERT_EQ(c.size(), 6u);
+        for (size_t i = 1; i < c.size(); ++i) EXPECT_EQ(c[i].args, (Args{"detach", "-quiet", Yol::mnt()}));
     }
     {
         SahteBaglama b(false);
@@ -148,7 +139,54 @@ TEST_F(Imaj, StateAtTheMountPointDecidesWhatAttachDoes) {
         SahteArac yeni(TestOrtami::araclar(), "hdiutil");
         EXPECT_EQ(Disk::imajiBagla(kImaj, true, Ayarlar{}), std::nullopt);  // read-write serves too
         EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), std::nullopt);
-        EXPECT_TRUE(yeni.cagrilar().empty());
+        for (const auto& x : yeni.cagrilar()) EXPECT_EQ(x.args, (Args{"info", "-plist"}));
+    }
+}
+
+// What answers at the mount point is used only when the image tool lists
+// this image in use there; anything else (a mount left by a disk that was
+// pulled, another image) is detached before this image is attached.
+TEST_F(Imaj, AttachmentAtTheMountPointIsUsedOnlyWhenItIsThisImage) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a stand-in at the mount point";
+    fs::create_directories(Yol::mnt());
+    std::string mnt = fs::canonical(Yol::mnt()).string();
+    auto liste = [](const std::string& imaj, std::optional<std::string> nokta) {
+        nlohmann::json varlik = {{"dev-entry", "fuse:0:90"}};
+        if (nokta) varlik["mount-point"] = *nokta;
+        return Plist::xml({{"images", {{{"image-path", imaj}, {"system-entities", {varlik}}}}}});
+    };
+    struct Durum { std::string ad, info; int detach; bool ayrilir; std::optional<std::string> hata; };
+    for (const auto& d : std::vector<Durum>{
+             {"this image in use there", liste(kImaj, mnt), 0, false, std::nullopt},
+             {"unreadable listing", "not a plist", 0, false, std::nullopt},
+             {"this image, no longer served from its disk", liste(kImaj, std::nullopt), 0, true, std::nullopt},
+             {"another image there", liste("/media/OTHER/x.sparsebundle", mnt), 0, true, std::nullopt},
+             {"nothing listed", Plist::xml({{"images", nlohmann::json::array()}}), 0, true, std::nullopt},
+             {"one that cannot be detached", liste(kImaj, std::nullopt), 16, false,
+              "the mount point " + Yol::mnt() + " is in use"},
+         }) {
+        SahteBaglama b(false);
+        ASSERT_TRUE(b.tamam) << d.ad;
+        TestOrtami::dosyaYaz(TestOrtami::kok() + "/info.plist", d.info);
+        SahteArac hdiutil(TestOrtami::araclar(), "hdiutil");
+        // A detach that works unmounts the stand-in.
+        hdiutil.betik("case \"$1\" in info) cat '" + TestOrtami::kok() + "/info.plist'; exit 0;;\n"
+                      "detach) [ " + std::to_string(d.detach) + " = 0 ] || exit " + std::to_string(d.detach) +
+                      "; umount -l \"$3\"; exit 0;; esac; exit 0");
+        EXPECT_EQ(Disk::imajiBagla(kImaj, false, Ayarlar{}), d.hata) << d.ad;
+        std::vector<Args> hepsi;
+        for (const auto& c : hdiutil.cagrilar()) hepsi.push_back(c.args);
+        bool ayrildi = std::find(hepsi.begin(), hepsi.end(), Args{"detach", "-quiet", Yol::mnt()}) != hepsi.end();
+        bool baglandi = !hepsi.empty() && hepsi.back().size() > 1 && hepsi.back()[0] == "attach";
+        EXPECT_EQ(ayrildi, d.ayrilir || d.detach != 0) << d.ad;
+        EXPECT_EQ(baglandi, d.ayrilir) << d.ad;
+        if (d.ayrilir) {
+            EXPECT_NE(oku(Yol::gunluk()).value_or("").find("stale attachment detached: " + Yol::mnt()), std::string::npos);
+        }
+        if (d.detach != 0) {
+            ASSERT_FALSE(hepsi.empty()) << d.ad;
+            EXPECT_EQ(hepsi.back(), (Args{"detach", "-quiet", "-force", Yol::mnt()})) << d.ad;
+        }
     }
 }
 
@@ -244,6 +282,22 @@ TEST_F(Imaj, CompactionMeasuresTheGainAndNeverReportsALoss) {
     EXPECT_EQ(s.kazanc, 0);
     EXPECT_EQ(hdiutil.cagrilar().size(), 2u);
     EXPECT_NE(oku(Yol::gunluk()).value_or("").find("WARNING: compact: no password"), std::string::npos);
+}
+
+TEST_F(Imaj, PasswordWithALineBreakOrNulIsNeverStored) {
+    unsetenv("BRIMVALE_PAROLA");
+    SahteArac security(TestOrtami::araclar(), "security");
+    for (const std::string& parola : {std::string("abc\nadd-generic-password -s x -w y"), std::string("abc\r"),
+                                      std::string("a\0b", 3), std::string("\n")}) {
+        EXPECT_EQ(Kurulum::parolaSorunu(parola), "The password cannot contain line breaks or NUL characters.");
+        EXPECT_FALSE(Kurulum::parolaKaydet(parola, Ayarlar{}));
+    }
+    EXPECT_TRUE(security.cagrilar().empty()) << "nothing reaches the keychain tool";
+    auto gunluk = oku(Yol::gunluk()).value_or("");
+    EXPECT_NE(gunluk.find("ERROR: password not saved: The password cannot contain line breaks or NUL characters."),
+              std::string::npos);
+    EXPECT_EQ(gunluk.find("abc"), std::string::npos);
+    EXPECT_EQ(Kurulum::parolaSorunu("a \"quoted\" \\ \t password"), std::nullopt);
 }
 
 TEST_F(Imaj, PasswordIsSavedThroughInteractiveModeOnly) {

@@ -6,6 +6,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
+#include "core/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
@@ -26,6 +27,94 @@ TEST(Yardimci, InteractiveKeychainLinesAreSplitAsQuoted) {
     EXPECT_EQ(Yardimci::komutSatiri("add-generic-password -U -s \"a b\" -w \"x\\\"y\\\\z\""),
               (A{"add-generic-password", "-U", "-s", "a b", "-w", "x\"y\\z"}));
     EXPECT_EQ(Yardimci::komutSatiri("  -w \"\"  plain\t"), (A{"-w", "", "plain"}));
+    // A value cut off by the end of its line.
+    EXPECT_EQ(Yardimci::komutSatiri("add-generic-password -w \"abc"), std::nullopt);
+    EXPECT_EQ(Yardimci::komutSatiri("-w \"a\\\""), std::nullopt);
+}
+
+TEST(Yardimci, LabelsBecomeOneFolderName) {
+    struct Durum { std::string etiket, klasor; };
+    std::string uzun(300, 'x');
+    // 239 bytes and a two-byte letter: cut at 240, the letter goes whole.
+    std::string yarim = std::string(239, 'y') + "\u00E7";
+    for (const auto& d : std::vector<Durum>{{"../var/x", ".._var_x"},
+                                           {"/etc", "_etc"},
+                                           {"..", "YEDEK"},
+                                           {".", "YEDEK"},
+                                           {"", "YEDEK"},
+                                           {"a\nb\tc\x7f", "a_b_c_"},
+                                           {"Yedek Diski \u015E", "Yedek Diski \u015E"},
+                                           {"...", "..."},
+                                           {uzun, std::string(240, 'x')},
+                                           {yarim, std::string(239, 'y')}}) {
+        std::string k = Yardimci::klasorAdi(d.etiket, "YEDEK");
+        EXPECT_EQ(k, d.klasor) << d.etiket;
+        EXPECT_EQ(fs::path("/media/" + k).lexically_normal().parent_path(), "/media") << d.etiket;
+    }
+}
+
+TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    auto bul = [](const std::string& servis) {
+        return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"}).kod;
+    };
+    struct Durum { std::string ad; std::vector<std::string> args; std::string girdi; };
+    for (const auto& d : std::vector<Durum>{
+             // The password ends its line early: the rest would be a command of its own.
+             {"interactive line break",
+              {"-i"},
+              "add-generic-password -U -s \"s1\" -a \"u\" -w \"abc\nadd-generic-password -U -s \"s2\" -a \"u\" -w \"evil\"\n"},
+             {"interactive NUL", {"-i"}, std::string("add-generic-password -s \"s1\" -a \"u\" -w \"a") + '\0' + "b\"\n"},
+             {"interactive carriage return", {"-i"}, "add-generic-password -s \"s1\" -a \"u\" -w \"a\rb\"\n"},
+             {"argument line break", {"add-generic-password", "-s", "s1", "-a", "u", "-w", "a\nb"}, ""},
+             {"argument carriage return", {"add-generic-password", "-s", "s1\r", "-a", "u", "-w", "ab"}, ""},
+         }) {
+        Sonuc s = komut(yardimci("security"), d.args, d.girdi);
+        EXPECT_EQ(s.kod, 1) << d.ad;
+        EXPECT_NE(s.cikti.find("nothing was"), std::string::npos) << d.ad << ": " << s.cikti;
+        EXPECT_EQ(s.cikti.find("abc"), std::string::npos) << d.ad << ": the value is not echoed";
+        EXPECT_EQ(bul("s1"), 44) << d.ad;
+        EXPECT_EQ(bul("s2"), 44) << d.ad;
+    }
+}
+
+TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
+    // Cut off mid-write by some other program: other passwords are in it.
+    const std::string bozuk = "{\n  \"baska\\nu\": {\"label\": \"x\", \"password\": \"eski sifre\"},\n  \"com.ondrak";
+    TestOrtami::dosyaYaz(dosya, bozuk);
+    ::chmod(dosya.c_str(), 0600);
+
+    Sonuc s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "u", "-w"});
+    EXPECT_EQ(s.kod, 1) << "a damaged store is not an empty one";
+    EXPECT_NE(s.cikti.find("is damaged"), std::string::npos) << s.cikti;
+    EXPECT_EQ(baytlariOku(dosya), bozuk);
+
+    // Saving keeps the damaged store whole beside the new one, and says where.
+    Ayarlar a;
+    EXPECT_TRUE(Kurulum::parolaKaydet("yeni parola 1", a));
+    EXPECT_EQ(Disk::parola(a), "yeni parola 1");
+    std::vector<fs::path> kenar;
+    for (const auto& e : fs::directory_iterator(fs::path(dosya).parent_path()))
+        if (Metin::basliyor(e.path().filename().string(), "anahtarlik.json.bozuk-")) kenar.push_back(e.path());
+    ASSERT_EQ(kenar.size(), 1u);
+    EXPECT_EQ(baytlariOku(kenar[0].string()), bozuk);
+    struct stat st{};
+    ASSERT_EQ(stat(kenar[0].c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    std::string gunluk = oku(Yol::gunluk()).value_or("");
+    EXPECT_NE(gunluk.find("WARNING: keychain: security: the password store"), std::string::npos) << gunluk;
+    EXPECT_NE(gunluk.find("kept as \u201C" + kenar[0].string() + "\u201D"), std::string::npos) << gunluk;
+    EXPECT_EQ(gunluk.find("yeni parola"), std::string::npos);
+
+    // A store that cannot be read at all is left as it is and nothing is saved.
+    fs::remove(dosya);
+    fs::create_directory(dosya);
+    EXPECT_FALSE(Kurulum::parolaKaydet("yeni parola 2", a));
+    EXPECT_TRUE(fs::is_directory(dosya));
+    fs::remove_all(fs::path(dosya).parent_path());
 }
 
 TEST(Yardimci, PasswordRoundTripsThroughTheFileStoreOnlyTheUserCanRead) {

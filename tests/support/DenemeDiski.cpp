@@ -1,5 +1,7 @@
 #include "tests/support/DenemeDiski.hpp"
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -110,10 +112,28 @@ void DenemeDiski::tak() {
 }
 
 void DenemeDiski::yenidenTak() {
-    temizle(false);
+    if (!cekildi_) temizle(false);
+    cekildi_ = false;
     ::sleep(1);  // the device's time is the connection identity, in whole seconds
     tak();
     bagla();
+}
+
+void DenemeDiski::cek() {
+    // What was written before is on the disk; lost writes are not what this is about.
+    ::sync();
+    int fd = ::open(yol.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot open " + yol);
+    // ext4's shutdown: every later access fails and nothing more reaches the device.
+    constexpr unsigned long kKapat = 0x8004587D;  // EXT4_IOC_SHUTDOWN
+    uint32_t bayrak = 2;                          // EXT4_GOING_FLAGS_NOLOGFLUSH
+    int r = ::ioctl(fd, kKapat, &bayrak);
+    ::close(fd);
+    if (r != 0) throw std::runtime_error("ext4 shutdown failed on " + yol);
+    calistir("/usr/bin/umount", {"-l", yol});
+    // Still held by what stayed behind, the device goes once that lets go.
+    calistir("/usr/sbin/losetup", {"-d", dongu});
+    cekildi_ = true;
 }
 
 void DenemeDiski::ayir() { calistir("/usr/bin/umount", {yol}); }

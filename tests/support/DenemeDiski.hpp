@@ -21,9 +21,13 @@ public:
 
     void ayir();   // unmounts the volume; the disk stays attached
     void bagla();  // mounts it again at `yol`
-    // Plugs the disk in again after it was ejected (or unplugs and plugs it
-    // now): a new device, so a new connection identity, mounted at `yol`.
+    // Plugs the disk in again after it was ejected or pulled (or unplugs and
+    // plugs it now): a new device, so a new connection identity, mounted at `yol`.
     void yenidenTak();
+    // Pulls the cable: the volume's file system stops answering, it is
+    // unmounted lazily and the device goes. Images attached from it, and
+    // their daemons, stay behind as they would.
+    void cek();
 
     std::string dongu;  // the whole disk: "/dev/loop3"
     std::string bolum;  // its volume: "/dev/loop3p1"
@@ -36,4 +40,5 @@ private:
     // Undoes every mount and the loop device; the backing file stays unless `dosyaDa`.
     void temizle(bool dosyaDa = true);
     std::string dosya_;
+    bool cekildi_ = false;
 };
