@@ -109,8 +109,10 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     BuyukDosyalar::bayatlariTemizle(adaylar);
     Oda oda = yerAyir(ozet);
     if (oda.yerYok) {
+        // No backup was made: a failure, however the eject went.
         sonuc = "hata";
-        return cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim());
+        cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim());
+        return 1;
     }
 
     asama("esitleme");

@@ -411,7 +411,7 @@ TEST_F(Calisma, NoSpaceSaysWhatHappened) {
     for (const auto& d : durumlar) {
         gerekirseTak();
         d.hazirla();
-        calistir({"--yedekle"});
+        EXPECT_EQ(calistir({"--yedekle"}), 1) << d.ad;
         auto sonuc = YedekSonucu::oku().value_or(YedekSonucu{});
         EXPECT_EQ(sonuc.baslik, d.baslik) << d.ad << ": " << sonuc.teknik;
         EXPECT_EQ(sonuc.aciklama.find("deleted the oldest"), std::string::npos) << d.ad << ": " << sonuc.aciklama;
