@@ -52,7 +52,7 @@ void dosyaYaz(const std::string& yol, const std::string& icerik) {
 
 void sahteArac(const std::string& ad, const std::string& cikti) {
     std::string yol = kokYolu + "/araclar/" + ad;
-    dosyaYaz(yol, "#!/bin/sh\nexec cat '" + cikti + "'\n");
+    dosyaYaz(yol, "#!/bin/sh\nexec /bin/cat '" + cikti + "'\n");
     ::chmod(yol.c_str(), 0755);
 }
 
