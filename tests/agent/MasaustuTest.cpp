@@ -1,0 +1,76 @@
+// Notifications through a real desktop notification service: a private
+// session bus with a test server that owns the service's name and records
+// every Notify call, or takes them and never answers.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "agent/Bildirim.hpp"
+#include "platform/Oturum.hpp"
+#include "tests/support/DenemeDiski.hpp"
+#include "tests/support/OzelOturum.hpp"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kBaslik = "Ondrak Brimvale";
+const std::string kMetin = "Disk \"Yedek\" \\ haz\u0131r; end run\\n \\\\ <b>&amp;</b>\n2. sat\u0131r %s";
+
+// The two roads of a notification: the engine asks the service itself when
+// it runs from its bundle, and goes through the script stand-in otherwise.
+struct Yol {
+    const char* ad;
+    std::function<void()> gonder;
+};
+const std::vector<Yol> kYollar = {
+    {"service", [] { Platform::masaustuBildirimi(kBaslik, kMetin, 3.0); }},
+    {"script stand-in", [] { bildir(kMetin); }},
+};
+
+struct Masaustu : testing::Test {
+    void SetUp() override {
+        if (auto e = OzelOturum::eksik(false)) GTEST_SKIP() << *e;
+        unsetenv("BRIMVALE_BILDIRIM_YOK");
+        DenemeDiski::yardimcilariKur();
+    }
+};
+
+}  // namespace
+
+TEST_F(Masaustu, OneNotifyCarriesTheTitleAndTheExactText) {
+    OzelOturum oturum;
+    ASSERT_TRUE(oturum.hazir()) << "the private session bus did not start";
+    BildirimSunucusu sunucu(oturum.adres(), true);
+    ASSERT_TRUE(sunucu.hazir()) << "the test server could not own org.freedesktop.Notifications";
+    for (const auto& yol : kYollar) {
+        SCOPED_TRACE(yol.ad);
+        size_t once = sunucu.cagrilar().size();
+        yol.gonder();
+        // Notify is answered only after it was recorded, so every call is in.
+        auto c = sunucu.cagrilar();
+        ASSERT_EQ(c.size(), once + 1);
+        EXPECT_EQ(c.back().uygulama, kBaslik);
+        EXPECT_EQ(c.back().baslik, kBaslik);
+        EXPECT_EQ(c.back().metin, kMetin);
+    }
+}
+
+TEST_F(Masaustu, AServerThatNeverAnswersHoldsUpTheCallerOnlyBriefly) {
+    OzelOturum oturum;
+    ASSERT_TRUE(oturum.hazir()) << "the private session bus did not start";
+    BildirimSunucusu sunucu(oturum.adres(), false);
+    ASSERT_TRUE(sunucu.hazir()) << "the test server could not own org.freedesktop.Notifications";
+    EXPECT_FALSE(Platform::masaustuBildirimi(kBaslik, kMetin, 3.0));
+    for (const auto& yol : kYollar) {
+        SCOPED_TRACE(yol.ad);
+        size_t once = sunucu.cagrilar().size();
+        auto baslangic = std::chrono::steady_clock::now();
+        yol.gonder();
+        // The bound is 3 s on the service; this only guards against the
+        // client library's own 25 s default, with room for a loaded machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - baslangic, 15s);
+        EXPECT_GE(sunucu.cagrilar().size(), once + 1) << "the call never reached the server";
+    }
+}

@@ -1,0 +1,30 @@
+// The keychain stand-in's interactive mode reads the line the engine writes
+// for a password. Any password without a line break, quoted the engine's way
+// (backslash and double quote escaped, in double quotes), comes back whole.
+#include <cstdlib>
+
+#include "platform/tools/Yardimci.hpp"
+#include "tests/fuzz/FuzzOrtami.hpp"
+
+namespace {
+
+std::string tirnakla(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
+    FuzzOrtami::kur();
+    std::string metin = FuzzOrtami::metin(veri, boy);
+    Yardimci::komutSatiri(metin);
+    if (metin.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return 0;
+    auto k = Yardimci::komutSatiri("add-generic-password -U -s " + tirnakla("com.ondrak.brimvale") + " -w " + tirnakla(metin));
+    if (k.size() != 6 || k[5] != metin) std::abort();
+    return 0;
+}

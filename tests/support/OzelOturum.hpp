@@ -1,0 +1,77 @@
+#pragma once
+// A private desktop session for one test: its own D-Bus session bus (no
+// service activation, socket in the test's folder), on request a keyring
+// daemon unlocked by a test password, and a notification server that records
+// what it is sent. Nothing of a real session is touched; every process
+// started here is ended by its id.
+#include <gio/gio.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class OzelOturum {
+public:
+    // Why the session cannot be had here (a program that is missing), or
+    // nothing. `anahtarlik` asks for the keyring daemon and its client too.
+    static std::optional<std::string> eksik(bool anahtarlik);
+    // The Secret Service's command-line client, to look at the keyring directly.
+    static const char* const kSecretTool;
+
+    // Starts the bus and points DBUS_SESSION_BUS_ADDRESS at it; check hazir().
+    OzelOturum();
+    ~OzelOturum();
+    OzelOturum(const OzelOturum&) = delete;
+    OzelOturum& operator=(const OzelOturum&) = delete;
+
+    bool hazir() const { return !adres_.empty(); }
+    const std::string& adres() const { return adres_; }
+    // A keyring daemon on the bus whose new login keyring `parola` unlocks;
+    // false when its Secret Service does not appear.
+    bool anahtarlikBaslat(const std::string& parola);
+    bool sahipli(const std::string& ad);
+
+private:
+    std::string klasor_, adres_;
+    pid_t bus_ = -1, anahtarlik_ = -1;
+    GDBusConnection* baglanti_ = nullptr;
+};
+
+struct Bildirim {
+    std::string uygulama, baslik, metin;
+};
+
+// Owns org.freedesktop.Notifications on the bus at `adres`. With `cevapla`
+// false it takes every call and never answers, like a hung server.
+class BildirimSunucusu {
+public:
+    BildirimSunucusu(const std::string& adres, bool cevapla);
+    ~BildirimSunucusu();
+    BildirimSunucusu(const BildirimSunucusu&) = delete;
+    BildirimSunucusu& operator=(const BildirimSunucusu&) = delete;
+
+    bool hazir() const { return hazir_; }
+    std::vector<Bildirim> cagrilar();
+    // Waits until `n` calls came or `sinir` passed; the calls so far.
+    std::vector<Bildirim> bekle(size_t n, std::chrono::seconds sinir);
+
+private:
+    void calis(const std::string& adres);
+    static void cagriGeldi(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* yontem,
+                           GVariant* parametreler, GDBusMethodInvocation* cagri, gpointer veri);
+
+    bool cevapla_;
+    bool hazir_ = false, basladi_ = false;
+    std::mutex kilit_;
+    std::condition_variable degisti_;
+    std::vector<Bildirim> cagrilar_;
+    std::vector<GDBusMethodInvocation*> bekleyenler_;
+    GMainContext* baglam_ = nullptr;
+    GMainLoop* dongu_ = nullptr;
+    std::thread is_;
+};
