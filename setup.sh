@@ -11,7 +11,7 @@ paketler=(
   libsecret-1-dev libglib2.0-dev qt6-base-dev
   rsync gocryptfs fuse3 util-linux fdisk e2fsprogs procps
   # for the tests against a real session bus, keyring and notification service
-  dbus-daemon gnome-keyring libsecret-tools
+  dbus-daemon gnome-keyring libsecret-tools jq
 )
 
 sudo=""
