@@ -1,4 +1,5 @@
 #include "backup/Karar.hpp"
+#include "core/Json.hpp"
 
 #include <charconv>
 #include <cstdlib>
@@ -14,8 +15,8 @@
 void to_json(nlohmann::json& j, const Karar& k) { j = {{"islem", k.islem}, {"sec", k.sec}}; }
 
 void from_json(const nlohmann::json& j, Karar& k) {
-    j.at("islem").get_to(k.islem);
-    j.at("sec").get_to(k.sec);
+    Json::al(j, "islem", k.islem);
+    Json::al(j, "sec", k.sec);
 }
 
 namespace Yedekleme {

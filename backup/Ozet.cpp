@@ -7,18 +7,18 @@ void to_json(nlohmann::json& j, const SilinenDosya& s) {
 }
 
 void from_json(const nlohmann::json& j, SilinenDosya& s) {
-    j.at("i").get_to(s.i);
-    j.at("yol").get_to(s.yol);
-    j.at("boy").get_to(s.boy);
-    j.at("zaman").get_to(s.zaman);
+    Json::al(j, "i", s.i);
+    Json::al(j, "yol", s.yol);
+    Json::al(j, "boy", s.boy);
+    Json::al(j, "zaman", s.zaman);
 }
 
 void to_json(nlohmann::json& j, const EnCok& e) { j = {{"klasor", e.klasor}, {"adet", e.adet}, {"boy", e.boy}}; }
 
 void from_json(const nlohmann::json& j, EnCok& e) {
-    j.at("klasor").get_to(e.klasor);
-    j.at("adet").get_to(e.adet);
-    j.at("boy").get_to(e.boy);
+    Json::al(j, "klasor", e.klasor);
+    Json::al(j, "adet", e.adet);
+    Json::al(j, "boy", e.boy);
 }
 
 void to_json(nlohmann::json& j, const Ozet& o) {
@@ -37,16 +37,16 @@ void to_json(nlohmann::json& j, const Ozet& o) {
 }
 
 void from_json(const nlohmann::json& j, Ozet& o) {
-    j.at("silinen").get_to(o.silinen);
-    j.at("silinenKlasor").get_to(o.silinenKlasor);
-    j.at("silinenBayt").get_to(o.silinenBayt);
-    j.at("yeni").get_to(o.yeni);
-    j.at("degisen").get_to(o.degisen);
-    j.at("aktarilacakBayt").get_to(o.aktarilacakBayt);
+    Json::al(j, "silinen", o.silinen);
+    Json::al(j, "silinenKlasor", o.silinenKlasor);
+    Json::al(j, "silinenBayt", o.silinenBayt);
+    Json::al(j, "yeni", o.yeni);
+    Json::al(j, "degisen", o.degisen);
+    Json::al(j, "aktarilacakBayt", o.aktarilacakBayt);
     Json::istegeBagliOku(j, "hazirBayt", o.hazirBayt);
-    j.at("oge").get_to(o.oge);
-    j.at("enCok").get_to(o.enCok);
-    j.at("esik").get_to(o.esik);
+    Json::al(j, "oge", o.oge);
+    Json::al(j, "enCok", o.enCok);
+    Json::al(j, "esik", o.esik);
     Json::istegeBagliOku(j, "sonYedek", o.sonYedek);
-    j.at("elle").get_to(o.elle);
+    Json::al(j, "elle", o.elle);
 }

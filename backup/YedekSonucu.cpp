@@ -1,4 +1,5 @@
 #include "backup/YedekSonucu.hpp"
+#include "core/Json.hpp"
 
 #include <filesystem>
 
@@ -93,12 +94,12 @@ void to_json(nlohmann::json& j, const YedekSonucu& s) {
 }
 
 void from_json(const nlohmann::json& j, YedekSonucu& s) {
-    j.at("tur").get_to(s.tur);
-    j.at("baslik").get_to(s.baslik);
-    j.at("aciklama").get_to(s.aciklama);
+    Json::al(j, "tur", s.tur);
+    Json::al(j, "baslik", s.baslik);
+    Json::al(j, "aciklama", s.aciklama);
     s.oneri =
         j.contains("oneri") && !j["oneri"].is_null() ? std::optional(j["oneri"].get<std::string>()) : std::nullopt;
-    j.at("atlanan").get_to(s.atlanan);
-    j.at("teknik").get_to(s.teknik);
-    j.at("zaman").get_to(s.zaman);
+    Json::al(j, "atlanan", s.atlanan);
+    Json::al(j, "teknik", s.teknik);
+    Json::al(j, "zaman", s.zaman);
 }

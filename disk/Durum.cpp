@@ -32,7 +32,12 @@ std::optional<T> sayi(const std::string& s) {
     return v;
 }
 
-Saat::Zaman saniyeden(long long sn) { return Saat::Zaman(std::chrono::seconds(sn)); }
+// Seconds since 1970 that the clock can hold (up to the year 2262).
+std::optional<Saat::Zaman> saniyeden(std::optional<int64_t> sn) {
+    constexpr int64_t enCok = std::chrono::duration_cast<std::chrono::seconds>(Saat::Zaman::duration::max()).count();
+    if (!sn || *sn > enCok) return std::nullopt;
+    return Saat::Zaman(std::chrono::seconds(*sn));
+}
 
 std::string sistemMetni(const std::string& yol, int hata) { return yol + ": " + std::strerror(hata); }
 
@@ -151,7 +156,7 @@ AsamaBilgisi asamaOku() {
     if (alanlar.empty() || alanlar[0].empty()) return b;
     b.asama = alanlar[0];
     if (alanlar.size() >= 2)
-        if (auto sn = sayi<long long>(alanlar[1])) b.zaman = saniyeden(*sn);
+        b.zaman = saniyeden(Metin::sayi(alanlar[1]));
     if (b.asama == "bosta" && alanlar.size() >= 3) b.sonuc = alanlar[2];
     // A stage left by an engine that died does not show a running backup.
     if (b.asama != "bosta" && !calisanPid()) b.asama = "bosta";
@@ -161,9 +166,7 @@ AsamaBilgisi asamaOku() {
 std::optional<Saat::Zaman> ertelemeOku() {
     auto alanlar = Metin::bol(oku(Yol::ertelendi(), kSatirDosyasi).value_or(""), '\t', true);
     if (alanlar.size() < 2) return std::nullopt;
-    auto sn = sayi<long long>(Metin::kirp(alanlar[1]));
-    if (!sn) return std::nullopt;
-    return saniyeden(*sn);
+    return saniyeden(Metin::sayi(Metin::kirp(alanlar[1])));
 }
 
 bool duraklatildi(int32_t pid) {

@@ -44,10 +44,10 @@ void to_json(nlohmann::json& j, const Program& p) {
 }
 
 void from_json(const nlohmann::json& j, Program& p) {
-    j.at("id").get_to(p.id);
-    j.at("ad").get_to(p.ad);
-    j.at("kaynak").get_to(p.kaynak);
-    j.at("elle").get_to(p.elle);
+    Json::al(j, "id", p.id);
+    Json::al(j, "ad", p.ad);
+    Json::al(j, "kaynak", p.kaynak);
+    Json::al(j, "elle", p.elle);
     Json::istegeBagliOku(j, "yol", p.yol);
     Json::istegeBagliOku(j, "kimlik", p.kimlik);
     Json::istegeBagliOku(j, "surum", p.surum);

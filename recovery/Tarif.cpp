@@ -18,17 +18,17 @@ void to_json(nlohmann::json& j, const Tarif& t) {
 }
 
 void from_json(const nlohmann::json& j, Tarif& t) {
-    j.at("bicim").get_to(t.bicim);
-    j.at("surum").get_to(t.surum);
-    j.at("tarih").get_to(t.tarih);
-    j.at("sonKopya").get_to(t.sonKopya);
-    j.at("kaynaklar").get_to(t.kaynaklar);
-    j.at("kaynakAdlari").get_to(t.kaynakAdlari);
-    j.at("haric").get_to(t.haric);
-    j.at("imajAdi").get_to(t.imajAdi);
-    j.at("mac").get_to(t.mac);
-    j.at("kullanici").get_to(t.kullanici);
-    j.at("ev").get_to(t.ev);
+    Json::al(j, "bicim", t.bicim);
+    Json::al(j, "surum", t.surum);
+    Json::al(j, "tarih", t.tarih);
+    Json::al(j, "sonKopya", t.sonKopya);
+    Json::al(j, "kaynaklar", t.kaynaklar);
+    Json::al(j, "kaynakAdlari", t.kaynakAdlari);
+    Json::al(j, "haric", t.haric);
+    Json::al(j, "imajAdi", t.imajAdi);
+    Json::al(j, "mac", t.mac);
+    Json::al(j, "kullanici", t.kullanici);
+    Json::al(j, "ev", t.ev);
     Json::istegeBagliOku(j, "oncelikListesi", t.oncelikListesi);
     Json::istegeBagliOku(j, "kurulumBetigi", t.kurulumBetigi);
     Json::istegeBagliOku(j, "kurtulusNotu", t.kurtulusNotu);

@@ -25,10 +25,7 @@ void oku(const nlohmann::json& j, const char* anahtar, std::optional<double>& v)
 
 void oku(const nlohmann::json& j, const char* anahtar, std::optional<int64_t>& v) {
     if (auto* x = alan(j, anahtar)) {
-        bool tam = x->is_number_integer() ||
-                   (x->is_number_float() && std::trunc(x->get<double>()) == x->get<double>());
-        if (!tam) throw nlohmann::json::type_error::create(302, std::string(anahtar) + " is not an integer", x);
-        v = x->is_number_float() ? static_cast<int64_t>(x->get<double>()) : x->get<int64_t>();
+        v = Json::tamSayiOku<int64_t>(*x, anahtar);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "backup/Durdurma.hpp"
 #include "backup/Karar.hpp"
+#include "backup/Ozet.hpp"
 #include "core/Dosya.hpp"
 #include "core/Saat.hpp"
 #include "tests/support/SahteArac.hpp"
@@ -64,4 +65,39 @@ TEST_F(KararBekle, StopEndsTheWaitWithinASecond) {
     };
     EXPECT_EQ(Yedekleme::kararBekle(), (Karar{"iptal", {}}));
     EXPECT_EQ(saat.beklemeSayisi, 3);
+}
+
+// Whole numbers of a record another process wrote are read only when they fit;
+// such a record fails to decode like one with a wrong type.
+TEST(Kayitlar, NumbersOutOfRangeOrWithAFractionFailToDecode) {
+    struct Durum {
+        std::string metin;
+        bool karar;  // else a summary
+        bool gecerli;
+    };
+    const std::string ozet =
+        R"("silinen":[],"silinenKlasor":[],"silinenBayt":0,"degisen":0,"aktarilacakBayt":0,"oge":0,"enCok":[],"esik":false,"elle":false)";
+    std::vector<Durum> durumlar = {
+        {R"({"islem":"yedekle","sec":[1,2]})", true, true},
+        {R"({"islem":"yedekle","sec":[1e10]})", true, false},
+        {R"({"islem":"yedekle","sec":[1.5]})", true, false},
+        {R"({"islem":"yedekle","sec":[3.0]})", true, true},
+        {"{" + ozet + R"(,"yeni":1})", false, true},
+        {"{" + ozet + R"(,"yeni":1e30})", false, false},
+        {"{" + ozet + R"(,"yeni":9223372036854775808})", false, false},
+        {"{" + ozet + R"(,"yeni":5.5})", false, false},
+    };
+    for (const auto& d : durumlar) {
+        auto j = nlohmann::json::parse(d.metin);
+        bool gecerli = true;
+        try {
+            if (d.karar)
+                (void)j.get<Karar>();
+            else
+                (void)j.get<Ozet>();
+        } catch (const std::exception&) {
+            gecerli = false;
+        }
+        EXPECT_EQ(gecerli, d.gecerli) << d.metin;
+    }
 }

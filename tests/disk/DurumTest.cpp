@@ -55,6 +55,8 @@ TEST_F(Asama, StageFileLinesAndHowTheWindowsReadThem) {
         // An engine that died leaves its stage behind: shown as idle.
         {"esitleme\t1700000002\t99\n", false, "bosta", "", 1700000002},
         {"soru\tx\n", true, "soru", "", std::nullopt},
+        // Beyond what the clock holds (after 2262): no time rather than a wrapped one.
+        {"bosta\t41733520000\tbitti\n", false, "bosta", "bitti", std::nullopt},
     };
     for (const auto& d : durumlar) {
         fs::remove_all(Yol::durum());
