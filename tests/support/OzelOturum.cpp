@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -20,7 +19,7 @@
 extern char** environ;
 
 namespace fs = std::filesystem;
-using Saat = std::chrono::steady_clock;
+using Kronometre = std::chrono::steady_clock;
 
 namespace {
 
@@ -55,10 +54,10 @@ pid_t baslat(const std::vector<std::string>& args, int girdi, int cikti, int ek 
 void bitir(pid_t& pid) {
     if (pid <= 0) return;
     ::kill(pid, SIGTERM);
-    auto sinir = Saat::now() + std::chrono::seconds(10);
+    auto sinir = Kronometre::now() + std::chrono::seconds(10);
     int durum = 0;
     while (::waitpid(pid, &durum, WNOHANG) == 0) {
-        if (Saat::now() > sinir) {
+        if (Kronometre::now() > sinir) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &durum, 0);
             break;
@@ -71,9 +70,9 @@ void bitir(pid_t& pid) {
 // One line from `fd` within `sinir`; empty on time-out or end of file.
 std::string satirOku(int fd, std::chrono::seconds sinir) {
     std::string satir;
-    auto son = Saat::now() + sinir;
+    auto son = Kronometre::now() + sinir;
     while (satir.find('\n') == std::string::npos) {
-        auto kalan = std::chrono::duration_cast<std::chrono::milliseconds>(son - Saat::now()).count();
+        auto kalan = std::chrono::duration_cast<std::chrono::milliseconds>(son - Kronometre::now()).count();
         pollfd p{fd, POLLIN, 0};
         if (kalan <= 0 || ::poll(&p, 1, static_cast<int>(kalan)) <= 0) return {};
         char buf[256];
@@ -206,9 +205,9 @@ bool OzelOturum::anahtarlikBaslat(const std::string& parola) {
     [[maybe_unused]] ssize_t n = ::write(girdi[1], parola.data(), parola.size());
     ::close(girdi[1]);
     if (anahtarlik_ <= 0) return false;
-    auto sinir = Saat::now() + std::chrono::seconds(20);
+    auto sinir = Kronometre::now() + std::chrono::seconds(20);
     while (!sahipli("org.freedesktop.secrets")) {
-        if (Saat::now() > sinir || ::waitpid(anahtarlik_, nullptr, WNOHANG) != 0) return false;
+        if (Kronometre::now() > sinir || ::waitpid(anahtarlik_, nullptr, WNOHANG) != 0) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
