@@ -22,7 +22,7 @@ void kopyalayiciSatiri(const std::string& ad) {
     };
     for (const Hata& h : {Hata{EACCES, HataTuru::izin}, Hata{ENOENT, HataTuru::kaybolan}, Hata{EIO, HataTuru::disk}}) {
         // As the copy pass writes a large file's failure into the error text.
-        std::string satir = "rsync(brimvale): error: " + ad + ": open /home/u/" + ad + ": " + std::strerror(h.no) + "\n";
+        std::string satir = Siniflama::kopyalayiciSatiri(ad, std::string("open /home/u/") + ad + ": " + std::strerror(h.no), true) + "\n";
         auto gruplar = Siniflama::sinifla(satir);
         if (gruplar.size() != 1 || !gruplar.count(h.tur)) std::abort();
     }
@@ -35,13 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
     std::string hata = FuzzOrtami::metin(veri, boy);
     auto gruplar = Siniflama::sinifla(hata);
     auto kaybolan = Yedekleme::kaybolanlar(hata);
-    auto sonuc = Siniflama::esitlemeSonucu(24, hata, "1m", 1000, 3);
+    const Siniflama::Hedef hedef{Yol::mnt(), false};
+    auto sonuc = Siniflama::esitlemeSonucu(24, hata, "1m", 1000, 3, hedef);
     if (kaybolan) {
         if (gruplar.size() != 1 || gruplar[HataTuru::kaybolan] != *kaybolan) std::abort();
         if (sonuc.tur != "bilgi") std::abort();
     }
-    Siniflama::esitlemeSonucu(23, hata, "1m", 0, 0);
-    Siniflama::esitlemeSonucu(0, hata, "", 0, 0);
+    Siniflama::esitlemeSonucu(23, hata, "1m", 0, 0, hedef);
+    Siniflama::esitlemeSonucu(0, hata, "", 0, 0, {Yol::mnt(), true});
     kopyalayiciSatiri(hata.substr(0, hata.find_first_of(std::string("\n\r\0", 3))));
     return 0;
 }
