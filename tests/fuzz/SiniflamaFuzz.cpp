@@ -22,7 +22,7 @@ void kopyalayiciSatiri(const std::string& ad) {
     };
     for (const Hata& h : {Hata{EACCES, HataTuru::izin}, Hata{ENOENT, HataTuru::kaybolan}, Hata{EIO, HataTuru::disk}}) {
         // As the copy pass writes a large file's failure into the error text.
-        std::string satir = Siniflama::kopyalayiciSatiri(ad, std::string("open /home/u/") + ad + ": " + std::strerror(h.no), true) + "\n";
+        std::string satir = Siniflama::kopyalayiciSatiri(ad, std::strerror(h.no), true) + "\n";
         auto gruplar = Siniflama::sinifla(satir);
         if (gruplar.size() != 1 || !gruplar.count(h.tur)) std::abort();
     }
