@@ -1,7 +1,10 @@
 #include "tests/fuzz/FuzzOrtami.hpp"
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -12,6 +15,9 @@ namespace fs = std::filesystem;
 namespace FuzzOrtami {
 namespace {
 
+// Every fuzzing process keeps its world in "<pid>-XXXXXX" here.
+const char* kUst = "/tmp/brimvale-fuzz";
+
 std::string kokYolu;
 
 void temizle() {
@@ -19,12 +25,28 @@ void temizle() {
     if (!kokYolu.empty()) fs::remove_all(kokYolu, ec);
 }
 
+// A crash ends a process without its exit handlers: the worlds of processes
+// that are gone are removed by the next one, never those of live ones.
+void olulerinkiniSil() {
+    std::error_code ec;
+    for (fs::directory_iterator it(kUst, ec), son; !ec && it != son; it.increment(ec)) {
+        std::string ad = it->path().filename().string();
+        char* bitis = nullptr;
+        long pid = std::strtol(ad.c_str(), &bitis, 10);
+        if (pid <= 0 || *bitis != '-') continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove_all(it->path(), ec);
+    }
+}
+
 }  // namespace
 
 void kur() {
     if (!kokYolu.empty()) return;
-    char sablon[] = "/tmp/brimvale-fuzz-XXXXXX";
-    if (!::mkdtemp(sablon)) std::abort();
+    std::error_code ec;
+    fs::create_directories(kUst, ec);
+    olulerinkiniSil();
+    std::string sablon = std::string(kUst) + "/" + std::to_string(::getpid()) + "-XXXXXX";
+    if (!::mkdtemp(sablon.data())) std::abort();
     kokYolu = sablon;
     std::atexit(temizle);
     fs::create_directories(kokYolu + "/araclar");
