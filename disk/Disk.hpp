@@ -90,6 +90,8 @@ std::vector<Birim> disBirimler();
 // Why a password cannot be stored: a line break or NUL would end the
 // keychain tool's command line early. Nothing when it can.
 std::optional<std::string> parolaSorunu(const std::string& parola);
+// A value for the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
+std::string tirnakla(const std::string& s);
 bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar);
 std::optional<std::string> imajOlustur(const Birim& birim, const Ayarlar& ayarlar, const std::string& parola);
 bool ajanYokla();

@@ -56,15 +56,6 @@ std::string gercekYol(const std::string& yol) {
     return ec ? yol : g.string();
 }
 
-// For the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
-std::string tirnakla(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 }  // namespace
 
@@ -205,6 +196,16 @@ bool sikistir(const std::string& imaj, const Ayarlar& ayarlar) { return sikistir
 }  // namespace Disk
 
 namespace Kurulum {
+
+std::string tirnakla(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
 
 std::optional<std::string> parolaSorunu(const std::string& parola) {
     if (parola.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) return std::nullopt;

@@ -3,19 +3,11 @@
 // (backslash and double quote escaped, in double quotes), comes back whole.
 #include <cstdlib>
 
+#include "disk/Disk.hpp"
 #include "platform/tools/Yardimci.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
 namespace {
-
-std::string tirnakla(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 // The words of a line; nothing when the stand-in refuses the line whole.
 const Yardimci::Argumanlar* kelimeler(const Yardimci::Argumanlar& k) { return &k; }
@@ -30,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
     std::string metin = FuzzOrtami::metin(veri, boy);
     Yardimci::komutSatiri(metin);
     if (metin.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return 0;
-    auto satir = Yardimci::komutSatiri("add-generic-password -U -s " + tirnakla("com.ondrak.brimvale") + " -w " +
-                                       tirnakla(metin));
+    auto satir = Yardimci::komutSatiri("add-generic-password -U -s " + Kurulum::tirnakla("com.ondrak.brimvale") + " -w " +
+                                       Kurulum::tirnakla(metin));
     auto* k = kelimeler(satir);
     if (!k || k->size() != 6 || (*k)[5] != metin) std::abort();
     return 0;
