@@ -136,7 +136,7 @@ Oda yerAyir(const Ozet& ozet, double toplam, const Kopyalar::BosYerOlcer& bosYer
     if (ozet.hazirBayt)
         Gunluk::yaz(
             Yerel::bicim("Resume: %@ already in the unfinished backup, not counted again", {bayt(*ozet.hazirBayt)}));
-    double yedek = std::clamp(toplam * 0.02, 52428800.0, 1073741824.0);
+    double yedek = Siniflama::yedekPay(toplam);
     Oda oda;
     oda.gereken = static_cast<double>(ozet.silinen.size() + static_cast<size_t>(ozet.oge)) * girdiBasina +
                   ozet.aktarilacakBayt + yedek;

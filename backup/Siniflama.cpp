@@ -158,14 +158,15 @@ std::string kopyalayiciSatiri(const std::string& ad, const std::string& neden, b
            ": \"" + Yedekleme::kacisYap(ad) + "\"";
 }
 
+double yedekPay(double toplam) { return std::clamp(toplam * 0.02, 52428800.0, 1073741824.0); }
+
 Hedef hedef() {
     Hedef h{Yol::mnt(), std::nullopt};
     struct statvfs st{};
     if (::statvfs(h.kok.c_str(), &st) != 0 || st.f_blocks == 0) return h;
     double blok = static_cast<double>(st.f_frsize);
     double toplam = blok * static_cast<double>(st.f_blocks);
-    // The margin the room check keeps free: below it the volume is full.
-    double pay = std::clamp(toplam * 0.02, 52428800.0, 1073741824.0);
+    double pay = yedekPay(toplam);
     bool baytDar = blok * static_cast<double>(st.f_bavail) < pay;
     bool dugumDar = st.f_files > 0 && st.f_favail < azBosDugum;
     h.yerDar = baytDar || dugumDar;

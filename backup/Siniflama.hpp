@@ -31,6 +31,10 @@ struct Hedef {
 // The mounted image as it is now.
 Hedef hedef();
 
+// The space a copy keeps free on a volume of `toplam` bytes: 2 %, at least
+// 50 MiB, at most 1 GiB. Below it the volume counts as full.
+double yedekPay(double toplam);
+
 // `kod` is the pass status, `hata` the pass's error text, `sure` the elapsed
 // time already formatted, `aktarilan` the bytes sent, `dosya` files copied.
 // What the no-space result tells: how many copies this run deleted to make
