@@ -5,7 +5,7 @@
 #include "core/Dosya.hpp"
 #include "core/Saat.hpp"
 #include "core/Yol.hpp"
-#include "disk/Disk.hpp"
+#include "agent/Kurulum.hpp"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 
 namespace fs = std::filesystem;
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/Json.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 
 namespace Komutlar {
 namespace {
@@ -20,35 +20,35 @@ struct Satir {
 // In the order in which the flags are tested.
 const std::vector<Satir>& tablo() {
     static const std::vector<Satir> t = {
-        {"--ajan", 0, Satirlar::ajan},
+        {"--ajan", 0, Isleyiciler::ajan},
         {"--guncelleme-dene", 0, nullptr},
         {"--destek-raporu", 0, nullptr},
         {"--kaldir", 0, nullptr},
-        {"--surum", 0, Satirlar::surum},
+        {"--surum", 0, Isleyiciler::surum},
         {"--ajan-durumu", 0, nullptr},
         {"--ajan-kur", 0, nullptr},
-        {"--yedekle", 0, Satirlar::yedekle},
-        {"--cikar", 0, Satirlar::cikar},
-        {"--ac", 0, Satirlar::ac},
-        {"--kapat", 0, Satirlar::kapat},
-        {"--kopya-sil", 1, Satirlar::kopyaSil},
-        {"--sikistir", 0, Satirlar::sikistir},
-        {"--kurtulus-yaz", 0, Satirlar::kurtulusYaz},
-        {"--programlar", 0, Satirlar::programlar},
-        {"--ozet", 1, Satirlar::ozet},
-        {"--kopyalar", 0, Satirlar::kopyalar},
-        {"--bilgiler", 0, Satirlar::bilgiler},
+        {"--yedekle", 0, Isleyiciler::yedekle},
+        {"--cikar", 0, Isleyiciler::cikar},
+        {"--ac", 0, Isleyiciler::ac},
+        {"--kapat", 0, Isleyiciler::kapat},
+        {"--kopya-sil", 1, Isleyiciler::kopyaSil},
+        {"--sikistir", 0, Isleyiciler::sikistir},
+        {"--kurtulus-yaz", 0, Isleyiciler::kurtulusYaz},
+        {"--programlar", 0, Isleyiciler::programlar},
+        {"--ozet", 1, Isleyiciler::sha256},
+        {"--kopyalar", 0, Isleyiciler::kopyalar},
+        {"--bilgiler", 0, Isleyiciler::bilgiler},
         {"--surumler", 1, nullptr},
         {"--yerine-koy", 2, nullptr},
         {"--farkli-kaydet", 3, nullptr},
         {"--degistirilmisler", 0, nullptr},
         {"--geri-al", 1, nullptr},
         {"--cope-at", 1, nullptr},
-        {"--gfs", 1, Satirlar::gfs},
+        {"--gfs", 1, Isleyiciler::gfs},
         {"--ikon", 1, nullptr},
-        {"--baglanti", 0, Satirlar::baglanti},
+        {"--baglanti", 0, Isleyiciler::baglanti},
         {"--izinler", 0, nullptr},
-        {"--hata-sinifla", 1, Satirlar::hataSinifla},
+        {"--hata-sinifla", 1, Isleyiciler::hataSinifla},
     };
     return t;
 }

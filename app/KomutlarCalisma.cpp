@@ -1,8 +1,8 @@
 // The backup run's commands: the agent, a manual run, the manual eject.
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "backup/Calisma.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int ajan(Komutlar::Istek&) { return Yedekleme::calistir(false); }
 
@@ -14,4 +14,4 @@ int cikar(Komutlar::Istek&) {
     return kod;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

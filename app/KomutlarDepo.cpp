@@ -4,23 +4,23 @@
 #include <iostream>
 
 #include "app/ImajAc.hpp"
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "store/BuyukDosyalar.hpp"
 #include "store/Kopyalar.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 namespace {
 
 // A whole decimal integer, an optional "+" or "-" first.
 std::optional<int64_t> tamSayi(const std::string& s) {
     std::string_view v(s);
-    if (Metin::basliyor(v, "+")) v.remove_prefix(1);
+    if (v.starts_with("+")) v.remove_prefix(1);
     if (v.empty() || v[0] == '+') return std::nullopt;
     int64_t n = 0;
     auto [son, hata] = std::from_chars(v.data(), v.data() + v.size(), n);
@@ -56,9 +56,9 @@ int gfs(Komutlar::Istek& istek) {
     return 0;
 }
 
-int ozet(Komutlar::Istek& istek) {
+int sha256(Komutlar::Istek& istek) {
     try {
-        Komutlar::yaz(BuyukDosyalar::ozet(istek.arg(1), [] { return false; }));
+        Komutlar::yaz(Sha256::digest(istek.arg(1)));
     } catch (const std::exception& e) {
         Komutlar::hata(e);
     }
@@ -68,15 +68,12 @@ int ozet(Komutlar::Istek& istek) {
 int kopyaSil(Komutlar::Istek& istek) {
     Komutlar::calisanYedekYok();
     Komutlar::imajiAc(istek, false);
-    int kod = 1;
+    Disk::ImajAyirici ayirici;
     try {
-        kod = kopyaSilDepoda(istek.arg(1), [] { return Disk::bosYer(Yol::mnt()); });
+        return kopyaSilDepoda(istek.arg(1), [] { return Disk::bosYer(Yol::mnt()); });
     } catch (const std::exception& e) {
-        Disk::imajiAyir();
         Komutlar::hata(e);
     }
-    Disk::imajiAyir();
-    return kod;
 }
 
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer) {
@@ -96,4 +93,4 @@ int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer)
     return 0;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

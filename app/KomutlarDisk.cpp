@@ -2,12 +2,12 @@
 #include <algorithm>
 
 #include "app/ImajAc.hpp"
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int baglanti(Komutlar::Istek& istek) {
     auto r = Disk::baglanti(istek.ayarlar);
@@ -44,4 +44,4 @@ int sikistir(Komutlar::Istek& istek) {
     return s.tamam ? 0 : 1;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

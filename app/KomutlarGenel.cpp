@@ -1,12 +1,12 @@
 // Commands about the program itself.
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/UygulamaBilgisi.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int surum(Komutlar::Istek&) {
     Komutlar::yaz(UygulamaBilgisi::tam());
     return 0;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

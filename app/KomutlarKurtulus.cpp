@@ -1,6 +1,6 @@
 // Commands of the recovery kit.
 #include "app/ImajAc.hpp"
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
@@ -8,7 +8,7 @@
 #include "recovery/Programlar.hpp"
 #include "store/Kopyalar.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int programlar(Komutlar::Istek& istek) {
     Komutlar::json(Programlar::secili(istek.ayarlar, std::nullopt));
@@ -18,15 +18,15 @@ int programlar(Komutlar::Istek& istek) {
 int kurtulusYaz(Komutlar::Istek& istek) {
     Komutlar::calisanYedekYok();
     std::string birim = Komutlar::imajiAc(istek, false);
+    Disk::ImajAyirici ayirici;
     auto son = Kopyalar::son();
     if (!son) {
-        Disk::imajiAyir();
         Komutlar::yaz("no backup in the image");
         return 1;
     }
     auto birimAdi = Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName");
     Kurtulus::tarifYaz(istek.ayarlar, *son, birimAdi);
-    if (auto hata = Disk::imajiAyir()) {
+    if (auto hata = ayirici.ayir()) {
         Komutlar::yaz(*hata);
         return 1;
     }
@@ -39,4 +39,4 @@ int kurtulusYaz(Komutlar::Istek& istek) {
     return 0;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

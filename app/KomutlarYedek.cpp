@@ -1,10 +1,10 @@
 // Commands of the backup run.
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int hataSinifla(Komutlar::Istek& istek) {
     auto adlar = Yedekleme::kaybolanlar(oku(istek.arg(1)).value_or(""));
@@ -17,4 +17,4 @@ int hataSinifla(Komutlar::Istek& istek) {
     return 0;
 }
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

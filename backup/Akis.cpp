@@ -12,12 +12,12 @@
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 #include "platform/Oturum.hpp"
 #include "recovery/Kurtulus.hpp"
 #include "store/BuyukDosyalar.hpp"
@@ -28,10 +28,6 @@ namespace fs = std::filesystem;
 namespace Yedekleme {
 namespace {
 
-void acikIseAyir() {
-    if (Disk::imajDurumu() != Disk::Baglanti::yok) Disk::imajiAyir();
-}
-
 // Keeps the machine awake from the copy pass to the end of the run.
 std::unique_ptr<Platform::UykuEngeli> uyanikTut() {
     auto engel = Platform::uykuyuEngelle("Ondrak Brimvale backup", "A backup is being copied to the backup disk");
@@ -41,7 +37,7 @@ std::unique_ptr<Platform::UykuEngeli> uyanikTut() {
 
 }  // namespace
 
-int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle) {
+int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle, Calisma& calisma) {
     auto sonYedek = oku(Yol::sonYedek());
     Gunluk::yaz(Yerel::bicim("Backup disk connected (%@); last backup: %@",
                              {birim, sonYedek ? Metin::kirp(*sonYedek) : Yerel::metin("never")}));
@@ -59,9 +55,11 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         s.yaz();
         bildir(s.bildirim());
         Gunluk::yaz("ERROR: attach: " + *hata);
-        sonuc = "hata";
+        calisma.sonuc = "hata";
         return 1;
     }
+    // Detached on every way out; the wrap-up detaches it itself.
+    Disk::ImajAyirici ayirici;
 
     fs::create_directories(Yol::yedekler(), ec);
     Kopyalar::artiklariSil();
@@ -72,8 +70,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Degisiklik degisiklik = degisiklikBul(ayarlar, elle, birim);
     if (degisiklik.hata) {
         bildir(degisiklik.hata->bildirim());
-        sonuc = "hata";
-        acikIseAyir();
+        calisma.sonuc = "hata";
         return 1;
     }
     const Ozet& ozet = degisiklik.ozet;
@@ -84,18 +81,17 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         karar = kararBekle();
     }
     if (durduruldu) {
-        acikIseAyir();
         return 1;
     }
     if (karar.islem == "cikar") {
         Gunluk::yaz(Yerel::metin("Ejecting without backup"));
-        sonuc = "iptal";
-        return cikar(ayarlar, birim, imaj, false, std::nullopt);
+        calisma.sonuc = "iptal";
+        ayirici.birak();
+        return cikar(ayarlar, birim, imaj, false, std::nullopt, std::nullopt);
     }
     if (karar.islem != "yedekle") {
         Gunluk::yaz(Yerel::metin("Not now: I will ask again later"));
-        sonuc = "ertelendi";
-        acikIseAyir();
+        calisma.sonuc = "ertelendi";
         return 0;
     }
 
@@ -110,8 +106,9 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Oda oda = yerAyir(ozet);
     if (oda.yerYok) {
         // No backup was made: a failure, however the eject went.
-        sonuc = "hata";
-        cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim());
+        calisma.sonuc = "hata";
+        ayirici.birak();
+        cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim(), std::nullopt);
         return 1;
     }
 
@@ -122,28 +119,26 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
 
     if (durduruldu) {
         YedekSonucu::durdu().yaz();
-        sonuc = "durduruldu";
-        uyanik.reset();
-        acikIseAyir();
+        calisma.sonuc = "durduruldu";
         return 1;
     }
 
     std::vector<std::string> silinen = oda.silinen;
     if (esitleme.tamamlandi) {
-        sonuc = "bitti";
+        calisma.sonuc = "bitti";
         asama("budama");
         std::vector<std::string> budanan;
         if (ayarlar.seyrelt) budanan = Kopyalar::buda(ayarlar.saklama);
         Kopyalar::gecmisEsitle();
         auto birimAdi = Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName");
         Kurtulus::tarifYaz(ayarlar, *esitleme.ad, birimAdi);
-        kurtulus = KurtulusBilgisi{*esitleme.ad, birimAdi};
+        calisma.kurtulus = KurtulusBilgisi{*esitleme.ad, birimAdi};
         if (!budanan.empty())
             Gunluk::yaz(Yerel::bicim("Retention: deleted %@ old backup(s): %@",
                                      {std::to_string(budanan.size()), Metin::birlestir(budanan, ", ")}));
         silinen.insert(silinen.end(), budanan.begin(), budanan.end());
     } else {
-        sonuc = "hata";
+        calisma.sonuc = "hata";
     }
 
     std::string hata = oku(esitleHataYolu()).value_or("");
@@ -152,9 +147,8 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Siniflama::YerDurumu yer{oda.silinen.size(), dosyaYeri && *dosyaYeri == 0};
     std::string bildirim = Siniflama::kaydet(esitleme.sonuc(yer), esitleme.kod, hata, esitleme.tamamlandi);
 
-    int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty(), bildirim);
-    uyanik.reset();
-    acikIseAyir();
+    ayirici.birak();
+    int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty(), bildirim, calisma.kurtulus);
     return esitleme.tamamlandi ? kod : 1;
 }
 

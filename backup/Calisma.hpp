@@ -12,28 +12,33 @@
 
 namespace Yedekleme {
 
-// The outcome word of this run, published with the final stage.
-inline std::string sonuc = "iptal";
-
-// Set after a completed copy, right after the recipe; the wrap-up writes
-// the recovery files only when it is set.
+// What the wrap-up needs to write the recovery files of a completed copy.
 struct KurtulusBilgisi {
     std::string kopya;
     std::optional<std::string> imajBirimAdi;
 };
-inline std::optional<KurtulusBilgisi> kurtulus;
+
+// What one run learns on its way and its caller reads at the end.
+struct Calisma {
+    // The outcome word, published with the final stage.
+    std::string sonuc = "iptal";
+    // Set after a completed copy, right after the recipe; the wrap-up writes
+    // the recovery files only when it is set.
+    std::optional<KurtulusBilgisi> kurtulus;
+};
 
 // The whole of --ajan (elle false) and --yedekle (elle true); the result is
 // the process exit status.
 int32_t calistir(bool elle);
 // The run once the disk is there and the lock is held.
-int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle);
+int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle, Calisma& calisma);
 
 // Detach, compact after deletions, recovery files, eject, tell the user.
 // `ozet` is the final notification without its last sentence; nothing means
-// the user chose to eject without a backup.
+// the user chose to eject without a backup. The recovery files are written
+// when `kurtulus` is given.
 int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool budandi,
-              const std::optional<std::string>& ozet);
+              const std::optional<std::string>& ozet, const std::optional<KurtulusBilgisi>& kurtulus);
 // --cikar: the exit status and the message.
 std::pair<int32_t, std::string> elleCikar();
 // Copies the marked deleted files back to the computer, never over anything

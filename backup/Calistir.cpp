@@ -18,7 +18,7 @@
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 
 namespace fs = std::filesystem;
 
@@ -117,12 +117,13 @@ int32_t calistir(bool elle) {
         return durumYazilamadi(*hata);
     }
     durdurmaKur();
-    int32_t kod = akis(ayarlar, *birim, imaj, elle);
+    Calisma calisma;
+    int32_t kod = akis(ayarlar, *birim, imaj, elle, calisma);
 
-    if (sonuc == "ertelendi") yazSessiz(Yol::ertelendi(), kimlik + "\t" + std::to_string(Saat::unix()) + "\n");
+    if (calisma.sonuc == "ertelendi") yazSessiz(Yol::ertelendi(), kimlik + "\t" + std::to_string(Saat::unix()) + "\n");
     else sil(Yol::ertelendi());
     kilidiBirak();
-    asama("bosta", durduruldu ? std::string("durduruldu") : sonuc);
+    asama("bosta", durduruldu ? std::string("durduruldu") : calisma.sonuc);
     return kod;
 }
 

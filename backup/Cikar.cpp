@@ -10,7 +10,7 @@
 #include "core/Gunluk.hpp"
 #include "core/Yerel.hpp"
 #include "disk/Disk.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 #include "recovery/Kurtulus.hpp"
 
 namespace Yedekleme {
@@ -18,9 +18,9 @@ namespace {
 
 // The recovery files failing never fails the backup: the saved result gains
 // one sentence and the warning line.
-void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim) {
+void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim, const KurtulusBilgisi& kurtulus) {
     asama("kurtulus");
-    auto hata = Kurtulus::kokuYaz(ayarlar, birim, kurtulus->kopya, kurtulus->imajBirimAdi);
+    auto hata = Kurtulus::kokuYaz(ayarlar, birim, kurtulus.kopya, kurtulus.imajBirimAdi);
     if (!hata) return;
     std::string uyari = "WARNING: recovery files not written: " + *hata;
     Gunluk::yaz(uyari);
@@ -34,7 +34,7 @@ void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim) {
 }  // namespace
 
 int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool budandi,
-              const std::optional<std::string>& ozet) {
+              const std::optional<std::string>& ozet, const std::optional<KurtulusBilgisi>& kurtulus) {
     asama("cikariliyor");
     bool ayrildi = !Disk::imajiAyir();
     if (ayrildi) {
@@ -42,7 +42,7 @@ int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::strin
             asama("sikistirma");
             Disk::sikistirOlc(imaj, ayarlar);
         }
-        if (kurtulus) kurtulusYaz(ayarlar, birim);
+        if (kurtulus) kurtulusYaz(ayarlar, birim, *kurtulus);
     }
 
     std::string metin = ozet ? *ozet + " " : "";

@@ -8,12 +8,12 @@
 
 #include "backup/Durdurma.hpp"
 #include "backup/GercekYol.hpp"
-#include "backup/SatirCoz.hpp"
+#include "core/RsyncSatiri.hpp"
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
@@ -93,10 +93,10 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
         std::string metin =
             baytlariOku(Yol::isKlasoru() + "/prova-" + std::to_string(i) + ".txt").value_or(std::string());
         for (const auto& satir : Metin::bol(metin, '\n', true)) {
-            auto s = satirCoz(satir);
+            auto s = Rsync::satirCoz(satir);
             if (!s) continue;
             if (s->kod == "del") {
-                if (Metin::bitiyor(s->yol, "/")) {
+                if (s->yol.ends_with("/")) {
                     ozet.silinenKlasor.push_back(ad + "/" + s->yol.substr(0, s->yol.size() - 1));
                     continue;
                 }
@@ -111,7 +111,7 @@ Ozet ozetCikar(const Ayarlar& ayarlar, const std::optional<std::string>& son) {
                 continue;
             }
             ozet.oge += 1;
-            if (!Metin::basliyor(s->kod, ">f")) continue;
+            if (!s->kod.starts_with(">f")) continue;
             if (Metin::iceriyor(s->kod, "+++"))
                 ozet.yeni += 1;
             else
@@ -180,7 +180,7 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<
         args.push_back(yol + "/");
         args.push_back(karsilastirilan(d.son, ad));
         args.insert(args.end(), rsyncTemel.begin(), rsyncTemel.end());
-        Sonuc s = komut("/usr/bin/rsync", args, std::string(), is + "/prova-" + std::to_string(i) + ".txt",
+        KomutSonucu s = komut("/usr/bin/rsync", args, std::string(), is + "/prova-" + std::to_string(i) + ".txt",
                         is + "/prova.err");
         if (s.kod != 0) {
             std::string teknik = Siniflama::teknikMetin(baytlariOku(is + "/prova.err").value_or(""), 300);

@@ -16,7 +16,7 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
@@ -93,7 +93,7 @@ void istatistikTopla(Esitleme& e, const std::string& ad, const std::vector<std::
         e.aktarilan += static_cast<double>(istatistik(cikti, "Total transferred file size:"));
         e.gonderilen += static_cast<double>(istatistik(cikti, "sent "));
         for (const auto& satir : Metin::bol(cikti, '\n', true))
-            if (Metin::basliyor(satir, ">f")) e.kopyalanan += 1;
+            if (satir.starts_with(">f")) e.kopyalanan += 1;
     }
     const std::string& son = ciktilar.back();
     double boyut = static_cast<double>(istatistik(son, "Total file size:"));
@@ -116,7 +116,7 @@ struct Gecis {
 Gecis kaynakGecisi(const std::string& ad, const std::string& yol, const std::optional<std::string>& son,
                    const std::string& cikti, const std::string& hataYolu) {
     size_t onceki = baytlariOku(hataYolu).value_or("").size();
-    Sonuc s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);
+    KomutSonucu s = komut("/usr/bin/rsync", kaynakArgumanlari(ad, yol, son), std::string(), cikti, hataYolu);
     if (s.kod != 23 && s.kod != 24) return {s.kod, {}};
     std::string tum = baytlariOku(hataYolu).value_or("");
     Gecis g{s.kod, tum.substr(std::min(onceki, tum.size()))};
@@ -269,7 +269,7 @@ YedekSonucu Esitleme::sonuc(const Siniflama::YerDurumu& yer) const {
 
 int64_t istatistik(const std::string& metin, const std::string& etiket) {
     for (const auto& satir : Metin::bol(metin, '\n', true)) {
-        if (!Metin::basliyor(satir, etiket)) continue;
+        if (!satir.starts_with(etiket)) continue;
         std::string deger = Metin::kirp(std::string_view(satir).substr(etiket.size()));
         deger = deger.substr(0, deger.find(' '));
         // Whole counts: "," groups thousands, or "." where the decimal mark is a comma.

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 
 namespace fs = std::filesystem;
@@ -22,7 +22,7 @@ std::string gercekYol(const std::string& yol) {
 bool altinda(const std::string& yol, const std::string& kok) {
     if (kok.empty() || yol.empty()) return false;
     if (kok == "/") return yol[0] == '/';
-    return yol == kok || Metin::basliyor(yol, kok + "/");
+    return yol == kok || yol.starts_with(kok + "/");
 }
 
 std::optional<std::string> mntHaric(const std::string& kaynak) {

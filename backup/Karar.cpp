@@ -7,7 +7,7 @@
 #include "backup/Durdurma.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "core/UygulamaBilgisi.hpp"
 #include "core/Yol.hpp"

@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "backup/GercekYol.hpp"
-#include "backup/SatirCoz.hpp"
+#include "core/RsyncSatiri.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 
@@ -44,7 +44,7 @@ bool kismiAktarim(std::string_view s) {
 
 // rsync's closing line, which repeats only the status.
 bool kapanisSatiri(std::string_view s) {
-    return Metin::basliyor(s, "rsync error: ") || Metin::basliyor(s, "rsync warning: ");
+    return s.starts_with("rsync error: ") || s.starts_with("rsync warning: ");
 }
 
 constexpr std::string_view kopyalayiciOnu = "rsync(brimvale): error: ";
@@ -88,15 +88,15 @@ std::optional<HataSatiri> kopyalayiciOku(std::string_view s) {
         return std::nullopt;
     HataTuru tur = turBul(kalan.substr(0, tirnak));
     if (taraf == yedekTarafi) tur = yedekteki(tur);
-    return HataSatiri{Yedekleme::kacisCoz(kalan.substr(tirnak + 3, kalan.size() - tirnak - 4)), tur, false};
+    return HataSatiri{Rsync::kacisCoz(kalan.substr(tirnak + 3, kalan.size() - tirnak - 4)), tur, false};
 }
 
 // One line of the copy tool's error output, or of the large-file copier's.
 // Nothing for lines that are no error.
 std::optional<HataSatiri> satirOku(std::string_view s, const HedefKok& hedef) {
-    if (Metin::basliyor(s, kopyalayiciOnu))
+    if (s.starts_with(kopyalayiciOnu))
         if (auto h = kopyalayiciOku(s)) return h;
-    bool araclar = Metin::basliyor(s, "rsync: ") || Metin::basliyor(s, "file has vanished: ");
+    bool araclar = s.starts_with("rsync: ") || s.starts_with("file has vanished: ");
     // A read error makes the tool skip --delete, so the copy would keep files
     // deleted on the computer: a real error, though it names no file.
     bool silmeAtlandi = Metin::iceriyor(s, "skipping file deletion");
@@ -113,7 +113,7 @@ std::optional<HataSatiri> satirOku(std::string_view s, const HedefKok& hedef) {
         son = kapanis + 1;
         std::string_view ic = s.substr(tirnak + 1, kapanis - tirnak - 1);
         if (size_t ok = ic.rfind("\" -> \""); ok != std::string_view::npos) ic.remove_prefix(ok + 6);
-        ad = Yedekleme::kacisCoz(ic);
+        ad = Rsync::kacisCoz(ic);
     } else {
         size_t e = s.rfind("error: ");
         bas = e == std::string_view::npos ? 0 : e + 7;
@@ -152,10 +152,10 @@ std::map<HataTuru, std::vector<std::string>> sinifla(const std::string& hata, co
 
 std::string kopyalayiciSatiri(const std::string& ad, const std::string& neden, bool kaynakta) {
     // The system's words never hold ": " or a line break; they are kept out anyway.
-    std::string sozler = Yedekleme::kacisYap(neden);
+    std::string sozler = Rsync::kacisYap(neden);
     for (size_t i; (i = sozler.find(": ")) != std::string::npos;) sozler.replace(i, 2, " - ");
     return std::string(kopyalayiciOnu) + std::string(kaynakta ? kaynakTarafi : yedekTarafi) + ": " + sozler +
-           ": \"" + Yedekleme::kacisYap(ad) + "\"";
+           ": \"" + Rsync::kacisYap(ad) + "\"";
 }
 
 double yedekPay(double toplam) { return std::clamp(toplam * 0.02, 52428800.0, 1073741824.0); }

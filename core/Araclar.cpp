@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace {
 const char* kLaunchctl = "/bin/launchctl";
@@ -15,12 +16,12 @@ namespace Servis {
 std::string alan() { return "gui/" + std::to_string(getuid()); }
 std::string hedef() { return alan() + "/" + Yol::ajanEtiketi(); }
 
-Sonuc sorgula() { return komut(kLaunchctl, {"print", hedef()}); }
+KomutSonucu sorgula() { return komut(kLaunchctl, {"print", hedef()}); }
 
 void bosalt() { komut(kLaunchctl, {"bootout", hedef()}); }
 
-std::optional<std::string> yukle(const std::string& plistYolu) {
-    Sonuc s = komut(kLaunchctl, {"bootstrap", alan(), plistYolu});
+HataMetni yukle(const std::string& plistYolu) {
+    KomutSonucu s = komut(kLaunchctl, {"bootstrap", alan(), plistYolu});
     if (s.kod == 0) return std::nullopt;
     return Metin::kirp(s.cikti);
 }
@@ -31,8 +32,8 @@ bool baslat() { return komut(kLaunchctl, {"kickstart", hedef()}).kod == 0; }
 
 namespace Kopyalayici {
 
-std::optional<std::string> kopyala(const std::string& kaynak, const std::string& hedef) {
-    Sonuc s = komut(kDitto, {kaynak, hedef});
+HataMetni kopyala(const std::string& kaynak, const std::string& hedef) {
+    KomutSonucu s = komut(kDitto, {kaynak, hedef});
     if (s.kod == 0) return std::nullopt;
     return Metin::kirp(s.cikti);
 }

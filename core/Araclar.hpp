@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Komut.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace Servis {
 
@@ -12,11 +13,11 @@ std::string alan();   // "gui/<uid>"
 std::string hedef();  // "gui/<uid>/<agent label>"
 
 // "print": status 0 when the job is known; the output tells more.
-Sonuc sorgula();
+KomutSonucu sorgula();
 // "bootout": the result is not looked at.
 void bosalt();
 // "bootstrap": nothing on success, else the trimmed output.
-std::optional<std::string> yukle(const std::string& plistYolu);
+[[nodiscard]] HataMetni yukle(const std::string& plistYolu);
 // "kickstart": true when the start request was accepted.
 bool baslat();
 
@@ -27,6 +28,6 @@ namespace Kopyalayici {
 // Copies a file to `hedef`, or a folder's whole tree into `hedef` (merging),
 // keeping modes, times, extended attributes and links. Nothing on success,
 // else the copier's trimmed message.
-std::optional<std::string> kopyala(const std::string& kaynak, const std::string& hedef);
+[[nodiscard]] HataMetni kopyala(const std::string& kaynak, const std::string& hedef);
 
 }  // namespace Kopyalayici

@@ -16,7 +16,7 @@
 #include <system_error>
 
 #include "core/Json.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 
 namespace fs = std::filesystem;
@@ -27,130 +27,10 @@ namespace {
     throw std::system_error(errno, std::generic_category(), yol);
 }
 
-std::string rastgeleEk() {
-    static std::atomic<unsigned> sayac{0};
-    static thread_local std::mt19937_64 uretec{std::random_device{}()};
-    return std::to_string(getpid()) + "-" + std::to_string(sayac++) + "-" + std::to_string(uretec() % 1000000007);
-}
-
-void tamYaz(int fd, const std::string& icerik, const std::string& yol) {
-    const char* p = icerik.data();
-    size_t kalan = icerik.size();
-    while (kalan > 0) {
-        ssize_t n = ::write(fd, p, kalan);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            sistemHatasi(yol);
-        }
-        p += n;
-        kalan -= static_cast<size_t>(n);
-    }
-}
-
 }  // namespace
-
-std::optional<std::string> baytlariOku(const std::string& yol, size_t sinir) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    int fd = ::open(yol.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        (st.st_size > 0 && static_cast<uint64_t>(st.st_size) > sinir)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string icerik;
-    char buf[65536];
-    while (true) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        // Files of /proc report no size, and a file may grow while read.
-        if (icerik.size() + static_cast<size_t>(n) > sinir) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        icerik.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return icerik;
-}
-
-std::optional<std::string> oku(const std::string& yol, size_t sinir) {
-    auto baytlar = baytlariOku(yol, sinir);
-    if (!baytlar || !Metin::utf8Gecerli(*baytlar)) return std::nullopt;
-    return baytlar;
-}
-
-void atomikYaz(const std::string& yol, const std::string& icerik, const std::optional<std::string>& geciciAd) {
-    fs::path hedef(yol);
-    fs::path klasor = hedef.parent_path();
-    if (!klasor.empty()) fs::create_directories(klasor);
-    fs::path gecici = geciciAd ? fs::path(*geciciAd) : klasor / ("." + hedef.filename().string() + "." + rastgeleEk() + ".tmp");
-    int bayraklar = O_WRONLY | O_CREAT | O_CLOEXEC | (geciciAd ? O_TRUNC : O_EXCL);
-    int fd = ::open(gecici.c_str(), bayraklar, 0666);
-    if (fd < 0) sistemHatasi(gecici.string());
-    try {
-        tamYaz(fd, icerik, gecici.string());
-        if (::fsync(fd) != 0) sistemHatasi(gecici.string());
-    } catch (...) {
-        ::close(fd);
-        ::unlink(gecici.c_str());
-        throw;
-    }
-    ::close(fd);
-    if (::rename(gecici.c_str(), hedef.c_str()) != 0) {
-        int e = errno;
-        ::unlink(gecici.c_str());
-        errno = e;
-        sistemHatasi(yol);
-    }
-    // The rename itself must survive a power cut too.
-    int dfd = ::open(klasor.empty() ? "." : klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-}
 
 void jsonYaz(const nlohmann::json& deger, const std::string& yol) {
     atomikYaz(yol, Metin::utf8Onar(Json::metin(deger, true)));
-}
-
-namespace {
-
-// Resolves "." and ".." and drops duplicate separators, as a path
-// standardiser does; ".." at the root stays at the root.
-std::string standart(const std::string& yol) {
-    bool mutlak = !yol.empty() && yol[0] == '/';
-    std::vector<std::string> parcalar;
-    for (auto& p : Metin::bol(yol, '/', true)) {
-        if (p == ".") continue;
-        if (p == "..") {
-            if (!parcalar.empty() && parcalar.back() != "..") parcalar.pop_back();
-            else if (!mutlak) parcalar.push_back(p);
-            continue;
-        }
-        parcalar.push_back(p);
-    }
-    std::string sonuc = (mutlak ? "/" : "") + Metin::birlestir(parcalar, "/");
-    return sonuc.empty() ? "." : sonuc;
-}
-
-}  // namespace
-
-std::optional<std::string> guvenliYol(const std::string& kok, const std::string& rel) {
-    if (!rel.empty() && rel[0] == '/') return std::nullopt;
-    std::string birlesik = standart(kok + "/" + rel);
-    std::string kokS = standart(kok);
-    if (birlesik == kokS) return birlesik;
-    std::string onek = kokS == "/" ? "/" : kokS + "/";
-    if (Metin::basliyor(birlesik, onek)) return birlesik;
-    return std::nullopt;
 }
 
 std::string bayt(double deger) {
@@ -249,7 +129,3 @@ void copeTasi(const std::string& yol) {
     throw std::runtime_error(yol + ": no free name in " + cop);
 }
 
-bool isSymlink(const std::string& yol) {
-    struct stat st{};
-    return ::lstat(yol.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}

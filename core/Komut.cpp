@@ -13,7 +13,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/UygulamaBilgisi.hpp"
 
 extern char** environ;
@@ -106,7 +106,7 @@ std::string aracYolu(const std::string& path) {
     return path;
 }
 
-Sonuc komut(const std::string& path, const std::vector<std::string>& args, const std::optional<std::string>& girdi,
+KomutSonucu komut(const std::string& path, const std::vector<std::string>& args, const std::optional<std::string>& girdi,
             const std::optional<std::string>& cikti, const std::optional<std::string>& hata) {
     sigpipeYoksay();
     std::string program = aracYolu(path);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-struct Sonuc {
+struct KomutSonucu {
     int kod = 0;         // the child's exit status; 128 + the signal that ended it; 127 when it could not start
     std::string cikti;   // captured output as UTF-8; empty when it went to a file
 };
@@ -12,7 +12,7 @@ struct Sonuc {
 // Runs `path` with `args` (no shell) and waits for it. `girdi` goes to the
 // child's standard input; without it the child shares ours. Without `cikti`
 // and `hata` both streams are captured together; a named file is appended to.
-Sonuc komut(const std::string& path, const std::vector<std::string>& args,
+KomutSonucu komut(const std::string& path, const std::vector<std::string>& args,
             const std::optional<std::string>& girdi = std::nullopt,
             const std::optional<std::string>& cikti = std::nullopt,
             const std::optional<std::string>& hata = std::nullopt);

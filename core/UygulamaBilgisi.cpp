@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Yerel.hpp"
 #include "platform/Platform.hpp"
@@ -54,7 +54,7 @@ std::string yapi() { return Plist::metin(bilgi().plist, "CFBundleVersion").value
 
 std::string tam() {
     std::string s = surum() + " (" + yapi() + ")";
-    if (Metin::basliyor(surum(), "0.")) s += " \u2013 " + Yerel::metin("early version");
+    if (surum().starts_with("0.")) s += " \u2013 " + Yerel::metin("early version");
     return s;
 }
 

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/UygulamaBilgisi.hpp"
 
 namespace fs = std::filesystem;
@@ -82,7 +82,7 @@ std::string bicim(const std::string& anahtar, const std::vector<std::string>& de
         std::string_view geri(kalip.c_str() + i + 1);
         size_t uzunluk = 0;
         for (const char* b : {"@", "lld", "ld", "d"})
-            if (Metin::basliyor(geri, b)) { uzunluk = std::char_traits<char>::length(b); break; }
+            if (geri.starts_with(b)) { uzunluk = std::char_traits<char>::length(b); break; }
         if (geri[0] == '%') {
             out += '%';
             ++i;

@@ -6,7 +6,7 @@
 #include <cctype>
 
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
@@ -64,7 +64,7 @@ std::optional<std::string> birim(const std::optional<std::string>& uuid) {
 }
 
 nlohmann::json bilgi(const std::string& yol) {
-    Sonuc s = komut(kDiskutil, {"info", "-plist", yol});
+    KomutSonucu s = komut(kDiskutil, {"info", "-plist", yol});
     if (s.kod != 0) return nlohmann::json::object();
     auto p = Plist::coz(s.cikti);
     return p && p->is_object() ? *p : nlohmann::json::object();
@@ -99,7 +99,7 @@ BaglantiRaporu baglanti(const Ayarlar& ayarlar) {
     }
     if (ayarlar.diskUUID && !ayarlar.diskUUID->empty()) {
         std::string aranan = buyuk(*ayarlar.diskUUID);
-        Sonuc s = komut(kDiskutil, {"list", "-plist"});
+        KomutSonucu s = komut(kDiskutil, {"list", "-plist"});
         auto liste = s.kod == 0 ? Plist::coz(s.cikti) : std::nullopt;
         for (const auto& disk : Plist::dizi(liste.value_or(nlohmann::json::object()), "AllDisksAndPartitions")) {
             for (const auto& bolum : Plist::dizi(disk, "Partitions")) {
@@ -168,26 +168,3 @@ std::optional<double> bosDosyaYeri(const std::string& yol) {
 }
 
 }  // namespace Disk
-
-namespace Kurulum {
-
-std::vector<Birim> disBirimler() {
-    std::vector<Birim> liste;
-    std::string durum = Yol::durum();
-    for (const auto& b : Platform::bagliBirimler()) {
-        if (b.gizli || !b.aygit || b.aygit->uuid.empty() || b.kokDosyaSistemi || b.saltOkunur) continue;
-        const auto& a = *b.aygit;
-        if (a.dahili && !a.cikarilabilir && !a.atilabilir) continue;
-        if (Metin::basliyor(b.baglama.yol, durum)) continue;
-        std::string ad = a.etiket;
-        if (ad.empty()) {
-            auto p = b.baglama.yol.rfind('/');
-            ad = b.baglama.yol.substr(p + 1);
-        }
-        liste.push_back({a.uuid, ad, b.baglama.yol, b.kapasite, b.bos});
-    }
-    std::stable_sort(liste.begin(), liste.end(), [](const Birim& x, const Birim& y) { return x.ad < y.ad; });
-    return liste;
-}
-
-}  // namespace Kurulum

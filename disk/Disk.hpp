@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Ayarlar.hpp"
+#include "temel/HataMetni.hpp"
 
 // A candidate or chosen volume.
 struct Birim {
@@ -61,8 +62,31 @@ std::optional<double> bosDosyaYeri(const std::string& yol);
 enum class Baglanti { yok, okuma, yazma };
 Baglanti imajDurumu();
 std::optional<std::string> parola(const Ayarlar& ayarlar);  // BRIMVALE_PAROLA first (tests)
-std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar);
-std::optional<std::string> imajiAyir();  // 5 tries, 5 s apart
+// What the keychain tool said (a damaged store kept aside, say) goes to the
+// log, never a line that holds the password.
+void anahtarlikUyarisi(const std::string& cikti, const std::string& parola);
+[[nodiscard]] HataMetni imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar);
+[[nodiscard]] HataMetni imajiAyir();  // 5 tries, 5 s apart
+// Detaches the image when it goes out of scope, on whichever path its owner
+// leaves (a failure is logged by imajiAyir), unless it was detached through
+// `ayir` or handed on with `birak` to code that detaches it itself.
+class ImajAyirici {
+public:
+    ImajAyirici() = default;
+    ImajAyirici(const ImajAyirici&) = delete;
+    ImajAyirici& operator=(const ImajAyirici&) = delete;
+    ~ImajAyirici() {
+        if (!bitti_) (void)imajiAyir();
+    }
+    [[nodiscard]] HataMetni ayir() {
+        bitti_ = true;
+        return imajiAyir();
+    }
+    void birak() { bitti_ = true; }
+
+private:
+    bool bitti_ = false;
+};
 // The image the image tool lists as attached and in use at the mount point.
 // `okundu` is false when the tool's listing could not be read.
 struct NoktadakiImaj {
@@ -83,17 +107,3 @@ bool sikistir(const std::string& imaj, const Ayarlar& ayarlar);
 std::string imajBoyutu(double kapasite);
 
 }  // namespace Disk
-
-namespace Kurulum {
-
-std::vector<Birim> disBirimler();
-// Why a password cannot be stored: a line break or NUL would end the
-// keychain tool's command line early. Nothing when it can.
-std::optional<std::string> parolaSorunu(const std::string& parola);
-// A value for the keychain tool's interactive mode: \ -> \\, " -> \", in quotes.
-std::string tirnakla(const std::string& s);
-bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar);
-std::optional<std::string> imajOlustur(const Birim& birim, const Ayarlar& ayarlar, const std::string& parola);
-bool ajanYokla();
-
-}  // namespace Kurulum

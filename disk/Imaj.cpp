@@ -10,13 +10,14 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace fs = std::filesystem;
 
@@ -25,11 +26,10 @@ namespace {
 const char* kHdiutil = "/usr/bin/hdiutil";
 const char* kSecurity = "/usr/bin/security";
 const char* kDu = "/usr/bin/du";
-const char* kEtiket = "Ondrak Brimvale";
 
 // Bytes the image takes on the disk; 0 when unknown.
 double diskteBoyut(const std::string& imaj) {
-    Sonuc s = komut(kDu, {"-sk", imaj});
+    KomutSonucu s = komut(kDu, {"-sk", imaj});
     std::string ilk = s.cikti.substr(0, s.cikti.find('\t'));
     try {
         size_t son = 0;
@@ -37,15 +37,6 @@ double diskteBoyut(const std::string& imaj) {
         return son == ilk.size() ? kb * 1024 : 0;
     } catch (const std::exception&) {
         return 0;
-    }
-}
-
-// What the keychain tool said (a damaged store kept aside, say) goes to the
-// log, never a line that holds the password.
-void aracUyarisi(const std::string& cikti, const std::string& parola) {
-    for (const auto& satir : Metin::bol(cikti, '\n', true)) {
-        std::string s = Metin::kirp(satir);
-        if (!s.empty() && (parola.empty() || !Metin::iceriyor(s, parola))) Gunluk::yaz("WARNING: keychain: " + s);
     }
 }
 
@@ -77,9 +68,9 @@ Baglanti imajDurumu() {
 
 std::optional<std::string> parola(const Ayarlar& ayarlar) {
     if (const char* p = std::getenv("BRIMVALE_PAROLA"); p && *p) return std::string(p);
-    Sonuc s = komut(kSecurity, {"find-generic-password", "-s", ayarlar.anahtar, "-a", Platform::kullaniciAdi(), "-w"});
+    KomutSonucu s = komut(kSecurity, {"find-generic-password", "-s", ayarlar.anahtar, "-a", Platform::kullaniciAdi(), "-w"});
     // 44 is "not found"; anything else (a damaged store) is worth a log line.
-    if (s.kod != 0 && s.kod != 44) aracUyarisi(s.cikti, "");
+    if (s.kod != 0 && s.kod != 44) Disk::anahtarlikUyarisi(s.cikti, "");
     if (s.kod != 0) return std::nullopt;
     std::string p = s.cikti;
     while (!p.empty() && (p.back() == '\n' || p.back() == '\r')) p.pop_back();
@@ -88,7 +79,7 @@ std::optional<std::string> parola(const Ayarlar& ayarlar) {
 }
 
 NoktadakiImaj noktadakiImaj() {
-    Sonuc s = komut(kHdiutil, {"info", "-plist"});
+    KomutSonucu s = komut(kHdiutil, {"info", "-plist"});
     auto liste = s.kod == 0 ? Plist::coz(s.cikti) : std::nullopt;
     if (!liste || !liste->is_object()) return {};
     std::string nokta = gercekYol(Yol::mnt());
@@ -99,7 +90,7 @@ NoktadakiImaj noktadakiImaj() {
     return {true, std::nullopt};
 }
 
-std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar) {
+HataMetni imajiBagla(const std::string& imaj, bool salt, const Ayarlar& ayarlar) {
     Baglanti durum = imajDurumu();
     // Something answers at the mount point, but the image tool does not list
     // this image in use there: left by a disk pulled and plugged in again, or
@@ -126,7 +117,7 @@ std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const 
                                      "-mountpoint", Yol::mnt()};
     if (salt) args.push_back("-readonly");
     args.push_back(imaj);
-    Sonuc s = komut(kHdiutil, args, *p);
+    KomutSonucu s = komut(kHdiutil, args, *p);
     if (s.kod == 0) return std::nullopt;
     std::vector<std::string> satirlar;
     for (auto& satir : Metin::bol(s.cikti, '\n', true))
@@ -136,10 +127,10 @@ std::optional<std::string> imajiBagla(const std::string& imaj, bool salt, const 
     return metin;
 }
 
-std::optional<std::string> imajiAyir() {
+HataMetni imajiAyir() {
     if (imajDurumu() == Baglanti::yok) return std::nullopt;
     ::sync();
-    Sonuc s;
+    KomutSonucu s;
     for (int deneme = 1; deneme <= 5; ++deneme) {
         s = komut(kHdiutil, {"detach", "-quiet", Yol::mnt()});
         if (s.kod == 0) return std::nullopt;
@@ -151,7 +142,7 @@ std::optional<std::string> imajiAyir() {
 }
 
 void artiklariAyir(const std::string& imaj) {
-    Sonuc s = komut(kHdiutil, {"info", "-plist"});
+    KomutSonucu s = komut(kHdiutil, {"info", "-plist"});
     auto liste = s.kod == 0 ? Plist::coz(s.cikti) : std::nullopt;
     if (!liste) return;
     for (const auto& kayit : Plist::dizi(*liste, "images")) {
@@ -179,7 +170,7 @@ Sikistirma sikistirOlc(const std::string& imaj, const Ayarlar& ayarlar) {
         return {false, 0};
     }
     double once = diskteBoyut(imaj);
-    Sonuc s = komut(kHdiutil, {"compact", "-stdinpass", imaj}, *p);
+    KomutSonucu s = komut(kHdiutil, {"compact", "-stdinpass", imaj}, *p);
     double kazanc = std::max(0.0, once - diskteBoyut(imaj));
     if (s.kod == 0) {
         Gunluk::yaz(Yerel::bicim("Image compacted: %@ freed on the disk", {bayt(kazanc)}));
@@ -193,50 +184,11 @@ Sikistirma sikistirOlc(const std::string& imaj, const Ayarlar& ayarlar) {
 
 bool sikistir(const std::string& imaj, const Ayarlar& ayarlar) { return sikistirOlc(imaj, ayarlar).tamam; }
 
+void anahtarlikUyarisi(const std::string& cikti, const std::string& parola) {
+    for (const auto& satir : Metin::bol(cikti, '\n', true)) {
+        std::string s = Metin::kirp(satir);
+        if (!s.empty() && (parola.empty() || !Metin::iceriyor(s, parola))) Gunluk::yaz("WARNING: keychain: " + s);
+    }
+}
+
 }  // namespace Disk
-
-namespace Kurulum {
-
-std::string tirnakla(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-
-std::optional<std::string> parolaSorunu(const std::string& parola) {
-    if (parola.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) return std::nullopt;
-    return Yerel::metin("The password cannot contain line breaks or NUL characters.");
-}
-
-bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar) {
-    if (auto sorun = parolaSorunu(parola)) {
-        Gunluk::yaz("ERROR: password not saved: " + *sorun);
-        return false;
-    }
-    std::string satir = "add-generic-password -U -s " + tirnakla(ayarlar.anahtar) + " -a " +
-                        tirnakla(Platform::kullaniciAdi()) + " -l " + tirnakla(kEtiket) + " -w " + tirnakla(parola) +
-                        "\n";
-    Sonuc s = komut(kSecurity, {"-i"}, satir);
-    aracUyarisi(s.cikti, parola);
-    if (s.kod != 0) return false;
-    return Disk::parola(ayarlar) == parola;
-}
-
-std::optional<std::string> imajOlustur(const Birim& birim, const Ayarlar& ayarlar, const std::string& parola) {
-    std::string imaj = birim.yol + "/" + ayarlar.imajAdi;
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(imaj, ec))) return std::nullopt;
-    Sonuc s = komut(kHdiutil,
-                    {"create", "-quiet", "-stdinpass", "-encryption", "AES-256", "-type", "SPARSEBUNDLE", "-fs", "APFS",
-                     "-volname", "Brimvale", "-size", Disk::imajBoyutu(birim.kapasite), "-imagekey",
-                     "sparse-band-size=262144", imaj},
-                    parola);
-    if (s.kod != 0) return Metin::kirp(s.cikti);
-    return std::nullopt;
-}
-
-}  // namespace Kurulum

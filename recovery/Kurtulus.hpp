@@ -9,6 +9,7 @@
 #include "core/Ayarlar.hpp"
 #include "core/UygulamaBilgisi.hpp"
 #include "recovery/Tarif.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace Kurtulus {
 
@@ -39,12 +40,12 @@ bool bizimMi(const std::string& ilkSatir);
 
 // Writes the disk-root kit; nothing on success, else a one-line message.
 // `paket` is the application bundle the installer image holds.
-std::optional<std::string> kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
+[[nodiscard]] HataMetni kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
                                    const std::optional<std::string>& imajBirimAdi,
                                    const std::optional<std::string>& paket = UygulamaBilgisi::paketYolu());
 std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std::optional<std::string>& sonKopya,
                      const std::optional<std::string>& imajBirimAdi);
-std::optional<std::string> dmgYaz(const std::string& birim,
+[[nodiscard]] HataMetni dmgYaz(const std::string& birim,
                                   const std::optional<std::string>& paket = UygulamaBilgisi::paketYolu());
 
 }  // namespace Kurtulus

@@ -13,12 +13,13 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "recovery/Kurtulus.hpp"
-#include "store/BuyukDosyalar.hpp"
+#include "core/Sha256.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +30,7 @@ namespace {
 // of the bytes read. The kit must be readable on whichever computer the disk
 // is taken to, so the copy is made world-readable.
 std::string akit(const std::string& kaynak, const std::optional<std::string>& hedef) {
-    std::string h = BuyukDosyalar::akit(kaynak, hedef, [] { return false; });
+    std::string h = Sha256::akit(kaynak, hedef);
     if (hedef) ::chmod(hedef->c_str(), 0644);
     return h;
 }
@@ -62,7 +63,7 @@ std::string sonKarakterler(const std::string& s, size_t n) {
 }
 
 // A file we did not write is kept under another name, never overwritten.
-std::optional<std::string> elleKonanAyir(const std::string& birim) {
+HataMetni elleKonanAyir(const std::string& birim) {
     std::string yol = birim + "/" + okuAdi();
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(yol, ec))) return std::nullopt;
@@ -110,18 +111,18 @@ std::string isaret() {
 }
 
 bool bizimMi(const std::string& ilkSatir) {
-    return (Metin::basliyor(ilkSatir, "Ondrak Brimvale ") && Metin::iceriyor(ilkSatir, "tarafından yazıldı")) ||
-           Metin::basliyor(ilkSatir, "Written by Ondrak Brimvale ");
+    return (ilkSatir.starts_with("Ondrak Brimvale ") && Metin::iceriyor(ilkSatir, "tarafından yazıldı")) ||
+           ilkSatir.starts_with("Written by Ondrak Brimvale ");
 }
 
-std::optional<std::string> dmgYaz(const std::string& birim, const std::optional<std::string>& paket) {
+HataMetni dmgYaz(const std::string& birim, const std::optional<std::string>& paket) {
     std::string is = Yol::isKlasoru(), t = is + "/" + dmgAdi;
     std::error_code ec;
     fs::create_directories(is, ec);
     fs::remove(t, ec);
     if (!paket) return dmgAdi + ": the program is not running from an application bundle";
 
-    Sonuc s = komut("/usr/bin/hdiutil", {"create", "-quiet", "-format", "UDZO", "-volname", "Ondrak Brimvale",
+    KomutSonucu s = komut("/usr/bin/hdiutil", {"create", "-quiet", "-format", "UDZO", "-volname", "Ondrak Brimvale",
                                          "-srcfolder", *paket, t},
                     std::string());
     if (s.kod != 0) return "hdiutil create: " + sonKarakterler(Metin::kirp(s.cikti), 200);
@@ -151,7 +152,7 @@ std::optional<std::string> dmgYaz(const std::string& birim, const std::optional<
     return std::nullopt;
 }
 
-std::optional<std::string> kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
+HataMetni kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
                                    const std::optional<std::string>& imajBirimAdi,
                                    const std::optional<std::string>& paket) {
     if (auto hata = elleKonanAyir(birim)) return hata;

@@ -4,7 +4,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "core/Yol.hpp"
 #include "platform/Platform.hpp"
@@ -80,7 +80,7 @@ std::optional<std::string> oncelikAc(const std::string& yol, const std::set<std:
     std::vector<std::string> satirlar = Metin::bol(*icerik, '\n', false);
     for (auto& satir : satirlar) {
         std::string kirpik = kirpBosluk(satir);
-        if (!Metin::basliyor(kirpik, "@")) continue;
+        if (!kirpik.starts_with("@")) continue;
         auto ic = oncelikAc(klasor + "/" + kirpBosluk(kirpik.substr(1)), altlar);
         satir = ic ? *ic : "# " + kirpik + ": okunamadı";
     }

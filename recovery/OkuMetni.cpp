@@ -2,9 +2,9 @@
 // Every command in them is one a shell runs as printed.
 #include <filesystem>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "recovery/Kurtulus.hpp"
-#include "recovery/Yerellik.hpp"
+#include "core/Icu.hpp"
 #include "store/Kopyalar.hpp"
 
 namespace Kurtulus {
@@ -62,7 +62,7 @@ std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std
     const bool kopyaVar = sonKopya && !sonKopya->empty();
     const std::string newest = kopyaVar ? *sonKopya : (tr ? "<en yeni tarih>" : "<newest date>");
     auto tarih = kopyaVar ? Kopyalar::tarih(*sonKopya) : std::nullopt;
-    const std::string when = tarih ? Yerellik::uzunTarih(*tarih) : "\u2014";
+    const std::string when = tarih ? Icu::uzunTarih(*tarih) : "\u2014";
     const std::string version = UygulamaBilgisi::surum();
     const Yerler y = yerler(kok, image, volume);
 

@@ -9,9 +9,9 @@
 
 #include "core/Gunluk.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
-#include "recovery/Yerellik.hpp"
+#include "core/Icu.hpp"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +27,7 @@ std::vector<std::string> adlar(const std::string& klasor) {
     return sonuc;
 }
 
-bool uygulamaMi(const std::string& ad) { return Metin::bitiyor(ad, ".app"); }
+bool uygulamaMi(const std::string& ad) { return ad.ends_with(".app"); }
 
 std::string uygulamaAdi(const std::string& yol) {
     std::string ad = fs::path(yol).filename().string();
@@ -55,7 +55,7 @@ std::vector<std::string> altKlasorUygulamalari(const std::string& klasor) {
     for (const auto& ad : adlar(klasor)) {
         if (!uygulamaMi(ad)) continue;
         hepsi.push_back(klasor + "/" + ad);
-        if (Yerellik::iceriyor(klasorAdi, ad.substr(0, ad.size() - 4))) eslesen.push_back(hepsi.back());
+        if (Icu::iceriyor(klasorAdi, ad.substr(0, ad.size() - 4))) eslesen.push_back(hepsi.back());
     }
     return eslesen.empty() ? hepsi : eslesen;
 }
@@ -63,7 +63,7 @@ std::vector<std::string> altKlasorUygulamalari(const std::string& klasor) {
 std::vector<std::string> uygulamaYollari(const std::string& kok) {
     std::vector<std::string> yollar;
     for (const auto& ad : adlar(kok)) {
-        if (Metin::basliyor(ad, ".")) continue;
+        if (ad.starts_with(".")) continue;
         std::string yol = kok + "/" + ad;
         std::error_code ec;
         if (uygulamaMi(ad)) yollar.push_back(yol);
@@ -126,7 +126,7 @@ std::pair<std::map<std::string, std::string>, std::vector<Program>> homebrew() {
     std::vector<Program> programlar;
     auto brew = brewYolu();
     if (!brew) return {};
-    Sonuc s = komut("/usr/bin/env", {"HOMEBREW_NO_AUTO_UPDATE=1", "HOMEBREW_NO_ANALYTICS=1", "HOMEBREW_NO_ENV_HINTS=1",
+    KomutSonucu s = komut("/usr/bin/env", {"HOMEBREW_NO_AUTO_UPDATE=1", "HOMEBREW_NO_ANALYTICS=1", "HOMEBREW_NO_ENV_HINTS=1",
                                      *brew, "info", "--json=v2", "--installed"},
                     std::string());
     nlohmann::json cevap = s.kod == 0 ? nlohmann::json::parse(s.cikti, nullptr, false) : nlohmann::json();
@@ -150,9 +150,9 @@ std::vector<Program> bul(const std::string& kok) {
         Program p = elle(yol);
         p.elle = false;
         std::string kimlik = p.kimlik.value_or("");
-        if (Metin::basliyor(kimlik, "com.apple.") && p.kaynak != Kaynak::appStore) continue;
-        if (Metin::basliyor(kimlik, "com.ondrak.brimvale")) continue;
-        if (Yerellik::iceriyor(p.ad, "uninstall") || Yerellik::iceriyor(p.ad, "kaldır")) continue;
+        if (kimlik.starts_with("com.apple.") && p.kaynak != Kaynak::appStore) continue;
+        if (kimlik.starts_with("com.ondrak.brimvale")) continue;
+        if (Icu::iceriyor(p.ad, "uninstall") || Icu::iceriyor(p.ad, "kaldır")) continue;
         if (auto it = harita.find(fs::path(yol).filename().string()); it != harita.end()) {
             p.brew = it->second;
             bulunanCasklar.insert(it->second);
@@ -187,7 +187,7 @@ std::vector<Program> secili(const Ayarlar& ayarlar, const std::optional<std::vec
         if (std::none_of(liste.begin(), liste.end(), [&](const Program& q) { return q.id == p.id; }))
             liste.push_back(std::move(p));
     }
-    std::stable_sort(liste.begin(), liste.end(), [](const Program& a, const Program& b) { return Yerellik::once(a.ad, b.ad); });
+    std::stable_sort(liste.begin(), liste.end(), [](const Program& a, const Program& b) { return Icu::once(a.ad, b.ad); });
     return liste;
 }
 

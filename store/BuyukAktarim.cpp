@@ -6,10 +6,11 @@
 #include <exception>
 #include <filesystem>
 
-#include "backup/SatirCoz.hpp"
+#include "core/RsyncSatiri.hpp"
+#include "core/Sha256.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "store/BuyukDosyalar.hpp"
@@ -37,12 +38,12 @@ void katalogYaz(const std::map<std::string, BuyukKayit>& katalog) {
 // Only opening or reading the status of the source concerns the computer;
 // every other step writes to, or reads from, the backup. The system's words
 // follow the last ": ", as they never hold one.
-void hataKoy(Sonuc& sonuc, const Aday& a, const std::string& metin) {
+void hataKoy(Aktarim& sonuc, const Aday& a, const std::string& metin) {
     sonuc.hata = a.rel + ": " + metin;
     sonuc.hataAdi = a.rel;
     std::string kaynakOnu;
     for (const char* islem : {"open ", "stat "})
-        if (Metin::basliyor(metin, islem + a.kaynak + ": ")) kaynakOnu = islem + a.kaynak + ": ";
+        if (metin.starts_with(islem + a.kaynak + ": ")) kaynakOnu = islem + a.kaynak + ": ";
     sonuc.kaynakta = !kaynakOnu.empty();
     size_t son = metin.rfind(": ");
     sonuc.hataNedeni = sonuc.kaynakta ? metin.substr(kaynakOnu.size())
@@ -71,8 +72,8 @@ std::vector<Aday> adaylar(const Ayarlar& ayarlar, const std::optional<std::strin
         auto metin = baytlariOku(Yol::isKlasoru() + "/prova-" + std::to_string(i) + ".txt");
         if (!metin) continue;
         for (const auto& satir : Metin::bol(*metin, '\n', true)) {
-            auto s = Yedekleme::satirCoz(satir);
-            if (!s || !Metin::basliyor(s->kod, ">f")) continue;
+            auto s = Rsync::satirCoz(satir);
+            if (!s || !s->kod.starts_with(">f")) continue;
             auto kaynak = guvenliYol(yol, s->yol);
             auto hedef = guvenliYol(Yol::devam() + "/" + ad, s->yol);
             if (!kaynak || !hedef) continue;
@@ -107,9 +108,9 @@ void bayatlariTemizle(const std::vector<Aday>& adaylar) {
     }
 }
 
-Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
+Aktarim aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
     auto kat = katalog();
-    Sonuc sonuc;
+    Aktarim sonuc;
     for (const auto& a : adaylar) {
         if (durdu()) break;
         if (ayni(a.hedef, a.kaynak)) continue;
@@ -119,13 +120,13 @@ Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu) {
             if (::stat(a.kaynak.c_str(), &st) != 0) throw hataYap("stat " + a.kaynak + ": " + std::strerror(errno));
             double mtime = zaman(st.st_mtim);
             if (a.onceki && a.yalnizTarih) {
-                std::string yeni = akit(a.kaynak, std::nullopt, durdu);
+                std::string yeni = Sha256::digest(a.kaynak, durdu);
                 struct stat ost{};
                 auto kayit = kat.find(a.rel);
                 bool katalogGecerli = kayit != kat.end() && ::stat(a.onceki->c_str(), &ost) == 0 &&
                                       kayit->second.boyut == static_cast<double>(ost.st_size) &&
                                       kayit->second.mtime == zaman(ost.st_mtim);
-                std::string eski = katalogGecerli ? kayit->second.sha256 : akit(*a.onceki, std::nullopt, durdu);
+                std::string eski = katalogGecerli ? kayit->second.sha256 : Sha256::digest(*a.onceki, durdu);
                 if (durdu()) break;
                 // A file at the file system's link limit takes no more links: it is copied instead.
                 bool bagla = yeni == eski;

@@ -14,6 +14,7 @@
 
 #include "core/Ayarlar.hpp"
 #include "core/Hata.hpp"
+#include "core/Sha256.hpp"
 
 // Catalog entry: what a large file in the store held when it was transferred.
 struct BuyukKayit {
@@ -27,7 +28,7 @@ void from_json(const nlohmann::json& j, BuyukKayit& k);
 
 namespace BuyukDosyalar {
 
-using Durdu = std::function<bool()>;
+using Durdu = Sha256::Durdu;
 
 struct Aday {
     std::string rel;     // source name + "/" + path inside the source
@@ -39,7 +40,7 @@ struct Aday {
     bool operator==(const Aday&) const = default;
 };
 
-struct Sonuc {
+struct Aktarim {
     int64_t kopyalanan = 0;
     int64_t bagli = 0;
     double bayt = 0;
@@ -51,8 +52,6 @@ struct Sonuc {
     std::string hataAdi, hataNedeni;
     bool kaynakta = false;
 };
-
-constexpr size_t parca = 8388608;
 
 // BRIMVALE_BUYUK_ESIK when it parses as a number, else 1 GiB.
 double esik();
@@ -71,19 +70,13 @@ std::vector<Aday> adaylar(const Ayarlar& ayarlar, const std::optional<std::strin
 void bayatlariTemizle(const std::vector<Aday>& adaylar);
 // Copies or links the candidates; the first error ends the transfer and is
 // returned, never thrown.
-Sonuc aktar(const std::vector<Aday>& adaylar, const Durdu& durdu);
-
-// The SHA-256 digest of a file as 64 lowercase hex digits. Throws.
-std::string ozet(const std::string& yol, const Durdu& durdu);
+Aktarim aktar(const std::vector<Aday>& adaylar, const Durdu& durdu);
 
 // Copies through the temporary name: flushed, given the mode and times of
 // `st`, then renamed into place. The digest, or nothing when stopped (then
 // neither the temporary nor the final file is left). Throws.
 std::optional<std::string> kopyala(const std::string& kaynak, const std::string& hedef, const struct stat& st,
                                    const Durdu& durdu);
-// Streams `kaynak` through the digest and, when given, into `hedef` (created
-// 0600, flushed). A stopped read returns the digest of what was read. Throws.
-std::string akit(const std::string& kaynak, const std::optional<std::string>& hedef, const Durdu& durdu);
 // Creates the folder and its missing parents (0755). Throws.
 void klasorAc(const std::string& yol);
 // Both exist with the same size and the same whole second of modification.

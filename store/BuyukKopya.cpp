@@ -1,6 +1,5 @@
 // Streaming a large file through its digest, and copying it into place.
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -11,7 +10,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "core/Metin.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
+#include "core/Sha256.hpp"
 #include "store/BuyukDosyalar.hpp"
 #include "store/Kopyalar.hpp"
 
@@ -20,57 +21,9 @@ namespace {
 
 std::string sistemMetni() { return std::strerror(errno); }
 
-struct Tanitici {
-    int fd = -1;
-    explicit Tanitici(int f) : fd(f) {}
-    Tanitici(const Tanitici&) = delete;
-    Tanitici& operator=(const Tanitici&) = delete;
-    ~Tanitici() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-struct OzetDurumu {
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    OzetDurumu() {
-        if (!ctx || EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr) != 1) throw hataYap("sha256: cannot start");
-    }
-    OzetDurumu(const OzetDurumu&) = delete;
-    OzetDurumu& operator=(const OzetDurumu&) = delete;
-    ~OzetDurumu() { EVP_MD_CTX_free(ctx); }
-    std::string hex() {
-        unsigned char md[EVP_MAX_MD_SIZE];
-        unsigned int n = 0;
-        EVP_DigestFinal_ex(ctx, md, &n);
-        static const char* rakam = "0123456789abcdef";
-        std::string s;
-        for (unsigned i = 0; i < n; ++i) {
-            s += rakam[md[i] >> 4];
-            s += rakam[md[i] & 15];
-        }
-        return s;
-    }
-};
-
-void tumunuYaz(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            throw hataYap("write: " + sistemMetni());
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-}
-
 void klasoruEsitle(const std::string& yol) {
     std::string klasor = std::filesystem::path(yol).parent_path().string();
-    int fd = ::open(klasor.empty() ? "." : klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (Fd fd(::open(klasor.empty() ? "." : klasor.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); fd) ::fsync(fd.get());
 }
 
 }  // namespace
@@ -95,51 +48,12 @@ std::string geciciAd(const std::string& yol) {
 
 BrimvaleHatasi hataYap(const std::string& metin) { return BrimvaleHatasi(2, metin); }
 
-std::string akit(const std::string& kaynak, const std::optional<std::string>& hedef, const Durdu& durdu) {
-    Tanitici giris(::open(kaynak.c_str(), O_RDONLY | O_CLOEXEC));
-    if (giris.fd < 0) throw hataYap("open " + kaynak + ": " + sistemMetni());
-    ::posix_fadvise(giris.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    Tanitici cikis(-1);
-    if (hedef) {
-        cikis.fd = ::open(hedef->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (cikis.fd < 0) throw hataYap("create: " + sistemMetni());
-    }
-    OzetDurumu ozet;
-    auto tampon = std::make_unique_for_overwrite<char[]>(parca);
-    off_t yazilan = 0;
-    while (!durdu()) {
-        ssize_t n = ::read(giris.fd, tampon.get(), parca);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw hataYap("read: " + sistemMetni());
-        }
-        if (n == 0) break;
-        EVP_DigestUpdate(ozet.ctx, tampon.get(), static_cast<size_t>(n));
-        if (cikis.fd >= 0) {
-            tumunuYaz(cikis.fd, tampon.get(), static_cast<size_t>(n));
-            // Start writing back what is written so the final flush does not
-            // wait for the whole file.
-            ::sync_file_range(cikis.fd, yazilan, n, SYNC_FILE_RANGE_WRITE);
-            yazilan += n;
-        }
-    }
-    if (cikis.fd >= 0) {
-        if (::fsync(cikis.fd) != 0) throw hataYap("fsync: " + sistemMetni());
-        int fd = cikis.fd;
-        cikis.fd = -1;
-        if (::close(fd) != 0) throw hataYap("close: " + sistemMetni());
-    }
-    return ozet.hex();
-}
-
-std::string ozet(const std::string& yol, const Durdu& durdu) { return akit(yol, std::nullopt, durdu); }
-
 std::optional<std::string> kopyala(const std::string& kaynak, const std::string& hedef, const struct stat& st,
                                    const Durdu& durdu) {
     std::string gecici = geciciAd(hedef);
     ::unlink(gecici.c_str());
     try {
-        std::string sha = akit(kaynak, gecici, durdu);
+        std::string sha = Sha256::akit(kaynak, gecici, durdu);
         if (durdu()) {
             if (::unlink(gecici.c_str()) != 0) throw hataYap("remove: " + sistemMetni());
             return std::nullopt;

@@ -14,7 +14,7 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Hata.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "store/Kopyalar.hpp"
 
 namespace Kopyalar {
@@ -113,7 +113,7 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
         std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(kok.c_str()), ::closedir);
         if (!d) return {};
         while (dirent* e = ::readdir(d.get()))
-            if (Metin::basliyor(e->d_name, silinecekOnek)) adlar.emplace_back(e->d_name);
+            if (std::string_view(e->d_name).starts_with(silinecekOnek)) adlar.emplace_back(e->d_name);
     }
     std::vector<std::string> silinen;
     for (const auto& gizli : adlar) {

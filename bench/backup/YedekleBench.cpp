@@ -18,10 +18,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "agent/Kurulum.hpp"
 #include "core/Ayarlar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
@@ -42,7 +43,7 @@ double saniye(Saat::time_point bas) { return std::chrono::duration<double>(Saat:
 
 std::string calistir(const std::string& program, const std::vector<std::string>& args,
                      const std::optional<std::string>& girdi = std::string()) {
-    Sonuc s = komut(program, args, girdi);
+    KomutSonucu s = komut(program, args, girdi);
     if (s.kod != 0) throw std::runtime_error(program + " failed (" + std::to_string(s.kod) + "): " + s.cikti);
     return Metin::kirp(s.cikti);
 }
@@ -160,7 +161,7 @@ public:
         std::error_code ec;
         for (const auto& e : fs::directory_iterator("/sys/block", ec)) {
             std::string ad = e.path().filename().string();
-            if (!Metin::basliyor(ad, "loop")) continue;
+            if (!ad.starts_with("loop")) continue;
             if (Metin::kirp(oku(e.path().string() + "/loop/backing_file").value_or("")) == dosya) return "/dev/" + ad;
         }
         return {};
@@ -169,9 +170,9 @@ public:
     void temizle() {
         if (kok.empty()) return;
         // FUSE mounts under our folder first (the image), then the disk's own mounts.
-        auto bizim = [&](const Platform::Baglama& b) { return Metin::basliyor(b.yol, kok + "/"); };
+        auto bizim = [&](const Platform::Baglama& b) { return b.yol.starts_with(kok + "/"); };
         for (const auto& b : Platform::baglamalar())
-            if (bizim(b) && Metin::basliyor(b.tur, "fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
+            if (bizim(b) && b.tur.starts_with("fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
         auto baglamalar = Platform::baglamalar();
         for (auto it = baglamalar.rbegin(); it != baglamalar.rend(); ++it)
             if (bizim(*it) || (!bolum.empty() && it->kaynak == bolum)) komut("/usr/bin/umount", {"-l", it->yol});
@@ -225,7 +226,7 @@ double yedekle(bool gozle) {
     std::optional<Gozcu> gozcu;
     if (gozle) gozcu.emplace();
     auto bas = Saat::now();
-    Sonuc s = komut(BRIMVALE_PROGRAM, {"--yedekle"}, std::string());
+    KomutSonucu s = komut(BRIMVALE_PROGRAM, {"--yedekle"}, std::string());
     double sure = saniye(bas);
     if (gozcu) {
         gozcu->durdur();

@@ -7,8 +7,8 @@
 #include <cctype>
 #include <filesystem>
 
-#include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 
 namespace fs = std::filesystem;

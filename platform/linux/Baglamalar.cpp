@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 
 namespace fs = std::filesystem;
@@ -43,7 +43,7 @@ bool sahteTur(const std::string& tur) {
 bool sistemYolu(const std::string& yol) {
     static const char* yollar[] = {"/boot", "/efi", "/proc", "/sys", "/dev", "/run", "/snap"};
     for (const char* y : yollar)
-        if (yol == y || Metin::basliyor(yol, std::string(y) + "/")) return !Metin::basliyor(yol, "/run/media/");
+        if (yol == y || yol.starts_with(std::string(y) + "/")) return !yol.starts_with("/run/media/");
     return false;
 }
 
@@ -77,7 +77,7 @@ std::optional<BaglamaDurumu> baglamaDurumu(const std::string& yol) {
     // The mount point that is the longest prefix; a later line covers an earlier one.
     std::string en;
     for (const auto& b : baglamalar()) {
-        bool icinde = gercek == b.yol || b.yol == "/" || Metin::basliyor(gercek, b.yol + "/");
+        bool icinde = gercek == b.yol || b.yol == "/" || gercek.starts_with(b.yol + "/");
         if (icinde && b.yol.size() >= en.size()) en = b.yol;
     }
     return BaglamaDurumu{en, (st.f_flag & ST_RDONLY) != 0};
@@ -88,7 +88,7 @@ std::vector<BagliBirim> bagliBirimler() {
     for (const auto& b : baglamalar()) {
         BagliBirim birim;
         birim.baglama = b;
-        bool aygitKaynak = Metin::basliyor(b.kaynak, "/dev/");
+        bool aygitKaynak = b.kaynak.starts_with("/dev/");
         if (aygitKaynak) birim.aygit = aygit(b.kaynak);
         birim.gizli = sahteTur(b.tur) || !birim.aygit || b.kok != "/" || sistemYolu(b.yol);
         birim.kokDosyaSistemi = b.yol == "/";

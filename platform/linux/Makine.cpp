@@ -4,15 +4,15 @@
 
 #include <climits>
 
-#include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
 
 namespace Platform {
 
 // The pretty name set for the machine, else its host name.
 std::string bilgisayarAdi() {
     for (const auto& satir : Metin::bol(oku("/etc/machine-info").value_or(""), '\n', true))
-        if (Metin::basliyor(satir, "PRETTY_HOSTNAME=")) {
+        if (satir.starts_with("PRETTY_HOSTNAME=")) {
             std::string ad = Metin::kirp(satir.substr(16));
             if (ad.size() >= 2 && (ad.front() == '"' || ad.front() == '\'') && ad.back() == ad.front())
                 ad = ad.substr(1, ad.size() - 2);

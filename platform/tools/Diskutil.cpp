@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 #include "platform/tools/Yardimci.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +29,7 @@ std::vector<Platform::Baglama> baglamalari(const std::string& dugum) {
     std::vector<Platform::Baglama> liste;
     for (const auto& b : Platform::baglamalar()) {
         std::error_code ec;
-        if (Metin::basliyor(b.kaynak, "/dev/") && fs::canonical(b.kaynak, ec).string() == dugum) liste.push_back(b);
+        if (b.kaynak.starts_with("/dev/") && fs::canonical(b.kaynak, ec).string() == dugum) liste.push_back(b);
     }
     return liste;
 }
@@ -62,14 +63,14 @@ int bilgi(const Argumanlar& a) {
     if (a.size() < 2) return hata("Usage: diskutil info [-plist] <mount point | disk>");
     const std::string& hedef = a.back();
     std::optional<nlohmann::json> d;
-    if (hedef.find('/') == std::string::npos || Metin::basliyor(hedef, "/dev/")) {
+    if (hedef.find('/') == std::string::npos || hedef.starts_with("/dev/")) {
         if (auto ay = Platform::aygit(hedef)) d = aygitBilgisi(*ay);
     } else {
         std::error_code ec;
         std::string gercek = fs::canonical(hedef, ec).string();
         for (const auto& b : Platform::baglamalar()) {
             if (ec || b.yol != gercek) continue;
-            auto ay = Metin::basliyor(b.kaynak, "/dev/") ? Platform::aygit(b.kaynak) : std::nullopt;
+            auto ay = b.kaynak.starts_with("/dev/") ? Platform::aygit(b.kaynak) : std::nullopt;
             if (ay) {
                 d = aygitBilgisi(*ay);
                 (*d)["MountPoint"] = b.yol;
@@ -132,9 +133,9 @@ std::vector<Platform::Aygit> birimleri(const Platform::Aygit& a) {
     return liste;
 }
 
-std::optional<std::string> tekBagla(const Platform::Aygit& b) {
+HataMetni tekBagla(const Platform::Aygit& b) {
     if (udisksVar()) {
-        Sonuc r = komut(kUdisksctl, {"mount", "--no-user-interaction", "-b", b.dugum});
+        KomutSonucu r = komut(kUdisksctl, {"mount", "--no-user-interaction", "-b", b.dugum});
         return r.kod == 0 ? std::nullopt : std::optional(Metin::kirp(r.cikti));
     }
     if (::geteuid() != 0) return "mounting needs udisks or root";
@@ -143,7 +144,7 @@ std::optional<std::string> tekBagla(const Platform::Aygit& b) {
     std::error_code ec;
     for (int n = 1; fs::exists(yer, ec) && !fs::is_empty(yer, ec); ++n) yer = "/media/" + ad + " " + std::to_string(n);
     fs::create_directories(yer, ec);
-    Sonuc r = komut(kMount, {b.dugum, yer});
+    KomutSonucu r = komut(kMount, {b.dugum, yer});
     if (r.kod == 0) return std::nullopt;
     fs::remove(yer, ec);
     return Metin::kirp(r.cikti);
@@ -173,15 +174,15 @@ int cikar(const Argumanlar& a) {
     if (!disk) return hata("Unable to find disk for " + a.back());
     for (const auto& b : birimleri(*disk)) {
         for (const auto& m : baglamalari(b.dugum)) {
-            Sonuc r = udisksVar() ? komut(kUdisksctl, {"unmount", "--no-user-interaction", "-b", b.dugum})
+            KomutSonucu r = udisksVar() ? komut(kUdisksctl, {"unmount", "--no-user-interaction", "-b", b.dugum})
                                   : komut(kUmount, {m.yol});
             if (r.kod != 0) return hata("Unmount of " + disk->ad + " failed: " + Metin::kirp(r.cikti));
             std::error_code ec;
-            if (Metin::basliyor(m.yol, "/media/")) fs::remove(m.yol, ec);  // only when empty
+            if (m.yol.starts_with("/media/")) fs::remove(m.yol, ec);  // only when empty
         }
     }
     // The disk goes away as when unplugged.
-    Sonuc r{0, ""};
+    KomutSonucu r{0, ""};
     if (fs::exists("/sys/block/" + disk->ad + "/loop")) r = komut(kLosetup, {"-d", disk->dugum});
     else if (udisksVar()) r = komut(kUdisksctl, {"power-off", "--no-user-interaction", "-b", disk->dugum});
     if (r.kod != 0) return hata("Eject of " + disk->ad + " failed: " + Metin::kirp(r.cikti));

@@ -35,7 +35,7 @@ int ditto(const Argumanlar& args) {
     }
     // "SRC/." copies the folder's content into DST instead of DST/SRC.
     std::vector<std::string> cp = {"-a", "--", klasor ? kaynak + "/." : kaynak, hedef};
-    Sonuc s = komut("/bin/cp", cp);
+    KomutSonucu s = komut("/bin/cp", cp);
     std::cerr << s.cikti;
     return s.kod == 0 ? 0 : 1;
 }

@@ -20,7 +20,7 @@
 #include <utility>
 
 #include "core/Dosya.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Saat.hpp"
 #include "platform/Platform.hpp"
@@ -51,7 +51,7 @@ Secenekler secenekler(const Argumanlar& a, size_t bas) {
             s.deger[a[i]] = a[i + 1];
             ++i;
         }
-        else if (Metin::basliyor(a[i], "-")) s.bayrak.insert(a[i]);
+        else if (a[i].starts_with("-")) s.bayrak.insert(a[i]);
         else s.konum.push_back(a[i]);
     }
     return s;
@@ -68,7 +68,7 @@ std::string parola() {
 bool imajMi(const std::string& yol) { return fs::is_regular_file(fs::path(yol) / "gocryptfs.conf"); }
 
 // gocryptfs' exit statuses as the image tool words them.
-std::string gocryptfsHatasi(const Sonuc& s) {
+std::string gocryptfsHatasi(const KomutSonucu& s) {
     switch (s.kod) {
         case 9: return "no password given";
         case 10: return "the mount point is missing or not empty";
@@ -121,7 +121,7 @@ int sifreliOlustur(const Secenekler& s, const std::string& hedef) {
     std::string p = parola();
     if (p.empty()) return hata("hdiutil: create failed - no password given");
     if (!fs::create_directory(hedef, ec)) return hata("hdiutil: create failed - " + ec.message());
-    Sonuc r = komut(kGocryptfs, {"-init", "-q", hedef}, p + "\n");
+    KomutSonucu r = komut(kGocryptfs, {"-init", "-q", hedef}, p + "\n");
     if (r.kod != 0) {
         fs::remove_all(hedef, ec);
         return hata("hdiutil: create failed - " + gocryptfsHatasi(r));
@@ -150,7 +150,7 @@ int sikistirilmisOlustur(const Secenekler& s, const std::string& hedef) {
     // application's image yields the application by its name.
     fs::path k = fs::absolute(kaynak).lexically_normal();
     if (k.filename().empty()) k = k.parent_path();
-    Sonuc r = komut(kTar, {"-czf", gecici, "-C", k.parent_path().string(), "--", k.filename().string()});
+    KomutSonucu r = komut(kTar, {"-czf", gecici, "-C", k.parent_path().string(), "--", k.filename().string()});
     if (r.kod != 0 || ::rename(gecici.c_str(), hedef.c_str()) != 0) {
         fs::remove(gecici, ec);
         return hata("hdiutil: create failed - " + Metin::kirp(r.cikti));
@@ -225,7 +225,7 @@ struct Sunucu {
 bool sunuyor(const std::string& pid, const std::string& yer) {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
-    if (ec || !Metin::basliyor(exe.filename().string(), "gocryptfs")) return false;
+    if (ec || !exe.filename().string().starts_with("gocryptfs")) return false;
     auto args = nulIleBol(baytlariOku("/proc/" + pid + "/cmdline").value_or(""));
     return args.size() >= 3 && fs::path(args.back()).lexically_normal() == fs::path(yer).lexically_normal();
 }
@@ -247,7 +247,7 @@ std::vector<Sunucu> sunucular(const std::string& yer) {
         }
         std::optional<std::string> k;
         for (const auto& d : nulIleBol(baytlariOku("/proc/" + ad + "/environ").value_or("")))
-            if (Metin::basliyor(d, std::string(kKimlik) + "=")) k = d.substr(std::string(kKimlik).size() + 1);
+            if (d.starts_with(std::string(kKimlik) + "=")) k = d.substr(std::string(kKimlik).size() + 1);
         liste.emplace_back(pid, fd, k);
     }
     return liste;
@@ -315,16 +315,16 @@ std::vector<Takili> takililar() {
 // ended: nothing it serves can be reached any more.
 bool zorlaAyir(const std::string& yer) {
     auto sunan = sunucular(yer);
-    Sonuc r = komut(kFusermount, {"-u", "-z", yer});
+    KomutSonucu r = komut(kFusermount, {"-u", "-z", yer});
     bitir(sunan);
     return r.kod == 0;
 }
 
 // fusermount returns before the daemon has closed the image's files on the
 // disk; the disk's own unmount right after must not find it busy.
-Sonuc ayirVeBekle(const std::string& yer) {
+KomutSonucu ayirVeBekle(const std::string& yer) {
     auto sunan = sunucular(yer);
-    Sonuc r = komut(kFusermount, {"-u", yer});
+    KomutSonucu r = komut(kFusermount, {"-u", yer});
     if (r.kod == 0 && !bitti(sunan, kKapanmaMs)) return {16, "Resource busy: the image is still being closed"};
     return r;
 }
@@ -347,7 +347,7 @@ int bagla(const Argumanlar& a) {
     if (s.bayrak.count("-readonly")) args.push_back("-ro");
     args.push_back(kaynak);
     args.push_back(yer);
-    Sonuc r = arkaPlanli(kGocryptfs, args, parola() + "\n");
+    KomutSonucu r = arkaPlanli(kGocryptfs, args, parola() + "\n");
     if (r.kod != 0) return hata("hdiutil: attach failed - " + gocryptfsHatasi(r));
     for (const auto& t : takililar())
         if (t.yol == yer) std::cout << t.aygit << "\t\t" << t.yol << "\n";
@@ -364,14 +364,14 @@ int ayir(const Argumanlar& a) {
         if (t.aygit == hedef || t.yol == hedef || t.yol == gercek) bulunan = t;
     if (!bulunan) {
         // Unmounted by an earlier try whose daemon was still closing its files.
-        auto kalan = Metin::basliyor(hedef, "/") ? sunucular(gercek) : std::vector<Sunucu>{};
+        auto kalan = hedef.starts_with("/") ? sunucular(gercek) : std::vector<Sunucu>{};
         if (kalan.empty()) return hata("hdiutil: detach failed - No such file or directory");
         if (!bitti(kalan, kKapanmaMs)) return hata("hdiutil: couldn't unmount \"" + hedef + "\" - Resource busy", 16);
         return 0;
     }
     if (bulunan->bayat() || s.bayrak.count("-force")) {
         if (!zorlaAyir(bulunan->yol)) return hata("hdiutil: detach failed - could not unmount " + bulunan->yol);
-    } else if (Sonuc r = ayirVeBekle(bulunan->yol); r.kod != 0) {
+    } else if (KomutSonucu r = ayirVeBekle(bulunan->yol); r.kod != 0) {
         if (Metin::iceriyor(r.cikti, "busy"))
             return hata("hdiutil: couldn't unmount \"" + bulunan->aygit + "\" - Resource busy", 16);
         return hata("hdiutil: detach failed - " + Metin::kirp(r.cikti));
@@ -408,7 +408,7 @@ int sikistir(const Argumanlar& a) {
     if (!imajMi(imaj)) return hata("hdiutil: compact failed - image not recognized");
     char sablon[] = "/tmp/brimvale-sikistir-XXXXXX";
     if (!::mkdtemp(sablon)) return hata("hdiutil: compact failed - no temporary folder");
-    Sonuc r = arkaPlanli(kGocryptfs, {"-nosyslog", "-q", "-ro", imaj, sablon}, parola() + "\n");
+    KomutSonucu r = arkaPlanli(kGocryptfs, {"-nosyslog", "-q", "-ro", imaj, sablon}, parola() + "\n");
     if (r.kod == 0) ayirVeBekle(sablon);
     ::rmdir(sablon);
     if (r.kod != 0) return hata("hdiutil: compact failed - " + gocryptfsHatasi(r));

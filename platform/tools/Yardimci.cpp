@@ -23,12 +23,12 @@ void plistYaz(const nlohmann::json& deger) { std::cout << Plist::xml(deger); }
 
 std::string girdi() { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
 
-Sonuc arkaPlanli(const std::string& program, const Argumanlar& args, const std::optional<std::string>& girdi) {
+KomutSonucu arkaPlanli(const std::string& program, const Argumanlar& args, const std::optional<std::string>& girdi) {
     char sablon[] = "/tmp/brimvale-arac-XXXXXX";
     int fd = ::mkstemp(sablon);
     if (fd < 0) return {127, "no temporary file"};
     ::close(fd);
-    Sonuc s = komut(program, args, girdi, std::string(sablon), std::string(sablon));
+    KomutSonucu s = komut(program, args, girdi, std::string(sablon), std::string(sablon));
     s.cikti = baytlariOku(sablon).value_or("");
     ::unlink(sablon);
     return s;

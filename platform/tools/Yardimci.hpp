@@ -38,7 +38,7 @@ void plistYaz(const nlohmann::json& deger);
 std::string girdi();
 // Runs a program whose children may outlive it (a FUSE daemon): its output
 // goes through a file so that no pipe of ours is held open.
-Sonuc arkaPlanli(const std::string& program, const Argumanlar& args, const std::optional<std::string>& girdi);
+KomutSonucu arkaPlanli(const std::string& program, const Argumanlar& args, const std::optional<std::string>& girdi);
 // A session bus is there, so the desktop's services can be asked.
 bool oturumVar();
 

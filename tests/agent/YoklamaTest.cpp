@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "core/Araclar.hpp"
 #include "core/Saat.hpp"
 #include "core/Yol.hpp"

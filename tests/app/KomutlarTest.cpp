@@ -17,7 +17,7 @@ struct Cikti {
 Cikti calistir(const std::vector<std::string>& args) {
     std::string hataYolu = TestOrtami::kok() + "/stderr";
     std::remove(hataYolu.c_str());
-    Sonuc s = komut(TestOrtami::calistirilabilir(), args, std::string(), std::nullopt, hataYolu);
+    KomutSonucu s = komut(TestOrtami::calistirilabilir(), args, std::string(), std::nullopt, hataYolu);
     return {s.kod, s.cikti, oku(hataYolu).value_or("")};
 }
 }  // namespace

@@ -13,11 +13,12 @@
 #include <fstream>
 #include <random>
 
+#include "agent/Kurulum.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Ayarlar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "store/Kopyalar.hpp"
@@ -135,7 +136,7 @@ protected:
     // A copy holds exactly what the computer holds.
     void ayniOlmali(const std::string& kopya) {
         for (const auto& ad : {"Belgeler", "Resimler"}) {
-            Sonuc d = komut("/usr/bin/diff", {"-r", "--no-dereference", kaynak + "/" + ad, Yol::yedekler() + "/" + kopya + "/" + ad});
+            KomutSonucu d = komut("/usr/bin/diff", {"-r", "--no-dereference", kaynak + "/" + ad, Yol::yedekler() + "/" + kopya + "/" + ad});
             EXPECT_EQ(d.kod, 0) << kopya << "/" << ad << ": " << d.cikti.substr(0, 500);
         }
     }
@@ -435,7 +436,7 @@ TEST_F(Calisma, CommandsAroundTheImage) {
     ASSERT_EQ(k.size(), 2u);
     kapat();
 
-    Sonuc s = komut(TestOrtami::calistirilabilir(), {"--kopya-sil", k[1]});
+    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--kopya-sil", k[1]});
     EXPECT_EQ(s.kod, 1);
     EXPECT_EQ(s.cikti, "refused: " + k[1] + " is not a dated backup, or it is the newest one\n");
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);

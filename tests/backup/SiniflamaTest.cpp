@@ -208,11 +208,11 @@ TEST(Komutlar, ClassifyErrorFileRow) {
     };
     for (const auto& d : durumlar) {
         atomikYaz(dosya, d.metin);
-        Sonuc s = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya}, std::string());
+        KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya}, std::string());
         EXPECT_EQ(s.kod, d.kod);
         EXPECT_EQ(s.cikti, d.cikti);
     }
-    Sonuc yok = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya + ".yok"}, std::string());
+    KomutSonucu yok = komut(TestOrtami::calistirilabilir(), {"--hata-sinifla", dosya + ".yok"}, std::string());
     EXPECT_EQ(yok.kod, 1);
     EXPECT_EQ(yok.cikti, "gerçek hata\n");
 }

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Sonuc calistir(const std::vector<std::string>& args) { return komut(TestOrtami::calistirilabilir(), args, std::string()); }
+KomutSonucu calistir(const std::vector<std::string>& args) { return komut(TestOrtami::calistirilabilir(), args, std::string()); }
 
 // The folder made read-only for root too, for as long as this lives.
 struct SaltOkunur {
@@ -58,7 +58,7 @@ TEST_F(Surucu, AStateFolderThatCannotBeWrittenFailsTheRunAndSaysWhich) {
     SaltOkunur salt(durum);
     ASSERT_TRUE(salt.bagli);
 
-    Sonuc s = calistir({"--yedekle"});
+    KomutSonucu s = calistir({"--yedekle"});
     EXPECT_EQ(s.kod, 1) << s.cikti;
     EXPECT_NE(s.cikti.find("the state folder " + durum + " cannot be written"), std::string::npos) << s.cikti;
     EXPECT_FALSE(fs::exists(Yol::kilit()));
@@ -88,7 +88,7 @@ TEST_F(Surucu, ALockWhosePidWasReusedDoesNotStopTheRun) {
     fs::create_directories(Yol::kilit());
     atomikYaz(Yol::kilitPid(), std::to_string(uyuyan));
     atomikYaz(Yol::kilitBaslangic(), "1");
-    Sonuc s = calistir({"--yedekle"});
+    KomutSonucu s = calistir({"--yedekle"});
     ::kill(uyuyan, SIGKILL);
     waitpid(uyuyan, nullptr, 0);
     EXPECT_EQ(s.kod, 0) << s.cikti;

@@ -146,7 +146,7 @@ TEST(Ayarlar, AFifoInTheirPlaceDoesNotHangACommand) {
     fs::remove_all(Yol::durum());
     fs::create_directories(Yol::durum());
     ASSERT_EQ(mkfifo(Yol::ayarlar().c_str(), 0600), 0);
-    Sonuc s = komut("/usr/bin/timeout", {"20", TestOrtami::calistirilabilir(), "--surum"}, std::string());
+    KomutSonucu s = komut("/usr/bin/timeout", {"20", TestOrtami::calistirilabilir(), "--surum"}, std::string());
     EXPECT_EQ(s.kod, 0) << s.cikti;
     EXPECT_FALSE(s.cikti.empty());
 }

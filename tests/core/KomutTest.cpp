@@ -7,7 +7,7 @@
 #include "tests/support/TestOrtami.hpp"
 
 namespace {
-Sonuc sh(const std::string& betik, const std::optional<std::string>& girdi = std::nullopt,
+KomutSonucu sh(const std::string& betik, const std::optional<std::string>& girdi = std::nullopt,
          const std::optional<std::string>& cikti = std::nullopt, const std::optional<std::string>& hata = std::nullopt) {
     return komut("/bin/sh", {"-c", betik}, girdi, cikti, hata);
 }
@@ -15,16 +15,16 @@ Sonuc sh(const std::string& betik, const std::optional<std::string>& girdi = std
 
 TEST(Komut, WiresTheTwoStreamsFourWays) {
     std::string k = TestOrtami::kok();
-    Sonuc ikisi = sh("printf a; printf b >&2; exit 3");
+    KomutSonucu ikisi = sh("printf a; printf b >&2; exit 3");
     EXPECT_EQ(ikisi.kod, 3);
     EXPECT_EQ(ikisi.cikti, "ab");
 
-    Sonuc hataDosyada = sh("printf a; printf b >&2", std::nullopt, std::nullopt, k + "/hata.log");
+    KomutSonucu hataDosyada = sh("printf a; printf b >&2", std::nullopt, std::nullopt, k + "/hata.log");
     EXPECT_EQ(hataDosyada.cikti, "a");
     EXPECT_EQ(oku(k + "/hata.log"), "b");
 
     TestOrtami::dosyaYaz(k + "/cikti.log", "eski\n");
-    Sonuc ciktiDosyada = sh("echo yeni; echo yok >&2", std::nullopt, k + "/cikti.log");
+    KomutSonucu ciktiDosyada = sh("echo yeni; echo yok >&2", std::nullopt, k + "/cikti.log");
     EXPECT_EQ(ciktiDosyada.cikti, "");
     EXPECT_EQ(oku(k + "/cikti.log"), "eski\nyeni\n");  // appended, and standard error discarded
 
@@ -38,7 +38,7 @@ TEST(Komut, InputReachesItsEndAndNoPipeCanDeadlock) {
     EXPECT_EQ(sh("wc -c", std::string()).cikti.find('0') != std::string::npos, true);
     // Far more input and output than a pipe holds, both at once.
     std::string buyuk(4 << 20, 'x');
-    Sonuc s = sh("cat", buyuk);
+    KomutSonucu s = sh("cat", buyuk);
     EXPECT_EQ(s.kod, 0);
     EXPECT_EQ(s.cikti.size(), buyuk.size());
     // A child that reads nothing does not fail the call.
@@ -54,7 +54,7 @@ TEST(Komut, ChildEndedByASignalIs128PlusTheSignal) {
 }
 
 TEST(Komut, UnstartableProgramIs127WithText) {
-    Sonuc s = komut("/yok/boyle/bir/arac", {});
+    KomutSonucu s = komut("/yok/boyle/bir/arac", {});
     EXPECT_EQ(s.kod, 127);
     EXPECT_FALSE(s.cikti.empty());
     EXPECT_EQ(komut("/etc/hostname", {}).kod, 127);  // not executable
@@ -70,9 +70,9 @@ TEST(Komut, ToolFolderTakesPrecedenceAndRecordsCalls) {
     EXPECT_EQ(aracYolu("/usr/bin/hdiutil"), hdiutil.yol());
     EXPECT_EQ(aracYolu("/usr/bin/rsync"), "/usr/bin/rsync");
 
-    Sonuc s1 = komut("/usr/bin/hdiutil", {"detach", "-quiet", "/a b"}, std::string("gizli"));
-    Sonuc s2 = komut("/usr/bin/hdiutil", {"x"});
-    Sonuc s3 = komut("/usr/bin/hdiutil", {"", "son"}, std::string(""));
+    KomutSonucu s1 = komut("/usr/bin/hdiutil", {"detach", "-quiet", "/a b"}, std::string("gizli"));
+    KomutSonucu s2 = komut("/usr/bin/hdiutil", {"x"});
+    KomutSonucu s3 = komut("/usr/bin/hdiutil", {"", "son"}, std::string(""));
     EXPECT_EQ(s1.kod, 16);
     EXPECT_EQ(s1.cikti, "mesgul\n");
     EXPECT_EQ(s2.kod, 16);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 
 TEST(MetinSayi, DigitsThatFitOrNothing) {
     struct Durum {

@@ -55,7 +55,7 @@ TEST(Plist, OneOddApplicationDoesNotStopTheProgramList) {
     TestOrtami::dosyaYaz(kok + "/Duz.app/Contents/Info.plist",
                          Plist::xml({{"CFBundleIdentifier", "org.duz"}, {"CFBundleShortVersionString", "2.0"}}));
     setenv("BRIMVALE_UYGULAMALAR", kok.c_str(), 1);
-    Sonuc s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
+    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
     unsetenv("BRIMVALE_UYGULAMALAR");
     ASSERT_EQ(s.kod, 0) << s.cikti;
     auto liste = nlohmann::json::parse(s.cikti);

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "agent/Kurulum.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Sonuc calistir(const std::vector<std::string>& args) { return komut(TestOrtami::calistirilabilir(), args, std::string()); }
+KomutSonucu calistir(const std::vector<std::string>& args) { return komut(TestOrtami::calistirilabilir(), args, std::string()); }
 
 std::string kucuk(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -170,7 +171,7 @@ TEST(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
               "Brimvale");
 
     ArgumanGozcusu gozcu(parola);
-    Sonuc c = calistir({"--ac"});
+    KomutSonucu c = calistir({"--ac"});
     EXPECT_EQ(c.kod, 0) << c.cikti;
     EXPECT_EQ(c.cikti, Yol::mnt() + "\n");
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::okuma);
@@ -238,7 +239,7 @@ TEST(GercekDisk, CommandsWithoutTheDisk) {
     a.diskUUID = "00000000-0000-4000-8000-000000000000";
     a.kaydet();
     for (const auto& args : std::vector<std::vector<std::string>>{{"--ac"}, {"--ac", "--yaz"}, {"--sikistir"}}) {
-        Sonuc c = calistir(args);
+        KomutSonucu c = calistir(args);
         EXPECT_EQ(c.kod, 1);
         EXPECT_EQ(c.cikti, "backup disk not connected\n");
     }
@@ -246,7 +247,7 @@ TEST(GercekDisk, CommandsWithoutTheDisk) {
     // While a backup runs, compaction is refused.
     fs::create_directories(Yol::kilit());
     atomikYaz(Yol::kilitPid(), std::to_string(getpid()));
-    Sonuc c = calistir({"--sikistir"});
+    KomutSonucu c = calistir({"--sikistir"});
     EXPECT_EQ(c.kod, 2);
     EXPECT_EQ(c.cikti, "a backup is running\n");
 }
@@ -299,7 +300,7 @@ TEST(GercekDisk, APulledDiskIsAttachedAnewWhenItComesBack) {
     ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
     disk.cek();
     disk.yenidenTak();
-    Sonuc c = calistir({"--yedekle"});
+    KomutSonucu c = calistir({"--yedekle"});
     EXPECT_EQ(c.kod, 0) << c.cikti;
     EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, "Backup complete") << oku(Yol::gunluk()).value_or("");
     if (!Disk::birim(a.diskUUID)) disk.yenidenTak();
@@ -366,7 +367,7 @@ TEST(GercekDisk, ManualEjectWithBrokenSettingsClosesTheImageAndEjectsItsDisk) {
     ASSERT_NE(son, std::string::npos);
     TestOrtami::dosyaYaz(Yol::ayarlar(), ayar.substr(0, son) + ",}");  // a trailing comma
 
-    Sonuc c = calistir({"--cikar"});
+    KomutSonucu c = calistir({"--cikar"});
     EXPECT_EQ(c.kod, 0);
     EXPECT_EQ(c.cikti, "Disk ejected; you can unplug it now.\n");
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
@@ -381,7 +382,7 @@ TEST(GercekDisk, ALabelThatIsAPathMountsAsOneFolderUnderMedia) {
     DenemeDiski disk("BRIMETK");
     disk.ayir();
     ASSERT_EQ(komut("/usr/sbin/e2label", {disk.bolum, "../tmp/brimetk"}).kod, 0);
-    Sonuc s = komut(TestOrtami::araclar() + "/diskutil", {"mount", fs::path(disk.dongu).filename().string()});
+    KomutSonucu s = komut(TestOrtami::araclar() + "/diskutil", {"mount", fs::path(disk.dongu).filename().string()});
     ASSERT_EQ(s.kod, 0) << s.cikti;
     std::string yer;
     for (const auto& m : Platform::baglamalar())

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "core/Komut.hpp"
 #include "disk/Disk.hpp"
 #include "platform/Platform.hpp"
@@ -19,7 +20,7 @@ namespace {
 
 // What the keyring holds for the image, asked of it directly.
 std::optional<std::string> anahtarliktaki(const Ayarlar& a) {
-    Sonuc s = komut(OzelOturum::kSecretTool, {"lookup", "service", a.anahtar, "account", Platform::kullaniciAdi()});
+    KomutSonucu s = komut(OzelOturum::kSecretTool, {"lookup", "service", a.anahtar, "account", Platform::kullaniciAdi()});
     if (s.kod != 0) return std::nullopt;
     return s.cikti;
 }
@@ -45,7 +46,7 @@ TEST(GizliServis, ImagePasswordGoesToTheKeyringAndBackNeverToTheFileStore) {
     }
 
     // A password another client of the keyring stored opens the image too.
-    Sonuc s = komut(OzelOturum::kSecretTool,
+    KomutSonucu s = komut(OzelOturum::kSecretTool,
                     {"store", "--label=Ondrak Brimvale", "service", a.anahtar, "account", Platform::kullaniciAdi()},
                     std::string("ba\u015Fka istemci"));
     ASSERT_EQ(s.kod, 0) << s.cikti;

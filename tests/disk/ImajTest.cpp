@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "core/Plist.hpp"

@@ -4,7 +4,7 @@
 
 #include "core/Ayarlar.hpp"
 #include "core/Json.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 

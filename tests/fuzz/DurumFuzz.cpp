@@ -2,7 +2,7 @@
 // file, the postponement record and the lock's pid file. The input is each
 // file's text in turn.
 #include "core/Yol.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {

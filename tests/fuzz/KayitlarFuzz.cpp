@@ -8,7 +8,7 @@
 #include "backup/Ozet.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Json.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "recovery/Program.hpp"
 #include "recovery/Tarif.hpp"
 #include "store/BuyukDosyalar.hpp"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "store/Kopyalar.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 

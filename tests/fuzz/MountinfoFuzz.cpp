@@ -2,7 +2,7 @@
 // it: at most one mount per line, whatever the escapes.
 #include <cstdlib>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 

@@ -6,7 +6,7 @@
 
 #include "backup/Degisiklik.hpp"
 #include "core/Json.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
 
     for (size_t i = 0; i < ozet.silinen.size(); ++i) {
         const auto& s = ozet.silinen[i];
-        if (s.i != static_cast<int64_t>(i) || !Metin::basliyor(s.yol, "Belgeler/")) std::abort();
+        if (s.i != static_cast<int64_t>(i) || !s.yol.starts_with("Belgeler/")) std::abort();
         if (i > 0 && ozet.silinen[i - 1].yol > s.yol) std::abort();
     }
     if (ozet.enCok.size() > 5 || ozet.yeni + ozet.degisen > ozet.oge) std::abort();

@@ -3,6 +3,7 @@
 // (backslash and double quote escaped, in double quotes), comes back whole.
 #include <cstdlib>
 
+#include "agent/Kurulum.hpp"
 #include "disk/Disk.hpp"
 #include "platform/tools/Yardimci.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"

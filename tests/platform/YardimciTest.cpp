@@ -4,9 +4,10 @@
 
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
@@ -69,7 +70,7 @@ TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
              {"argument line break", {"add-generic-password", "-s", "s1", "-a", "u", "-w", "a\nb"}, ""},
              {"argument carriage return", {"add-generic-password", "-s", "s1\r", "-a", "u", "-w", "ab"}, ""},
          }) {
-        Sonuc s = komut(yardimci("security"), d.args, d.girdi);
+        KomutSonucu s = komut(yardimci("security"), d.args, d.girdi);
         EXPECT_EQ(s.kod, 1) << d.ad;
         EXPECT_NE(s.cikti.find("nothing was"), std::string::npos) << d.ad << ": " << s.cikti;
         EXPECT_EQ(s.cikti.find("abc"), std::string::npos) << d.ad << ": the value is not echoed";
@@ -87,7 +88,7 @@ TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
     TestOrtami::dosyaYaz(dosya, bozuk);
     ::chmod(dosya.c_str(), 0600);
 
-    Sonuc s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "u", "-w"});
+    KomutSonucu s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "u", "-w"});
     EXPECT_EQ(s.kod, 1) << "a damaged store is not an empty one";
     EXPECT_NE(s.cikti.find("is damaged"), std::string::npos) << s.cikti;
     EXPECT_EQ(baytlariOku(dosya), bozuk);
@@ -98,7 +99,7 @@ TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
     EXPECT_EQ(Disk::parola(a), "yeni parola 1");
     std::vector<fs::path> kenar;
     for (const auto& e : fs::directory_iterator(fs::path(dosya).parent_path()))
-        if (Metin::basliyor(e.path().filename().string(), "anahtarlik.json.bozuk-")) kenar.push_back(e.path());
+        if (e.path().filename().string().starts_with("anahtarlik.json.bozuk-")) kenar.push_back(e.path());
     ASSERT_EQ(kenar.size(), 1u);
     EXPECT_EQ(baytlariOku(kenar[0].string()), bozuk);
     struct stat st{};
@@ -133,7 +134,7 @@ TEST(Yardimci, PasswordRoundTripsThroughTheFileStoreOnlyTheUserCanRead) {
     EXPECT_EQ(st.st_mode & 0077, 0u);
     a.anahtar = "baska";
     EXPECT_EQ(Disk::parola(a), std::nullopt);
-    Sonuc s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "x", "-w"});
+    KomutSonucu s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "x", "-w"});
     EXPECT_EQ(s.kod, 44);
 }
 
@@ -142,9 +143,9 @@ TEST(Yardimci, CompressedReadOnlyImageOfAFolder) {
     TestOrtami::dosyaYaz(kaynak + "/Contents/x", "icerik");
     std::string hedef = TestOrtami::kok() + "/Kit.dmg";
     std::vector<std::string> args = {"create", "-format", "UDZO", "-volname", "Kit", "-srcfolder", kaynak, hedef};
-    Sonuc s = komut(yardimci("hdiutil"), args);
+    KomutSonucu s = komut(yardimci("hdiutil"), args);
     ASSERT_EQ(s.kod, 0) << s.cikti;
-    Sonuc liste = komut("/usr/bin/tar", {"-tzf", hedef});
+    KomutSonucu liste = komut("/usr/bin/tar", {"-tzf", hedef});
     // The bundle itself is the top entry: unpacking yields the application by name.
     EXPECT_NE(liste.cikti.find("Brimvale.app/Contents/x"), std::string::npos) << liste.cikti;
     EXPECT_EQ(liste.cikti.find("./"), std::string::npos) << liste.cikti;
@@ -177,11 +178,11 @@ TEST(Yardimci, ImageToolRefusalsAndDiskToolLookUps) {
              {"diskutil", {"eject", "nodisk"}, 1, "Unable to find disk"},
              {"brimvale-yardimci", {}, 64, "unknown tool name"},
          }) {
-        Sonuc s = komut(yardimci(d.arac), d.args, std::string());
+        KomutSonucu s = komut(yardimci(d.arac), d.args, std::string());
         EXPECT_EQ(s.kod, d.kod) << d.arac << " " << (d.args.empty() ? "" : d.args[0]);
         EXPECT_NE(s.cikti.find(d.parca), std::string::npos) << s.cikti;
     }
-    Sonuc s = komut(yardimci("hdiutil"), {"info", "-plist"});
+    KomutSonucu s = komut(yardimci("hdiutil"), {"info", "-plist"});
     ASSERT_EQ(s.kod, 0);
     auto p = Plist::coz(s.cikti);
     ASSERT_TRUE(p);

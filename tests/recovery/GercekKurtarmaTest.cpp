@@ -10,7 +10,7 @@
 #include <regex>
 
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "recovery/Kurtulus.hpp"
 #include "tests/recovery/KitOrtami.hpp"
 
@@ -34,10 +34,10 @@ std::optional<std::string> eksik() {
 
 // The shell runs a line of the text; a mounting gocryptfs keeps running in
 // the background, so its output goes to a file rather than a pipe.
-Sonuc kabuk(const std::string& satir, const std::string& girdi = "") {
+KomutSonucu kabuk(const std::string& satir, const std::string& girdi = "") {
     std::string kayit = TestOrtami::kok() + "/kabuk.log";
     fs::remove(kayit);
-    Sonuc s = komut("/bin/sh", {"-c", satir}, girdi, kayit);
+    KomutSonucu s = komut("/bin/sh", {"-c", satir}, girdi, kayit);
     s.cikti = oku(kayit).value_or("");
     return s;
 }
@@ -66,7 +66,7 @@ Komutlar komutlar(const std::string& metin, bool turkce) {
     bool ingilizce = !turkce;
     for (const auto& satir : Metin::bol(metin, '\n', true)) {
         if (satir == "IN ENGLISH") ingilizce = true;
-        if (Metin::basliyor(satir, "   mkdir -p ") && ingilizce != turkce) k.kopyalar.push_back(satir.substr(3));
+        if (satir.starts_with("   mkdir -p ") && ingilizce != turkce) k.kopyalar.push_back(satir.substr(3));
         if (turkce && !ingilizce) {
             if (std::regex_search(satir, m, std::regex("Doğrulama: (.*)$"))) k.dogrula = m[1];
             if (std::regex_search(satir, m, std::regex("^1\\. Ondrak-Brimvale\\.dmg .*çıkar: (.*)$"))) k.kur = m[1];
@@ -87,7 +87,7 @@ void kurtar(bool turkce) {
     std::string disk = TestOrtami::kok() + "/media/YEDEK", sifreli = disk + "/Brimvale.sparsebundle";
     std::string ev = TestOrtami::ev();
     fs::create_directories(sifreli);
-    Sonuc s = komut("/usr/bin/gocryptfs", {"-init", "-q", "-scryptn", "10", sifreli}, parola + "\n");
+    KomutSonucu s = komut("/usr/bin/gocryptfs", {"-init", "-q", "-scryptn", "10", sifreli}, parola + "\n");
     ASSERT_EQ(s.kod, 0) << s.cikti;
 
     // The backup as it was made on the old machine.

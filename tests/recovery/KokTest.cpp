@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Saat.hpp"
 #include "recovery/Kurtulus.hpp"
 #include "tests/recovery/KitOrtami.hpp"
@@ -29,7 +29,7 @@ std::optional<std::string> yaz(const Ayarlar& a = {}) {
     return Kurtulus::kokuYaz(a, birim(), "2026-12-05_091200", "Brimvale", KitOrtami::paket());
 }
 
-Sonuc sh(const std::string& betik) { return komut("/bin/sh", {"-c", betik}, std::string()); }
+KomutSonucu sh(const std::string& betik) { return komut("/bin/sh", {"-c", betik}, std::string()); }
 
 }  // namespace
 
@@ -42,7 +42,7 @@ TEST(Kok, InstallerImageIsBuiltCheckableAndRecorded) {
     EXPECT_EQ(h.cagrilar()[0].args, (std::vector<std::string>{"create", "-quiet", "-format", "UDZO", "-volname",
                                                                "Ondrak Brimvale", "-srcfolder", KitOrtami::paket(), t}));
     EXPECT_FALSE(fs::exists(t));
-    Sonuc c = sh("cd \"" + birim() + "\" && sha256sum -c Ondrak-Brimvale.dmg.sha256");
+    KomutSonucu c = sh("cd \"" + birim() + "\" && sha256sum -c Ondrak-Brimvale.dmg.sha256");
     EXPECT_EQ(c.kod, 0) << c.cikti;
     std::string ozet = oku(sha())->substr(0, 64);
     EXPECT_EQ(*oku(sha()), ozet + "  Ondrak-Brimvale.dmg\n");
@@ -53,7 +53,7 @@ TEST(Kok, InstallerImageIsBuiltCheckableAndRecorded) {
     EXPECT_NE(KitOrtami::gunluk().find("Recovery: Ondrak-Brimvale.dmg written (" BRIMVALE_SURUM ")\n"), std::string::npos);
     for (const auto& e : fs::directory_iterator(birim()))
         EXPECT_FALSE(e.path().filename().string().starts_with(".")) << e.path();
-    EXPECT_TRUE(Metin::basliyor(*oku(birim() + "/RESTORE-README.txt"), "Written by Ondrak Brimvale " BRIMVALE_SURUM));
+    EXPECT_TRUE((*oku(birim() + "/RESTORE-README.txt")).starts_with("Written by Ondrak Brimvale " BRIMVALE_SURUM));
 }
 
 TEST(Kok, ImageIsRebuiltOnlyWhenItIsNoLongerCurrent) {
@@ -94,8 +94,8 @@ TEST(Kok, FailedImageLeavesTheOldOneAndWritesNoInstructions) {
     auto hata = yaz();
     ASSERT_TRUE(hata.has_value());
     EXPECT_EQ(hata->size(), std::string("hdiutil create: ").size() + 200);
-    EXPECT_TRUE(Metin::basliyor(*hata, "hdiutil create: yyy"));
-    EXPECT_TRUE(Metin::bitiyor(*hata, "yyson"));
+    EXPECT_TRUE((*hata).starts_with("hdiutil create: yyy"));
+    EXPECT_TRUE((*hata).ends_with("yyson"));
     EXPECT_EQ(*baytlariOku(dmg()), eskiDmg);
     EXPECT_EQ(*oku(sha()), eskiSha);
     EXPECT_EQ(*oku(Kurtulus::dmgKaydi()), "0.0.9(1) x");
@@ -127,7 +127,7 @@ TEST(Kok, HandPlacedInstructionsAreKeptAside) {
         fs::remove(eski);
         TestOrtami::dosyaYaz(oku_, d.icerik);
         ASSERT_EQ(yaz(), std::nullopt) << d.icerik;
-        EXPECT_TRUE(Metin::basliyor(*oku(oku_), "Written by Ondrak Brimvale " BRIMVALE_SURUM)) << d.icerik;
+        EXPECT_TRUE((*oku(oku_)).starts_with("Written by Ondrak Brimvale " BRIMVALE_SURUM)) << d.icerik;
         EXPECT_EQ(fs::exists(eski), d.ayrilir) << d.icerik;
         if (d.ayrilir) {
             EXPECT_EQ(*baytlariOku(eski), d.icerik);
@@ -155,7 +155,7 @@ TEST(Kok, EnglishInstructions) {
     Kurtulus::brewfileVar = true;
     EXPECT_EQ(Kurtulus::okuAdi(), "RESTORE-README.txt");
     std::string m = Kurtulus::okuMetni(a, "/media/ali/YEDEK/", "2026-12-05_091200", "Brimvale");
-    EXPECT_TRUE(Metin::basliyor(m, "Written by Ondrak Brimvale " BRIMVALE_SURUM " (" BRIMVALE_YAPI ")\n\n")) << m;
+    EXPECT_TRUE(m.starts_with("Written by Ondrak Brimvale " BRIMVALE_SURUM " (" BRIMVALE_YAPI ")\n\n")) << m;
     for (const std::string satir :
          {"Dated copies inside: yedekler/<date>/, newest 2026-12-05_091200.\n",
           "choose this disk (YEDEK) in Settings › General",
@@ -163,7 +163,7 @@ TEST(Kok, EnglishInstructions) {
           "\"/home/ali/Belgeler\"\n",
           "  No secrets in this file or in the DMG.\n"})
         EXPECT_NE(m.find(satir), std::string::npos) << satir;
-    EXPECT_TRUE(Metin::bitiyor(m, "\n\n== YOUR OWN STEPS ==\nCall Ayşe first.\n")) << m;
+    EXPECT_TRUE(m.ends_with("\n\n== YOUR OWN STEPS ==\nCall Ayşe first.\n")) << m;
 }
 
 TEST(Kok, TurkishInstructionsWithoutFoldersOrNewestCopy) {
@@ -174,7 +174,7 @@ TEST(Kok, TurkishInstructionsWithoutFoldersOrNewestCopy) {
     ASSERT_TRUE(Kurtulus::turkce());
     EXPECT_EQ(Kurtulus::okuAdi(), "KURTULUS-OKU.txt");
     std::string m = Kurtulus::okuMetni(a, "/media/ali/YEDEK", std::nullopt, std::nullopt);
-    EXPECT_TRUE(Metin::basliyor(m, "Ondrak Brimvale " BRIMVALE_SURUM " (" BRIMVALE_YAPI ") tarafından yazıldı\n")) << m;
+    EXPECT_TRUE(m.starts_with("Ondrak Brimvale " BRIMVALE_SURUM " (" BRIMVALE_YAPI ") tarafından yazıldı\n")) << m;
     for (const std::string satir :
          {"En yenisi: <en yeni tarih> (—).\n", "- Yedeklenen klasörler: .\n",
           "Doğrulama: cd \"/media/ali/YEDEK\" && sha256sum -c Ondrak-Brimvale.dmg.sha256\n",
@@ -182,7 +182,7 @@ TEST(Kok, TurkishInstructionsWithoutFoldersOrNewestCopy) {
           "brew bundle --file \"$HOME/<imajın adı>/meta/Brewfile\"\n", "\nIN ENGLISH\n- Brimvale.sparsebundle: ",
           "newest <en yeni tarih>.\n", "\n== KENDİ ADIMLARIN ==\nÖnce Ayşe'yi ara.\n"})
         EXPECT_NE(m.find(satir), std::string::npos) << satir;
-    EXPECT_TRUE(Metin::bitiyor(m, "Önce Ayşe'yi ara.\n"));
+    EXPECT_TRUE(m.ends_with("Önce Ayşe'yi ara.\n"));
 }
 
 TEST(Kok, TurkishInstructionsDateTheNewestCopyInTheUsersLocale) {

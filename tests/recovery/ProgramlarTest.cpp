@@ -169,7 +169,7 @@ TEST(Programlar, CommandLinePrintsTheSelectedList) {
     uygulama("Zed.app", bilgi("dev.zed", "1"));
     uygulama("Atom.app", bilgi("dev.atom"));
     setenv("BRIMVALE_UYGULAMALAR", uygulamalar().c_str(), 1);
-    Sonuc s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
+    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
     ASSERT_EQ(s.kod, 0) << s.cikti;
     auto j = nlohmann::json::parse(s.cikti);
     ASSERT_EQ(j.size(), 2u);

@@ -143,7 +143,7 @@ TEST(BuyukDosyalar, CandidatesFromTheChangeListing) {
 
 TEST(BuyukDosyalar, CopyIsCompleteBeforeItHasItsNameAndASecondRunDoesNothing) {
     Depo d;
-    std::string veri = govde(parca * 2 + 12345, 1);
+    std::string veri = govde(Sha256::kParca * 2 + 12345, 1);
     TestOrtami::dosyaYaz(d.kaynak + "/a.mov", veri);
     ::chmod((d.kaynak + "/a.mov").c_str(), 0640);
     zamanKoy(d.kaynak + "/a.mov", 1700000000, 123456789);
@@ -237,7 +237,7 @@ TEST(BuyukDosyalar, CatalogSparesReadingThePreviousFile) {
 TEST(BuyukDosyalar, StoppingLeavesNeitherTemporaryNorFinalFile) {
     for (int dur : {1, 2, 3, 4}) {
         Depo d;
-        TestOrtami::dosyaYaz(d.kaynak + "/a", govde(parca * 3, 6));
+        TestOrtami::dosyaYaz(d.kaynak + "/a", govde(Sha256::kParca * 3, 6));
         TestOrtami::dosyaYaz(d.kaynak + "/b", govde(2000, 7));
         int soru = 0;
         auto s = aktar({d.aday("a"), d.aday("b")}, [&] { return ++soru >= dur; });
@@ -313,10 +313,10 @@ TEST(BuyukDosyalar, LeftoversThatNoLongerMatchAreRemoved) {
 
 TEST(BuyukDosyalar, DigestAndItsErrors) {
     std::string yol = TestOrtami::kok() + "/d";
-    for (size_t boy : {size_t{0}, size_t{1}, parca - 1, parca, parca + 1}) {
+    for (size_t boy : {size_t{0}, size_t{1}, Sha256::kParca - 1, Sha256::kParca, Sha256::kParca + 1}) {
         std::string veri = govde(boy, 12);
         TestOrtami::dosyaYaz(yol, veri);
-        EXPECT_EQ(ozet(yol, hic), sha(veri)) << boy;
+        EXPECT_EQ(Sha256::digest(yol, hic), sha(veri)) << boy;
     }
     EXPECT_TRUE(ayni(yol, yol));
     EXPECT_FALSE(ayni(yol, TestOrtami::kok() + "/yok"));

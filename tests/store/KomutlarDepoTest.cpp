@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/Satirlar.hpp"
+#include "app/Isleyiciler.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "core/Yol.hpp"
@@ -19,7 +19,7 @@ struct Cikti {
 Cikti calistir(const std::vector<std::string>& args, const std::string& girdi = "") {
     std::string hataYolu = TestOrtami::kok() + "/stderr";
     std::remove(hataYolu.c_str());
-    Sonuc s = komut(TestOrtami::calistirilabilir(), args, girdi, std::nullopt, hataYolu);
+    KomutSonucu s = komut(TestOrtami::calistirilabilir(), args, girdi, std::nullopt, hataYolu);
     return {s.kod, s.cikti, oku(hataYolu).value_or("")};
 }
 }  // namespace
@@ -79,7 +79,7 @@ TEST(KomutlarDepo, DigestMatchesTheSystemTool) {
     TestOrtami::dosyaYaz(yol, veri);
     Cikti c = calistir({"--ozet", yol});
     EXPECT_EQ(c.kod, 0);
-    Sonuc beklenen = komut("/usr/bin/sha256sum", {yol});
+    KomutSonucu beklenen = komut("/usr/bin/sha256sum", {yol});
     ASSERT_EQ(beklenen.kod, 0);
     EXPECT_EQ(c.cikti, beklenen.cikti.substr(0, 64) + "\n");
     c = calistir({"--ozet", TestOrtami::kok() + "/yok"});
@@ -103,9 +103,9 @@ TEST(KomutlarDepo, DeletingOnRequest) {
     double bos = 1000;
     auto olcer = [&] { return bos += 2500000; };
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Satirlar::kopyaSilDepoda("2026-12-02_000000", olcer), 1);
-    EXPECT_EQ(Satirlar::kopyaSilDepoda(".devam", olcer), 1);
-    EXPECT_EQ(Satirlar::kopyaSilDepoda("2026-12-01_000000", olcer), 0);
+    EXPECT_EQ(Isleyiciler::kopyaSilDepoda("2026-12-02_000000", olcer), 1);
+    EXPECT_EQ(Isleyiciler::kopyaSilDepoda(".devam", olcer), 1);
+    EXPECT_EQ(Isleyiciler::kopyaSilDepoda("2026-12-01_000000", olcer), 0);
     std::string cikti = testing::internal::GetCapturedStdout();
     EXPECT_EQ(cikti,
               "refused: 2026-12-02_000000 is not a dated backup, or it is the newest one\n"

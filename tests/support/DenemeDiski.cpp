@@ -12,7 +12,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
 #include "tests/support/TestOrtami.hpp"
 
@@ -22,7 +22,7 @@ namespace {
 
 std::string calistir(const std::string& program, const std::vector<std::string>& args,
                      const std::optional<std::string>& girdi = std::nullopt) {
-    Sonuc s = komut(program, args, girdi);
+    KomutSonucu s = komut(program, args, girdi);
     if (s.kod != 0) throw std::runtime_error(program + " failed (" + std::to_string(s.kod) + "): " + s.cikti);
     return Metin::kirp(s.cikti);
 }
@@ -31,8 +31,8 @@ std::string calistir(const std::string& program, const std::vector<std::string>&
 std::vector<Platform::Baglama> ilgiliBaglamalar(const std::string& kaynak, const std::string& klasor) {
     std::vector<Platform::Baglama> liste;
     for (const auto& b : Platform::baglamalar())
-        if ((!kaynak.empty() && b.kaynak == kaynak) || (!klasor.empty() && Metin::basliyor(b.kaynak, klasor + "/")) ||
-            (!klasor.empty() && Metin::basliyor(b.yol, klasor + "/")))
+        if ((!kaynak.empty() && b.kaynak == kaynak) || (!klasor.empty() && b.kaynak.starts_with(klasor + "/")) ||
+            (!klasor.empty() && b.yol.starts_with(klasor + "/")))
             liste.push_back(b);
     std::reverse(liste.begin(), liste.end());
     return liste;
@@ -90,11 +90,11 @@ DenemeDiski::~DenemeDiski() { temizle(); }
 void DenemeDiski::temizle(bool dosyaDa) {
     // Images attached from the disk first, then the disk's own mounts.
     for (const auto& b : ilgiliBaglamalar("", yol))
-        if (Metin::basliyor(b.tur, "fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
+        if (b.tur.starts_with("fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
     for (const auto& b : ilgiliBaglamalar(bolum, "")) {
         komut("/usr/bin/umount", {"-l", b.yol});
         std::error_code ec;
-        if (Metin::basliyor(b.yol, "/media/")) fs::remove(b.yol, ec);
+        if (b.yol.starts_with("/media/")) fs::remove(b.yol, ec);
     }
     // Ejecting may have detached it already, and the number may be another's now.
     std::string arka = "/sys/block/" + fs::path(dongu).filename().string() + "/loop/backing_file";

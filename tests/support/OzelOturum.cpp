@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 extern char** environ;

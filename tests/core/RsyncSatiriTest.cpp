@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "backup/SatirCoz.hpp"
+#include "core/RsyncSatiri.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "tests/support/TestOrtami.hpp"
 
-using Yedekleme::Satir;
-using Yedekleme::satirCoz;
+using Rsync::Satir;
+using Rsync::satirCoz;
 
-TEST(SatirCoz, LinesOfTheItemizedListing) {
+TEST(RsyncSatiri, LinesOfTheItemizedListing) {
     struct Durum {
         std::string satir;
         std::optional<Satir> beklenen;
@@ -44,7 +44,7 @@ TEST(SatirCoz, LinesOfTheItemizedListing) {
 }
 
 // Every name the copy tool lists must lead back to its file, however odd.
-TEST(SatirCoz, EveryNameOfARealDryRunLeadsBackToItsFile) {
+TEST(RsyncSatiri, EveryNameOfARealDryRunLeadsBackToItsFile) {
     std::string kaynak = TestOrtami::kok() + "/k", hedef = TestOrtami::kok() + "/h";
     std::vector<std::string> adlar = {"plain", " lead", "trail ", "tab\tin", "bell\001x", "new\nline",
                                       "back\\#001slash", "\xc5\x9f p", "raw\xff", "a -> b", "d/e/deep"};
@@ -53,7 +53,7 @@ TEST(SatirCoz, EveryNameOfARealDryRunLeadsBackToItsFile) {
     for (const auto& ad : silinecek) TestOrtami::dosyaYaz(hedef + "/" + ad, "y");
     // Written to a file: the raw bytes of the listing, as the backup run keeps it.
     std::string liste = TestOrtami::kok() + "/liste.txt";
-    Sonuc s = komut("/usr/bin/rsync", {"-n", "-i", "--delete", "-rlptgo", kaynak + "/", hedef + "/"}, std::nullopt,
+    KomutSonucu s = komut("/usr/bin/rsync", {"-n", "-i", "--delete", "-rlptgo", kaynak + "/", hedef + "/"}, std::nullopt,
                     liste);
     if (s.kod == 127) GTEST_SKIP() << "rsync is not installed";
     ASSERT_EQ(s.kod, 0);
@@ -66,7 +66,7 @@ TEST(SatirCoz, EveryNameOfARealDryRunLeadsBackToItsFile) {
         std::string kok = c->kod == "del" ? hedef : kaynak;
         EXPECT_EQ(::lstat((kok + "/" + c->yol).c_str(), &st), 0) << c->yol;
         if (c->kod == "del") silinen.insert(c->yol);
-        else if (Metin::basliyor(c->kod, ">f")) dosyalar.insert(c->yol);
+        else if (c->kod.starts_with(">f")) dosyalar.insert(c->yol);
     }
     EXPECT_EQ(dosyalar, std::set<std::string>(adlar.begin(), adlar.end()));
     EXPECT_EQ(silinen, (std::set<std::string>{" gone", "old/", "old/\001f", "x\\#134"}));

@@ -9,6 +9,7 @@
 #include "core/Ayarlar.hpp"
 #include "core/Saat.hpp"
 #include "disk/Disk.hpp"
+#include "temel/HataMetni.hpp"
 
 struct Anlik {
     bool diskBagli = false;
@@ -34,7 +35,7 @@ namespace Yedekleme {
 
 // Writes the stage file; the third field is `sonuc` when given, else our pid.
 // Nothing on success, else why it could not be written.
-[[nodiscard]] std::optional<std::string> asamaYaz(const std::string& asama,
+[[nodiscard]] HataMetni asamaYaz(const std::string& asama,
                                                   const std::optional<std::string>& sonuc = std::nullopt);
 // The same where a lost stage only costs the windows one update.
 void asama(const std::string& asama, const std::optional<std::string>& sonuc = std::nullopt);

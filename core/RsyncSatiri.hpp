@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace Yedekleme {
+namespace Rsync {
 
 struct Satir {
     std::string kod;  // the change code ("del" for a deletion)
@@ -21,4 +21,4 @@ std::string kacisYap(std::string_view s);
 // Nothing when the line is neither a deletion nor an itemized line.
 std::optional<Satir> satirCoz(const std::string& satir);
 
-}  // namespace Yedekleme
+}  // namespace Rsync

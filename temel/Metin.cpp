@@ -1,4 +1,4 @@
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 
 #include <charconv>
 
@@ -84,10 +84,6 @@ std::string birlestir(const std::vector<std::string>& parcalar, std::string_view
     return sonuc;
 }
 
-bool basliyor(std::string_view s, std::string_view on) { return s.substr(0, on.size()) == on; }
-bool bitiyor(std::string_view s, std::string_view son) {
-    return s.size() >= son.size() && s.substr(s.size() - son.size()) == son;
-}
 bool iceriyor(std::string_view s, std::string_view parca) { return s.find(parca) != std::string_view::npos; }
 
 std::optional<int64_t> sayi(std::string_view s) {

@@ -1,10 +1,14 @@
 #pragma once
-// The commands whose rows are built. Each room's file in app/ defines its own.
+// The handlers of the command-line flags, one function a flag. Defined by
+// room: KomutlarGenel.cpp (--surum), KomutlarCalisma.cpp (the run),
+// KomutlarYedek.cpp (programs, the kit's recipe, error classing),
+// KomutlarDepo.cpp (copies and large files), KomutlarKurtulus.cpp (the kit
+// on the disk), KomutlarDisk.cpp (disk and image).
 #include <functional>
 
 #include "app/Komutlar.hpp"
 
-namespace Satirlar {
+namespace Isleyiciler {
 
 int surum(Komutlar::Istek&);
 
@@ -20,12 +24,12 @@ int hataSinifla(Komutlar::Istek&);
 int kopyalar(Komutlar::Istek&);
 int bilgiler(Komutlar::Istek&);
 int gfs(Komutlar::Istek&);
-int ozet(Komutlar::Istek&);
+int sha256(Komutlar::Istek&);  // "--ozet": a file's SHA-256 digest
 int kopyaSil(Komutlar::Istek&);
 // The store's part of deleting one copy on request, with the image attached
 // read-write: refuses a name that is not a dated copy or is the newest,
 // deletes, refreshes the history, logs and prints. The exit status; throws
-// what Kopyalar::sil throws. The caller detaches the image on every path.
+// what Kopyalar::sil throws. The caller keeps the image attached meanwhile.
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer);
 
 // KomutlarDisk.cpp
@@ -34,4 +38,4 @@ int ac(Komutlar::Istek&);
 int kapat(Komutlar::Istek&);
 int sikistir(Komutlar::Istek&);
 
-}  // namespace Satirlar
+}  // namespace Isleyiciler

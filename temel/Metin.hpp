@@ -15,8 +15,6 @@ std::string utf8Onar(std::string_view s);
 std::string kirp(std::string_view s);
 std::vector<std::string> bol(std::string_view s, char ayrac, bool boslariAt);
 std::string birlestir(const std::vector<std::string>& parcalar, std::string_view ayrac);
-bool basliyor(std::string_view s, std::string_view on);
-bool bitiyor(std::string_view s, std::string_view son);
 bool iceriyor(std::string_view s, std::string_view parca);
 
 // The one reader of numbers in other programs' output: decimal digits only

@@ -7,7 +7,7 @@
 
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 #include "platform/Platform.hpp"
 #include "tests/support/TestOrtami.hpp"
 

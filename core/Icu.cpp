@@ -1,4 +1,4 @@
-#include "recovery/Yerellik.hpp"
+#include "core/Icu.hpp"
 
 #include <unicode/coll.h>
 #include <unicode/datefmt.h>
@@ -10,7 +10,7 @@
 
 #include "core/Yerel.hpp"
 
-namespace Yerellik {
+namespace Icu {
 namespace {
 
 // The user's locale; the C locale sorts capitals apart and formats dates
@@ -60,4 +60,4 @@ std::string uzunTarih(Saat::Zaman zaman) {
     return s;
 }
 
-}  // namespace Yerellik
+}  // namespace Icu

@@ -1,4 +1,4 @@
-#include "disk/Durum.hpp"
+#include "backup/Durum.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,12 +13,14 @@
 #include <cstring>
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "core/Dosya.hpp"
 #include "core/Plist.hpp"
 #include "core/Komut.hpp"
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 #include "core/Yol.hpp"
 #include "platform/Platform.hpp"
+#include "temel/HataMetni.hpp"
 
 namespace fs = std::filesystem;
 
@@ -86,7 +88,7 @@ std::vector<std::string> sonSatirlar(const std::string& yol, size_t n) {
 
 namespace Yedekleme {
 
-std::optional<std::string> asamaYaz(const std::string& asama, const std::optional<std::string>& sonuc) {
+HataMetni asamaYaz(const std::string& asama, const std::optional<std::string>& sonuc) {
     std::string ucuncu = sonuc.value_or(std::to_string(::getpid()));
     try {
         atomikYaz(Yol::asama(), asama + "\t" + std::to_string(Saat::unix()) + "\t" + ucuncu + "\n");
@@ -170,7 +172,7 @@ std::optional<Saat::Zaman> ertelemeOku() {
 }
 
 bool duraklatildi(int32_t pid) {
-    Sonuc s = komut("/bin/ps", {"-o", "stat=", "-p", std::to_string(pid)});
+    KomutSonucu s = komut("/bin/ps", {"-o", "stat=", "-p", std::to_string(pid)});
     return s.kod == 0 && Metin::iceriyor(s.cikti, "T");
 }
 

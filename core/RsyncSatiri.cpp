@@ -1,10 +1,10 @@
-#include "backup/SatirCoz.hpp"
+#include "core/RsyncSatiri.hpp"
 
 #include <algorithm>
 
-#include "core/Metin.hpp"
+#include "temel/Metin.hpp"
 
-namespace Yedekleme {
+namespace Rsync {
 
 // The copy tool writes unprintable bytes of a name as \#ooo (octal); a
 // backslash before "#" is itself escaped, so the decoding is unambiguous.
@@ -50,16 +50,16 @@ constexpr size_t kodGenisligi = 11;
 
 std::optional<Satir> satirCoz(const std::string& satir) {
     std::string_view s(satir);
-    if (Metin::iceriyor(s, "deleting ") && (Metin::basliyor(s, "*deleting") || Metin::basliyor(s, "deleting"))) {
+    if (Metin::iceriyor(s, "deleting ") && (s.starts_with("*deleting") || s.starts_with("deleting"))) {
         std::string_view yol;
         // "*deleting" is padded to the code's width and followed by one
         // space, so a name that begins with spaces keeps them.
-        if (Metin::basliyor(s, "*deleting") && s.size() > kodGenisligi + 1 &&
+        if (s.starts_with("*deleting") && s.size() > kodGenisligi + 1 &&
             s.substr(9, kodGenisligi + 1 - 9).find_first_not_of(' ') == std::string_view::npos) {
             yol = s.substr(kodGenisligi + 1);
         } else {
             yol = s.substr(s.find("deleting ") + 9);
-            if (Metin::basliyor(s, "*")) yol.remove_prefix(std::min(yol.find_first_not_of(' '), yol.size()));
+            if (s.starts_with("*")) yol.remove_prefix(std::min(yol.find_first_not_of(' '), yol.size()));
         }
         if (yol.empty()) return std::nullopt;
         return Satir{"del", kacisCoz(yol)};
@@ -71,11 +71,11 @@ std::optional<Satir> satirCoz(const std::string& satir) {
     if (kod.size() != kodGenisligi || std::string_view("<>ch.*").find(kod[0]) == std::string_view::npos)
         return std::nullopt;
     std::string_view yol = s.substr(bosluk + 1);
-    if (Metin::basliyor(kod, "cL")) {
+    if (kod.starts_with("cL")) {
         if (size_t ok = yol.find(" -> "); ok != std::string_view::npos) yol = yol.substr(0, ok);
     }
     if (yol.empty()) return std::nullopt;
     return Satir{std::string(kod), kacisCoz(yol)};
 }
 
-}  // namespace Yedekleme
+}  // namespace Rsync
