@@ -4,7 +4,14 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <map>
+
+#include "core/Komut.hpp"
+#include "core/Yol.hpp"
+#include "platform/Platform.hpp"
+#include "temel/Dosya.hpp"
 
 namespace fs = std::filesystem;
 
@@ -24,14 +31,70 @@ void dosyaYaz(const std::string& yol, const std::string& icerik) {
 
 std::string calistirilabilir() { return BRIMVALE_CALISTIRILABILIR; }
 
+Cikti calistir(const std::vector<std::string>& args, const std::string& girdi) {
+    std::string hataYolu = kokYolu + "/stderr";
+    std::remove(hataYolu.c_str());
+    KomutSonucu s = komut(calistirilabilir(), args, girdi, std::nullopt, hataYolu);
+    return {s.kod, s.cikti, oku(hataYolu).value_or("")};
+}
+
+std::string gunluk() { return oku(Yol::gunluk()).value_or(""); }
+
+struct stat durum(const std::string& yol) {
+    struct stat st{};
+    EXPECT_EQ(::lstat(yol.c_str(), &st), 0) << yol;
+    return st;
+}
+
+namespace {
+
+// The folders every test starts with.
+std::vector<std::string> klasorler() { return {kokYolu + "/durum", araclar(), ev()}; }
+
+// Puts the environment back as it was before the test, and empties the
+// private root, unless a test left something mounted inside them: that
+// is reported rather than deleted through.
+class Yenileyici : public ::testing::EmptyTestEventListener {
+    std::map<std::string, std::string> ortam_;
+
+    static std::map<std::string, std::string> simdikiOrtam() {
+        std::map<std::string, std::string> m;
+        for (char** e = environ; *e; ++e) {
+            std::string s = *e;
+            auto i = s.find('=');
+            if (i != std::string::npos) m[s.substr(0, i)] = s.substr(i + 1);
+        }
+        return m;
+    }
+
+    void OnTestStart(const ::testing::TestInfo&) override { ortam_ = simdikiOrtam(); }
+
+    void OnTestEnd(const ::testing::TestInfo& bilgi) override {
+        for (const auto& [ad, deger] : simdikiOrtam())
+            if (!ortam_.count(ad)) unsetenv(ad.c_str());
+        for (const auto& [ad, deger] : ortam_) setenv(ad.c_str(), deger.c_str(), 1);
+        for (const auto& b : Platform::baglamalar())
+            if (b.yol.starts_with(kokYolu + "/")) {
+                std::fprintf(stderr, "%s.%s left %s mounted; its world is kept\n", bilgi.test_suite_name(),
+                             bilgi.name(), b.yol.c_str());
+                return;
+            }
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(kokYolu, ec)) fs::remove_all(e.path(), ec);
+        for (const auto& k : klasorler()) fs::create_directories(k, ec);
+    }
+};
+
+}  // namespace
+
 }  // namespace TestOrtami
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     char sablon[] = "/tmp/brimvale-test-XXXXXX";
     TestOrtami::kokYolu = mkdtemp(sablon);
-    fs::create_directories(TestOrtami::araclar());
-    fs::create_directories(TestOrtami::ev());
+    for (const auto& k : TestOrtami::klasorler()) fs::create_directories(k);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new TestOrtami::Yenileyici);
     setenv("BRIMVALE_DURUM", (TestOrtami::kokYolu + "/durum").c_str(), 1);
     setenv("BRIMVALE_ARACLAR", TestOrtami::araclar().c_str(), 1);
     setenv("HOME", TestOrtami::ev().c_str(), 1);

@@ -1,7 +1,12 @@
 #pragma once
 // Every test process runs in a private world: its own state directory, home,
-// tool folder and Trash, and no notifications.
+// tool folder and Trash, and no notifications. After each test the world is
+// made as new again (its folders emptied, the environment restored), so the
+// tests of one program can also run together in one process, in any order.
+#include <sys/stat.h>
+
 #include <string>
+#include <vector>
 
 namespace TestOrtami {
 
@@ -13,5 +18,17 @@ std::string ev();       // HOME
 void dosyaYaz(const std::string& yol, const std::string& icerik);
 // The built executable inside the application bundle.
 std::string calistirilabilir();
+
+// What the built program printed: standard output and error apart.
+struct Cikti {
+    int kod;
+    std::string cikti, hata;
+};
+// Runs the built program with `args` and `girdi` on its standard input.
+Cikti calistir(const std::vector<std::string>& args, const std::string& girdi = "");
+// The log as it stands ("" when there is none).
+std::string gunluk();
+// lstat of `yol`; a failure fails the test.
+struct stat durum(const std::string& yol);
 
 }  // namespace TestOrtami
