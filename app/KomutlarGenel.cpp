@@ -1,11 +1,15 @@
 // Commands about the program itself.
 #include "app/Isleyiciler.hpp"
 #include "core/UygulamaBilgisi.hpp"
+#include "core/Yerel.hpp"
 
 namespace Isleyiciler {
 
+// "0.1.0 (1) – early version"
 int surum(Komutlar::Istek&) {
-    Komutlar::yaz(UygulamaBilgisi::tam());
+    std::string s = UygulamaBilgisi::surum() + " (" + UygulamaBilgisi::yapi() + ")";
+    if (UygulamaBilgisi::surum().starts_with("0.")) s += " \u2013 " + Yerel::metin("early version");
+    Komutlar::yaz(s);
     return 0;
 }
 

@@ -34,11 +34,11 @@ int32_t calistir(bool elle);
 int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool elle, Calisma& calisma);
 
 // Detach, compact after deletions, recovery files, eject, tell the user.
-// `ozet` is the final notification without its last sentence; nothing means
+// `bildirim` is the final notification without its last sentence; nothing means
 // the user chose to eject without a backup. The recovery files are written
 // when `kurtulus` is given.
 int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool budandi,
-              const std::optional<std::string>& ozet, const std::optional<KurtulusBilgisi>& kurtulus);
+              const std::optional<std::string>& bildirim, const std::optional<KurtulusBilgisi>& kurtulus);
 // --cikar: the exit status and the message.
 std::pair<int32_t, std::string> elleCikar();
 // Copies the marked deleted files back to the computer, never over anything

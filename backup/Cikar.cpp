@@ -34,7 +34,7 @@ void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim, const Kurtulu
 }  // namespace
 
 int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::string& imaj, bool budandi,
-              const std::optional<std::string>& ozet, const std::optional<KurtulusBilgisi>& kurtulus) {
+              const std::optional<std::string>& bildirim, const std::optional<KurtulusBilgisi>& kurtulus) {
     asama("cikariliyor");
     bool ayrildi = !Disk::imajiAyir();
     if (ayrildi) {
@@ -45,8 +45,8 @@ int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::strin
         if (kurtulus) kurtulusYaz(ayarlar, birim, *kurtulus);
     }
 
-    std::string metin = ozet ? *ozet + " " : "";
-    if (ozet && !ayarlar.otomatikCikar) {
+    std::string metin = bildirim ? *bildirim + " " : "";
+    if (bildirim && !ayarlar.otomatikCikar) {
         bildir(metin + Yerel::metin("Eject the disk before unplugging it."));
         return 0;
     }

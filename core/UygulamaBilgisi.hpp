@@ -14,7 +14,5 @@ std::optional<std::string> paketKimligi();
 std::string kaynaklar();
 std::string surum();  // CFBundleShortVersionString
 std::string yapi();   // CFBundleVersion
-// "0.1.0 (1) – early version"
-std::string tam();
 
 }  // namespace UygulamaBilgisi
