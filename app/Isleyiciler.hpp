@@ -3,7 +3,8 @@
 // room: KomutlarGenel.cpp (--surum), KomutlarCalisma.cpp (the run),
 // KomutlarYedek.cpp (programs, the kit's recipe, error classing),
 // KomutlarDepo.cpp (copies and large files), KomutlarKurtulus.cpp (the kit
-// on the disk), KomutlarDisk.cpp (disk and image).
+// on the disk), KomutlarDisk.cpp (disk and image), KomutlarGeriYukle.cpp
+// (restores).
 #include <functional>
 
 #include "app/Komutlar.hpp"
@@ -31,6 +32,14 @@ int kopyaSil(Komutlar::Istek&);
 // deletes, refreshes the history, logs and prints. The exit status; throws
 // what Kopyalar::sil throws. The caller keeps the image attached meanwhile.
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer);
+
+// Restores.
+int surumler(Komutlar::Istek&);
+int yerineKoy(Komutlar::Istek&);
+int farkliKaydet(Komutlar::Istek&);
+int degistirilmisler(Komutlar::Istek&);
+int geriAl(Komutlar::Istek&);
+int copeAt(Komutlar::Istek&);
 
 // KomutlarDisk.cpp
 int baglanti(Komutlar::Istek&);

@@ -1,0 +1,53 @@
+// Commands of the restore side: versions, restores and their records.
+#include "app/Isleyiciler.hpp"
+#include "restore/GeriYukle.hpp"
+
+namespace Isleyiciler {
+
+int surumler(Komutlar::Istek& istek) {
+    Komutlar::json(GeriYukle::surumler(istek.arg(1)));
+    return 0;
+}
+
+int yerineKoy(Komutlar::Istek& istek) {
+    try {
+        Komutlar::json(GeriYukle::yerineKoy(istek.arg(1), istek.arg(2), istek.ayarlar));
+    } catch (const std::exception& e) {
+        Komutlar::hata(e);
+    }
+    return 0;
+}
+
+int farkliKaydet(Komutlar::Istek& istek) {
+    try {
+        Komutlar::yaz(GeriYukle::farkliKaydet(istek.arg(1), istek.arg(2), istek.arg(3)));
+    } catch (const std::exception& e) {
+        Komutlar::hata(e);
+    }
+    return 0;
+}
+
+int degistirilmisler(Komutlar::Istek&) {
+    Komutlar::json(GeriYukle::kayitlar());
+    return 0;
+}
+
+int geriAl(Komutlar::Istek& istek) {
+    try {
+        GeriYukle::geriAl(istek.arg(1));
+    } catch (const std::exception& e) {
+        Komutlar::hata(e);
+    }
+    return 0;
+}
+
+int copeAt(Komutlar::Istek& istek) {
+    try {
+        GeriYukle::copeAt(istek.arg(1));
+    } catch (const std::exception& e) {
+        Komutlar::hata(e);
+    }
+    return 0;
+}
+
+}  // namespace Isleyiciler
