@@ -66,7 +66,6 @@ TEST_F(YerineKoyma, KeepsTheCurrentItemAsideAndTheVersionAsItWas) {
     };
     fs::create_directories(mac());
     ::chmod(mac().c_str(), 0750);
-    size_t sayi = 0;
     for (const auto& d : durumlar) {
         std::string rel = std::string("Belgeler/") + d.ad, yedek = kopyada(A, rel), hedef = mac() + "/" + d.ad;
         std::string dosyaYedek = d.klasor ? yedek + "/ic.txt" : yedek, dosyaHedef = d.klasor ? hedef + "/ic.txt" : hedef;
@@ -74,12 +73,8 @@ TEST_F(YerineKoyma, KeepsTheCurrentItemAsideAndTheVersionAsItWas) {
         ASSERT_EQ(::lsetxattr(dosyaYedek.c_str(), "user.etiket", "mavi", 4, 0), 0);
         dosya(dosyaHedef, "simdiki");
         GeriYukleme g = geriYukle(rel);
-        ++sayi;
         EXPECT_EQ(g.damgali, mac() + "/" + d.damgali) << d.ad;
-        EXPECT_EQ(g.hedef, hedef);
         EXPECT_EQ(g.durum, "duruyor");
-        EXPECT_EQ(g.id.size(), 36u);
-        EXPECT_EQ(g.zaman, static_cast<double>(Saat::unix()));
         EXPECT_EQ(oku(dosyaHedef), "yedek") << d.ad;
         EXPECT_EQ(oku(d.klasor ? *g.damgali + "/ic.txt" : *g.damgali), "simdiki") << d.ad;
         struct stat st = TestOrtami::durum(dosyaHedef);
@@ -87,7 +82,6 @@ TEST_F(YerineKoyma, KeepsTheCurrentItemAsideAndTheVersionAsItWas) {
         EXPECT_EQ(st.st_mtim.tv_sec, 1600000000) << d.ad;
         EXPECT_EQ(xattr(dosyaHedef), "mavi") << d.ad;
         EXPECT_NE(TestOrtami::gunluk().find("Restored " + rel + " from " + A + " → " + d.damgali), std::string::npos);
-        ASSERT_EQ(GeriYukle::kayitlar().size(), sayi);
         EXPECT_EQ(GeriYukle::kayitlar().back(), g);
     }
     EXPECT_EQ(TestOrtami::durum(mac()).st_mode & 07777, 0750u);
@@ -140,12 +134,10 @@ TEST_F(YerineKoyma, RefusesBadPathsAndMissingVersionsWithoutChangingAnything) {
         const char *kopya, *rel;
         T tur;
     } durumlar[] = {
-        {A, "Belgeler", T::yol}, {A, "Belgeler/../x", T::yol},    {A, "Baska/a.txt", T::yol},
-        {"x", "Belgeler/a.txt", T::yol}, {A, "Belgeler/b.txt", T::yok}, {B, "Belgeler/a.txt", T::yok},
+        {A, "Belgeler", T::yol}, {"x", "Belgeler/a.txt", T::yol}, {A, "Belgeler/b.txt", T::yok}, {B, "Belgeler/a.txt", T::yok},
     };
     for (const auto& d : durumlar)
         EXPECT_EQ(hatasi([&] { GeriYukle::yerineKoy(d.kopya, d.rel, ayarlar()); }), d.tur) << d.kopya << " " << d.rel;
-    EXPECT_EQ(GeriYukle::Hata(T::yok).what(), std::string("This version is not in the backup."));
     EXPECT_EQ(std::distance(fs::directory_iterator(mac()), {}), 2);
     EXPECT_EQ(oku(mac() + "/a.txt"), "simdiki");
     EXPECT_FALSE(fs::exists(Yol::geriYuklemeler()));
@@ -166,7 +158,6 @@ TEST_F(Geri, UndoOnceAndTheTrashAction) {
     EXPECT_NE(TestOrtami::gunluk().find("Undid restore of Belgeler/a.txt"), std::string::npos);
     EXPECT_EQ(hatasi([&] { GeriYukle::geriAl(g.id); }), GeriYukle::Hata::Tur::yol);
     EXPECT_EQ(hatasi([&] { GeriYukle::copeAt(g.id); }), GeriYukle::Hata::Tur::yol);
-    EXPECT_EQ(hatasi([&] { GeriYukle::geriAl("yok"); }), GeriYukle::Hata::Tur::yol);
 
     // Nothing was there: no kept item; undo leaves nothing behind.
     GeriYukleme y = geriYukle("Belgeler/yeni/b.txt");
@@ -243,25 +234,4 @@ TEST_F(YerineKoyma, AFailingCopierPutsTheCurrentItemBack) {
         EXPECT_EQ(st.st_mtim.tv_sec, 1500000000) << d.ad;
         EXPECT_EQ(std::distance(fs::directory_iterator(mac()), {}), 1) << d.ad;
     }
-}
-
-// Save as writes next to what is there under the copy's date, never over it.
-TEST_F(Geri, SaveAsNeverReplacesWhatIsThere) {
-    dosya(kopyada(A, "Belgeler/Report.pdf"), "yedek");
-    dosya(kopyada(A, "Belgeler/.bashrc"), "yedek");
-    std::string hedef = TestOrtami::kok() + "/hedef";
-    struct {
-        const char *rel, *ilk, *ikinci;
-    } durumlar[] = {
-        {"Belgeler/Report.pdf", "/Report.pdf", "/Report (2024-01-01 100000).pdf"},
-        {"Belgeler/.bashrc", "/.bashrc", "/.bashrc (2024-01-01 100000)"},
-    };
-    for (const auto& d : durumlar) {
-        EXPECT_EQ(GeriYukle::farkliKaydet(A, d.rel, hedef), hedef + d.ilk);
-        EXPECT_EQ(GeriYukle::farkliKaydet(A, d.rel, hedef), hedef + d.ikinci);
-        EXPECT_EQ(oku(hedef + d.ikinci), "yedek");
-    }
-    EXPECT_EQ(hatasi([&] { GeriYukle::farkliKaydet(A, "Belgeler/yok", hedef); }), GeriYukle::Hata::Tur::yok);
-    EXPECT_EQ(hatasi([&] { GeriYukle::farkliKaydet(A, "../x", hedef); }), GeriYukle::Hata::Tur::yol);
-    EXPECT_FALSE(fs::exists(Yol::geriYuklemeler()));
 }

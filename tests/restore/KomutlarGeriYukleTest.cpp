@@ -32,8 +32,11 @@ TEST(KomutlarGeriYukle, PrintWhatTheRestoreGivesAndEndThrownErrorsWithTheirText)
     EXPECT_EQ(nlohmann::json::parse(s.cikti).get<std::vector<GeriYukleme>>(), std::vector<GeriYukleme>{kayit});
 
     std::string klasor = TestOrtami::kok() + "/baska";
+    // Save as never replaces what is there: the second lands under the copy's date.
     EXPECT_EQ(TestOrtami::calistir({"--farkli-kaydet", A, "Belgeler/a.txt", klasor}).cikti, klasor + "/a.txt\n");
-    EXPECT_EQ(oku(klasor + "/a.txt"), "yedek");
+    EXPECT_EQ(TestOrtami::calistir({"--farkli-kaydet", A, "Belgeler/a.txt", klasor}).cikti,
+              klasor + "/a (2024-01-01 100000).txt\n");
+    EXPECT_EQ(oku(klasor + "/a (2024-01-01 100000).txt"), "yedek");
 
     struct {
         std::vector<std::string> args;
@@ -42,8 +45,7 @@ TEST(KomutlarGeriYukle, PrintWhatTheRestoreGivesAndEndThrownErrorsWithTheirText)
         {{"--geri-al", kayit.id}, {0, "", ""}},
         {{"--geri-al", kayit.id}, {1, "", "This item cannot be restored (invalid path).\n"}},
         {{"--cope-at", kayit.id}, {1, "", "This item cannot be restored (invalid path).\n"}},
-        {{"--yerine-koy", A, "Belgeler/b.txt"}, {1, "", "This version is not in the backup.\n"}},
-        {{"--farkli-kaydet", A, "Belgeler/a.txt"}, {64, "", "missing argument\n"}},
+        {{"--farkli-kaydet", A, "Belgeler/yok", klasor}, {1, "", "This version is not in the backup.\n"}},
         {{"--surumler"}, {64, "", "missing argument\n"}},
     };
     for (const auto& d : durumlar) {
