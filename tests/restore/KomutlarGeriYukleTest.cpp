@@ -46,7 +46,6 @@ TEST(KomutlarGeriYukle, PrintWhatTheRestoreGivesAndEndThrownErrorsWithTheirText)
         {{"--geri-al", kayit.id}, {1, "", "This item cannot be restored (invalid path).\n"}},
         {{"--cope-at", kayit.id}, {1, "", "This item cannot be restored (invalid path).\n"}},
         {{"--farkli-kaydet", A, "Belgeler/yok", klasor}, {1, "", "This version is not in the backup.\n"}},
-        {{"--surumler"}, {64, "", "missing argument\n"}},
     };
     for (const auto& d : durumlar) {
         C c = TestOrtami::calistir(d.args);
