@@ -1,6 +1,7 @@
 #pragma once
 // The backup run from start to end: the driver that --ajan and --yedekle
 // call, the run itself, and the wrap-up around the copy.
+// In Calistir.cpp, Akis.cpp, Cikar.cpp, GeriGetir.cpp and EskiDuzen.cpp.
 #include <cstdint>
 #include <optional>
 #include <string>
