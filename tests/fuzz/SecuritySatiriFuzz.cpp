@@ -7,7 +7,7 @@
 
 namespace {
 // The words of a line; nothing when the stand-in refuses the line whole.
-const Yardimci::Argumanlar* kelimeler(const Yardimci::Argumanlar& k) { return &k; }
+[[maybe_unused]] const Yardimci::Argumanlar* kelimeler(const Yardimci::Argumanlar& k) { return &k; }
 [[maybe_unused]] const Yardimci::Argumanlar* kelimeler(const std::optional<Yardimci::Argumanlar>& k) {
     return k ? &*k : nullptr;
 }
