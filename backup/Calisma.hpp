@@ -17,6 +17,7 @@ namespace Yedekleme {
 struct KurtulusBilgisi {
     std::string kopya;
     std::optional<std::string> imajBirimAdi;
+    bool brewfile = false;  // the recipe wrote a Brewfile
 };
 
 // What one run learns on its way and its caller reads at the end.

@@ -153,13 +153,13 @@ HataMetni dmgYaz(const std::string& birim, const std::optional<std::string>& pak
 }
 
 HataMetni kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
-                                   const std::optional<std::string>& imajBirimAdi,
+                                   const std::optional<std::string>& imajBirimAdi, bool brewfile,
                                    const std::optional<std::string>& paket) {
     if (auto hata = elleKonanAyir(birim)) return hata;
     if (!imajGuncel(birim))
         if (auto hata = dmgYaz(birim, paket)) return hata;
     try {
-        yaziliyorYaz(birim, okuAdi(), okuMetni(ayarlar, birim, sonKopya, imajBirimAdi));
+        yaziliyorYaz(birim, okuAdi(), okuMetni(ayarlar, birim, sonKopya, imajBirimAdi, brewfile));
     } catch (const std::exception& e) {
         std::error_code ec;
         fs::remove(geciciAd(birim, okuAdi()), ec);

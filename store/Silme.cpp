@@ -48,6 +48,9 @@ void icerigiSil(int fd, const std::string& yol) {
         std::string alt = yol + "/" + ad;
         if (klasor) {
             Fd altFd(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            // A folder stored unreadable cannot even be opened until it is ours to read.
+            if (!altFd && errno == EACCES && ::fchmodat(fd, ad.c_str(), S_IRWXU, 0) == 0)
+                altFd.sifirla(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             if (!altFd) silmeHatasi(alt);
             icerigiSil(altFd.get(), alt);
         }

@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "core/Komut.hpp"
 #include "core/Plist.hpp"
 #include "recovery/Programlar.hpp"
 #include "tests/recovery/KitOrtami.hpp"
@@ -118,7 +117,7 @@ TEST(Programlar, InventoryOfAnApplicationsFolderAndHomebrew) {
                                     {"yol", u + "/Leer.app"}, {"elle", false}}));
     EXPECT_EQ(j[9], nlohmann::json({{"id", "formula:wget"}, {"ad", "wget"}, {"kaynak", "arac"}, {"surum", "1.21"},
                                      {"brew", "wget"}, {"elle", false}}));
-    EXPECT_EQ(KitOrtami::gunluk().find("WARNING"), std::string::npos);
+    EXPECT_EQ(TestOrtami::gunluk().find("WARNING"), std::string::npos);
 }
 
 TEST(Programlar, SubfolderWithoutAMatchingNameGivesAllButUninstallers) {
@@ -148,7 +147,7 @@ TEST(Programlar, BadHomebrewAnswersGiveOneWarningAndTheApplicationsStillListed) 
         auto liste = Programlar::bul(uygulamalar());
         ASSERT_EQ(liste.size(), 1u) << d.cevap;
         EXPECT_EQ(liste[0].ad, "Zed");
-        std::string g = KitOrtami::gunluk();
+        std::string g = TestOrtami::gunluk();
         if (d.uyari.empty()) EXPECT_EQ(g, "") << d.cevap;
         else EXPECT_EQ(g.substr(20), d.uyari + "\n") << d.cevap;
     }
@@ -161,7 +160,7 @@ TEST(Programlar, WithoutHomebrewOnlyApplicationsAndNoWarning) {
     ASSERT_EQ(liste.size(), 1u);
     EXPECT_EQ(liste[0].kaynak, Kaynak::appStore);
     EXPECT_EQ(Programlar::brewfile(liste), "");
-    EXPECT_EQ(KitOrtami::gunluk(), "");
+    EXPECT_EQ(TestOrtami::gunluk(), "");
     EXPECT_TRUE(Programlar::bul(TestOrtami::kok() + "/yok").empty());
 }
 
@@ -169,8 +168,8 @@ TEST(Programlar, CommandLinePrintsTheSelectedList) {
     uygulama("Zed.app", bilgi("dev.zed", "1"));
     uygulama("Atom.app", bilgi("dev.atom"));
     setenv("BRIMVALE_UYGULAMALAR", uygulamalar().c_str(), 1);
-    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
-    ASSERT_EQ(s.kod, 0) << s.cikti;
+    auto s = TestOrtami::calistir({"--programlar"});
+    ASSERT_EQ(s.kod, 0) << s.hata;
     auto j = nlohmann::json::parse(s.cikti);
     ASSERT_EQ(j.size(), 2u);
     EXPECT_EQ(j[0]["ad"], "Atom");

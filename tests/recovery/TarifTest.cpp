@@ -14,16 +14,11 @@ namespace {
 
 std::string meta() { return Yol::mnt() + "/meta"; }
 
-// An empty applications folder and no Homebrew: an empty inventory.
-void bosUygulamalar() {
-    fs::create_directories(TestOrtami::kok() + "/Uygulamalar");
-    setenv("BRIMVALE_UYGULAMALAR", (TestOrtami::kok() + "/Uygulamalar").c_str(), 1);
-}
 
 }  // namespace
 
 TEST(Tarif, RecipeLeavesUnsetOptionalsOutAndDecodesBack) {
-    bosUygulamalar();
+    KitOrtami::uygulamalar();  // empty, and no Homebrew
     Ayarlar a;
     a.kaynaklar = {"/home/ali/Belgeler", "/yedek/Belgeler"};
     Kurtulus::tarifYaz(a, "2026-12-05_091200");
@@ -66,7 +61,7 @@ TEST(Tarif, RecipeLeavesUnsetOptionalsOutAndDecodesBack) {
 }
 
 TEST(Tarif, PriorityListMergesGroupsIncludesAndCycles) {
-    bosUygulamalar();
+    KitOrtami::uygulamalar();
     std::string k = TestOrtami::kok() + "/liste";
     TestOrtami::dosyaYaz(k + "/liste.txt", "== work\n/w1\n  @alt/iki.txt\n@yok.txt\n@liste.txt\n/son");
     TestOrtami::dosyaYaz(k + "/alt/iki.txt", "/i1\n\t@../liste.txt\n@ uc.txt \n");
@@ -81,21 +76,25 @@ TEST(Tarif, PriorityListMergesGroupsIncludesAndCycles) {
     EXPECT_EQ(Kurtulus::oncelikAc(k + "/yok.txt"), std::nullopt);
 }
 
+// The recipe says whether a Brewfile is there for the instructions to name.
 TEST(Tarif, EmptyPriorityListAndBrewfileAreDeleted) {
-    bosUygulamalar();
+    KitOrtami::uygulamalar();
     TestOrtami::dosyaYaz(meta() + "/oncelik.txt", "old");
     TestOrtami::dosyaYaz(meta() + "/Brewfile", "brew \"old\"\n");
-    Kurtulus::brewfileVar = true;
     Ayarlar a;
     a.oncelikListesi = TestOrtami::kok() + "/yok.txt";
-    Kurtulus::tarifYaz(a, "2026-12-05_091200");
+    EXPECT_FALSE(Kurtulus::tarifYaz(a, "2026-12-05_091200"));
     EXPECT_FALSE(fs::exists(meta() + "/oncelik.txt"));
     EXPECT_FALSE(fs::exists(meta() + "/Brewfile"));
-    EXPECT_FALSE(Kurtulus::brewfileVar);
+
+    SahteArac brew(TestOrtami::araclar(), "brew");
+    brew.cevap(R"({"casks": [], "formulae": [{"full_name": "wget", "installed": [{"installed_on_request": true}]}]})");
+    EXPECT_TRUE(Kurtulus::tarifYaz(a, "2026-12-05_091200"));
+    EXPECT_EQ(oku(meta() + "/Brewfile"), "brew \"wget\"\n");
 }
 
 TEST(Tarif, EachWriteStandsOnItsOwn) {
-    bosUygulamalar();
+    KitOrtami::uygulamalar();
     // Folders in the way make both JSON writes fail.
     fs::create_directories(meta() + "/tarif.json/x");
     fs::create_directories(meta() + "/programlar.json/x");
@@ -104,7 +103,7 @@ TEST(Tarif, EachWriteStandsOnItsOwn) {
     Kurtulus::tarifYaz(a, "2026-12-05_091200");
     EXPECT_EQ(*oku(meta() + "/oncelik.txt"), "== first\n/a\n");
     EXPECT_TRUE(fs::is_regular_file(meta() + "/programlar.txt"));
-    std::string g = KitOrtami::gunluk();
+    std::string g = TestOrtami::gunluk();
     EXPECT_NE(g.find("WARNING: recipe not written: "), std::string::npos) << g;
     EXPECT_NE(g.find("WARNING: program list not written: "), std::string::npos) << g;
 }
@@ -128,7 +127,7 @@ TEST(Tarif, NoteTextComesFromTheSettingsOrTheFileAndNeverHoldsAKey) {
         a.kurtulusNotu = dosya;
         EXPECT_EQ(Kurtulus::notIcerik(a), d.beklenen) << d.yazilan;
     }
-    std::string g = KitOrtami::gunluk();
+    std::string g = TestOrtami::gunluk();
     size_t n = 0;
     for (size_t p = 0; (p = g.find("WARNING: recovery note contains a private key; not added\n", p)) != std::string::npos; ++p) ++n;
     EXPECT_EQ(n, 2u);
