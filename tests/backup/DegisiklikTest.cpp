@@ -106,11 +106,7 @@ TEST(DegisiklikBul, SummaryOfDeletedChangedAndNewFiles) {
     EXPECT_EQ(o.aktarilacakBayt, 11 + 5);
     EXPECT_FALSE(o.esik);  // 8 files, 229 bytes: under the defaults
 
-    struct Esik {
-        int64_t dosya;
-        double bayt;
-        bool esik;
-    };
+    struct Esik { int64_t dosya; double bayt; bool esik; };
     for (auto e : std::vector<Esik>{{8, 1e9, false}, {7, 1e9, true}, {100, 229, false}, {100, 228, true}}) {
         a.silmeEsigiDosya = e.dosya;
         a.silmeEsigiBayt = e.bayt;
@@ -209,9 +205,7 @@ TEST(DegisiklikBul, SourceHoldingTheBackupDiskOrTheImageIsRefused) {
     dosya(disk + "2/b", "b");
     fs::create_directories(Yol::yedekler());
     fs::create_directory_symlink(disk, TestOrtami::kok() + "/diske-bag");
-    struct Durum {
-        std::string kaynak, baslikAdi;  // empty: the folder is allowed
-    };
+    struct Durum { std::string kaynak, baslikAdi; };  // baslikAdi empty: the folder is allowed
     std::vector<Durum> durumlar = {
         {disk, "disk"},
         {disk + "/", "disk"},

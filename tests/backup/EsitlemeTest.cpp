@@ -19,7 +19,10 @@ struct Esitle : testing::Test {
         Saat::kaynakKur(&saat);
         Yedekleme::durduruldu = false;
     }
-    void TearDown() override { Saat::kaynakKur(nullptr); }
+    void TearDown() override {
+        Saat::kaynakKur(nullptr);
+        Yedekleme::durduruldu = false;
+    }
 
     Yedekleme::Esitleme gecis(const Ayarlar& a) {
         auto d = Yedekleme::degisiklikBul(a, true);
@@ -156,10 +159,7 @@ TEST_F(Esitle, PartsOfRemovedSourcesAreDeletedBeforeThePass) {
 }
 
 TEST_F(Esitle, FileRenamedOrDeletedDuringTheCopyIsInTheCopyAsItIsNow) {
-    struct Durum {
-        std::string ad, eylem;
-        std::vector<std::string> kopyada, kopyadaYok;
-    };
+    struct Durum { std::string ad, eylem; std::vector<std::string> kopyada, kopyadaYok; };
     std::string k = kaynak("Belgeler");
     std::vector<Durum> durumlar = {
         {"renamed", "mv '" + k + "/z_eski' '" + k + "/z_yeni'", {"z_yeni"}, {"z_eski"}},
@@ -330,10 +330,7 @@ TEST(Istatistik, NumbersAfterTheLabelWithoutSeparatorsAndOnlyWhenTheyFit) {
         "Total bytes sent: 9223372036854775808\n"
         "Total bytes received: " + std::string(400, '7') + "\n"
         "File list size: -5\n";
-    struct Durum {
-        std::string etiket;
-        int64_t deger;
-    };
+    struct Durum { std::string etiket; int64_t deger; };
     for (const auto& d : std::vector<Durum>{{"Number of files:", 50001},
                                             {"Total file size:", 1234567},
                                             {"Total transferred file size:", 1234567},

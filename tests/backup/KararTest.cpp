@@ -51,7 +51,7 @@ TEST(KararBekle, AnswerFromTheEnvironmentTheFileOrNone) {
         Saat::kaynakKur(&saat);
         EXPECT_EQ(Yedekleme::kararBekle(), d.karar) << d.ad;
         Saat::kaynakKur(nullptr);
-        if (d.bekleme) EXPECT_EQ(saat.beklemeSayisi, *d.bekleme) << d.ad;
+        EXPECT_EQ(saat.beklemeSayisi, d.bekleme.value_or(saat.beklemeSayisi)) << d.ad;
         EXPECT_DOUBLE_EQ(saat.toplamBekleme, d.sure) << d.ad;
     }
     Yedekleme::durduruldu = false;
