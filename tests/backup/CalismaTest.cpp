@@ -348,11 +348,7 @@ TEST_F(Calisma, KilledEngineNeverLeavesAWrongCopy) {
 
 TEST_F(Calisma, FailuresKeepEverythingAndSayWhy) {
     yedekle(1);
-    struct Durum {
-        std::string ad;
-        std::function<void()> hazirla, geriAl;
-        std::string baslik;
-    };
+    struct Durum { std::string ad; std::function<void()> hazirla, geriAl; std::string baslik; };
     int acik = -1;
     Ayarlar eksik = ayarlar;
     eksik.kaynaklar.push_back(kaynak + "/Yok");
@@ -397,11 +393,7 @@ TEST_F(Calisma, NoSpaceSaysWhatHappened) {
         rsync.betik("case \" $* \" in *\" --stats \"*) mkdir -p '" + dolu + "' && cd '" + dolu + "' && " + nasil +
                     ";; esac\nexec /usr/bin/rsync \"$@\"");
     };
-    struct Durum {
-        std::string ad;
-        std::function<void()> hazirla;
-        std::string baslik;
-    };
+    struct Durum { std::string ad; std::function<void()> hazirla; std::string baslik; };
     { std::ofstream(kaynak + "/Resimler/dev.bin").close(); }
     for (const auto& d : std::vector<Durum>{
              {"larger than the whole disk", [&] { fs::resize_file(kaynak + "/Resimler/dev.bin", 400ull << 20); },
