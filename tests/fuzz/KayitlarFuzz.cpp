@@ -17,19 +17,11 @@ template <typename T>
 void kayit(const std::string& metin) {
     if (auto k = FuzzOrtami::coz<T>(metin)) FuzzOrtami::geriOkunur(*k);
 }
+constexpr void (*kayitlar[])(const std::string&) = {
+    kayit<Karar>,   kayit<Ozet>, kayit<YedekSonucu>, kayit<KopyaBilgisi>, kayit<BuyukKayit>, kayit<Kurtulus::Tarif>,
+    kayit<Program>, kayit<std::vector<KopyaBilgisi>>};
 }  // namespace
 
 void FuzzOrtami::dene(const std::string& girdi) {
-    if (girdi.empty()) return;
-    const std::string m = girdi.substr(1);
-    switch (static_cast<uint8_t>(girdi[0]) % 8) {
-        case 0: return kayit<Karar>(m);
-        case 1: return kayit<Ozet>(m);
-        case 2: return kayit<YedekSonucu>(m);
-        case 3: return kayit<KopyaBilgisi>(m);
-        case 4: return kayit<BuyukKayit>(m);
-        case 5: return kayit<Kurtulus::Tarif>(m);
-        case 6: return kayit<Program>(m);
-        default: return kayit<std::vector<KopyaBilgisi>>(m);
-    }
+    if (!girdi.empty()) kayitlar[static_cast<uint8_t>(girdi[0]) % std::size(kayitlar)](girdi.substr(1));
 }

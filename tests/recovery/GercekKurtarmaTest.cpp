@@ -2,8 +2,6 @@
 // follows the instructions file line by line and gets the files back.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <regex>
 
@@ -91,8 +89,6 @@ void kurtar(bool turkce) {
         TestOrtami::dosyaYaz(kaynak + "/Belgeler/alt klasör/veri.bin", std::string("\0\x01\xff", 3));
         TestOrtami::dosyaYaz(kaynak + "/Notlar \"eski\" $x/not.md", "# not\n");
     }
-    std::map<std::string, std::string> belgeler = {{"mektup.txt", "Sevgili Ayşe\n"},
-                                                   {"alt klasör/veri.bin", std::string("\0\x01\xff", 3)}};
 
     // The new machine already has a Belgeler folder with a file of its own.
     TestOrtami::dosyaYaz(ev + "/Belgeler/zaten.txt", "burada\n");
@@ -126,13 +122,12 @@ void kurtar(bool turkce) {
 
     auto geriGelen = agac(ev + "/Belgeler");
     EXPECT_EQ(geriGelen.erase("zaten.txt"), 1u);
-    EXPECT_EQ(geriGelen, belgeler);
+    EXPECT_EQ(geriGelen, (std::map<std::string, std::string>{{"mektup.txt", "Sevgili Ayşe\n"},
+                                                             {"alt klasör/veri.bin", std::string("\0\x01\xff", 3)}}));
     EXPECT_EQ(agac(hedefNotlar), (std::map<std::string, std::string>{{"not.md", "# not\n"}}));
 
-    for (const auto& d : KitOrtami::dosyalar(disk))
-        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
-    for (const auto& d : KitOrtami::dosyalar(Yol::durum()))
-        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
+    for (const auto& kok : {disk, Yol::durum()})
+        for (const auto& d : KitOrtami::dosyalar(kok)) EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
 }
 
 }  // namespace
