@@ -1,7 +1,9 @@
 #pragma once
 // The recovery kit: inside the image the recipe, priority list and program
 // list; at the disk's root the installer image, its checksum and the
-// plain-text instructions a person follows on a new computer.
+// plain-text instructions a person follows on a new computer. Defined in
+// KurtulusTarif.cpp (inside the image), KurtulusKok.cpp (the disk's root)
+// and OkuMetni.cpp (the instructions text).
 #include <optional>
 #include <set>
 #include <string>

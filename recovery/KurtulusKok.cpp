@@ -85,8 +85,8 @@ HataMetni elleKonanAyir(const std::string& birim) {
 // The image on the disk is the one we last wrote for this version.
 bool imajGuncel(const std::string& birim) {
     auto kayit = Metin::bol(Metin::kirp(oku(dmgKaydi()).value_or("")), ' ', true);
-    auto ozet = ilkKelime(oku(birim + "/" + dmgAdi + ".sha256"));
-    if (kayit.size() != 2 || kayit[0] != surumYapi() || ozet != kayit[1]) return false;
+    auto digest = ilkKelime(oku(birim + "/" + dmgAdi + ".sha256"));
+    if (kayit.size() != 2 || kayit[0] != surumYapi() || digest != kayit[1]) return false;
     // A damaged or replaced image must not pass as current either.
     try {
         return akit(birim + "/" + dmgAdi, std::nullopt) == kayit[1];
@@ -144,10 +144,7 @@ HataMetni dmgYaz(const std::string& birim, const std::optional<std::string>& pak
         fs::remove(geciciAd(birim, dmgAdi + ".sha256"), ec);
         return dmgAdi + ": " + e.what();
     }
-    try {
-        atomikYaz(dmgKaydi(), surumYapi() + " " + h);
-    } catch (const std::exception&) {
-    }
+    yazDene(dmgKaydi(), surumYapi() + " " + h);
     Gunluk::yaz("Recovery: " + dmgAdi + " written (" + UygulamaBilgisi::surum() + ")");
     return std::nullopt;
 }

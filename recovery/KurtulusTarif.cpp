@@ -31,10 +31,7 @@ void metinYaz(const std::string& yol, const std::string& icerik, bool bossaSil) 
         fs::remove(yol, ec);
         return;
     }
-    try {
-        atomikYaz(yol, icerik);
-    } catch (const std::exception&) {
-    }
+    yazDene(yol, icerik);
 }
 
 void jsonDosyasi(const nlohmann::json& deger, const std::string& yol, const std::string& uyari) {
