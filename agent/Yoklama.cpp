@@ -14,10 +14,7 @@ namespace Kurulum {
 bool ajanYokla() {
     std::error_code ec;
     fs::create_directories(Yol::durum(), ec);
-    try {
-        atomikYaz(Yol::yoklama(), "");
-    } catch (const std::exception&) {
-    }
+    yazDene(Yol::yoklama(), "");
     Servis::baslat();
     for (int i = 0; i < 20; ++i) {
         if (!fs::exists(Yol::yoklama(), ec)) return true;

@@ -1,6 +1,5 @@
 // Commands about the dated copies and large files.
 #include <algorithm>
-#include <charconv>
 #include <iostream>
 
 #include "app/ImajAc.hpp"
@@ -15,21 +14,6 @@
 #include "store/Kopyalar.hpp"
 
 namespace Isleyiciler {
-namespace {
-
-// A whole decimal integer, an optional "+" or "-" first.
-std::optional<int64_t> tamSayi(const std::string& s) {
-    std::string_view v(s);
-    if (v.starts_with("+")) v.remove_prefix(1);
-    if (v.empty() || v[0] == '+') return std::nullopt;
-    int64_t n = 0;
-    auto [son, hata] = std::from_chars(v.data(), v.data() + v.size(), n);
-    if (hata != std::errc() || son != v.data() + v.size()) return std::nullopt;
-    return n;
-}
-
-}  // namespace
-
 int kopyalar(Komutlar::Istek&) {
     Komutlar::json(Kopyalar::liste(Yol::yedekler()));
     return 0;
@@ -43,7 +27,7 @@ int bilgiler(Komutlar::Istek&) {
 int gfs(Komutlar::Istek& istek) {
     std::vector<int64_t> sayilar;
     for (const auto& parca : Metin::bol(istek.arg(1), ',', true))
-        if (auto n = tamSayi(parca)) sayilar.push_back(*n);
+        if (auto n = Metin::isaretliSayi(parca)) sayilar.push_back(*n);
     if (sayilar.size() != 5) return 64;
     Saklama saklama{sayilar[0], sayilar[1], sayilar[2], sayilar[3], sayilar[4]};
     std::vector<std::string> adlar;

@@ -25,12 +25,12 @@ int kurtulusYaz(Komutlar::Istek& istek) {
         return 1;
     }
     auto birimAdi = Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName");
-    Kurtulus::tarifYaz(istek.ayarlar, *son, birimAdi);
+    bool brewfile = Kurtulus::tarifYaz(istek.ayarlar, *son, birimAdi);
     if (auto hata = ayirici.ayir()) {
         Komutlar::yaz(*hata);
         return 1;
     }
-    if (auto hata = Kurtulus::kokuYaz(istek.ayarlar, birim, *son, birimAdi)) {
+    if (auto hata = Kurtulus::kokuYaz(istek.ayarlar, birim, *son, birimAdi, brewfile)) {
         Komutlar::yaz(*hata);
         return 1;
     }

@@ -131,8 +131,8 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         if (ayarlar.seyrelt) budanan = Kopyalar::buda(ayarlar.saklama);
         Kopyalar::gecmisEsitle();
         auto birimAdi = Plist::metin(Disk::bilgi(Yol::mnt()), "VolumeName");
-        Kurtulus::tarifYaz(ayarlar, *esitleme.ad, birimAdi);
-        calisma.kurtulus = KurtulusBilgisi{*esitleme.ad, birimAdi};
+        bool brewfile = Kurtulus::tarifYaz(ayarlar, *esitleme.ad, birimAdi);
+        calisma.kurtulus = KurtulusBilgisi{*esitleme.ad, birimAdi, brewfile};
         if (!budanan.empty())
             Gunluk::yaz(Yerel::bicim("Retention: deleted %@ old backup(s): %@",
                                      {std::to_string(budanan.size()), Metin::birlestir(budanan, ", ")}));

@@ -1,6 +1,7 @@
 #pragma once
 // The backup run from start to end: the driver that --ajan and --yedekle
 // call, the run itself, and the wrap-up around the copy.
+// In Calistir.cpp, Akis.cpp, Cikar.cpp, GeriGetir.cpp and EskiDuzen.cpp.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@ namespace Yedekleme {
 struct KurtulusBilgisi {
     std::string kopya;
     std::optional<std::string> imajBirimAdi;
+    bool brewfile = false;  // the recipe wrote a Brewfile
 };
 
 // What one run learns on its way and its caller reads at the end.

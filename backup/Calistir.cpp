@@ -35,13 +35,6 @@ void sil(const std::string& yol) {
     fs::remove(yol, ec);
 }
 
-void yazSessiz(const std::string& yol, const std::string& icerik) {
-    try {
-        atomikYaz(yol, icerik);
-    } catch (const std::exception&) {
-    }
-}
-
 // SIGTERM, SIGINT and SIGHUP only set the stop flag, once; the run notices
 // it between steps. They are blocked in every thread and taken by one
 // waiting thread, so no handler runs inside the run's own code. Children get
@@ -100,7 +93,7 @@ int32_t calistir(bool elle) {
     KilitAlma kilit = kilitAl();
     if (kilit.hata) return durumYazilamadi(*kilit.hata);
     if (!kilit) return 0;
-    yazSessiz(Yol::sorulan(), kimlik);
+    yazDene(Yol::sorulan(), kimlik);
 
     if (!Izinler::tamDiskErisimi()) {
         YedekSonucu s = YedekSonucu::tamDiskErisimiYok();
@@ -120,7 +113,7 @@ int32_t calistir(bool elle) {
     Calisma calisma;
     int32_t kod = akis(ayarlar, *birim, imaj, elle, calisma);
 
-    if (calisma.sonuc == "ertelendi") yazSessiz(Yol::ertelendi(), kimlik + "\t" + std::to_string(Saat::unix()) + "\n");
+    if (calisma.sonuc == "ertelendi") yazDene(Yol::ertelendi(), kimlik + "\t" + std::to_string(Saat::unix()) + "\n");
     else sil(Yol::ertelendi());
     kilidiBirak();
     asama("bosta", durduruldu ? std::string("durduruldu") : calisma.sonuc);

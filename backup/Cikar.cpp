@@ -20,7 +20,7 @@ namespace {
 // one sentence and the warning line.
 void kurtulusYaz(const Ayarlar& ayarlar, const std::string& birim, const KurtulusBilgisi& kurtulus) {
     asama("kurtulus");
-    auto hata = Kurtulus::kokuYaz(ayarlar, birim, kurtulus.kopya, kurtulus.imajBirimAdi);
+    auto hata = Kurtulus::kokuYaz(ayarlar, birim, kurtulus.kopya, kurtulus.imajBirimAdi, kurtulus.brewfile);
     if (!hata) return;
     std::string uyari = "WARNING: recovery files not written: " + *hata;
     Gunluk::yaz(uyari);

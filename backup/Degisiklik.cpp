@@ -147,11 +147,7 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<
     fs::remove_all(is, ec);
     fs::create_directories(is + "/bos", ec);
     std::string haric = is + "/haric.txt";
-    try {
-        atomikYaz(haric, Metin::birlestir(ayarlar.haric, "\n") + "\n");
-    } catch (const std::exception& e) {
-        Gunluk::yaz(std::string("ERROR: ") + e.what());
-    }
+    yazDene(haric, Metin::birlestir(ayarlar.haric, "\n") + "\n");
 
     Degisiklik d;
     d.son = Kopyalar::son();
@@ -196,11 +192,7 @@ Degisiklik degisiklikBul(const Ayarlar& ayarlar, bool elle, const std::optional<
 
     d.ozet = ozetCikar(ayarlar, d.son);
     d.ozet.elle = elle;
-    try {
-        jsonYaz(d.ozet, ozetYolu());
-    } catch (const std::exception& e) {
-        Gunluk::yaz(std::string("ERROR: ") + e.what());
-    }
+    yazDene(ozetYolu(), jsonMetni(d.ozet));
     auto sure = std::chrono::duration_cast<std::chrono::seconds>(Saat::simdi() - baslangic).count();
     Gunluk::yaz(Yerel::bicim("Check took %@ s: %@ deleted (%@), %@ changed, %@ new",
                              {std::to_string(sure), std::to_string(d.ozet.silinen.size()), bayt(d.ozet.silinenBayt),

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 
@@ -25,14 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-template <typename T>
-std::optional<T> sayi(const std::string& s) {
-    T v{};
-    auto [son, hata] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (hata != std::errc() || son != s.data() + s.size() || s.empty()) return std::nullopt;
-    return v;
-}
 
 // Seconds since 1970 that the clock can hold (up to the year 2262).
 std::optional<Saat::Zaman> saniyeden(std::optional<int64_t> sn) {
@@ -113,12 +105,13 @@ std::optional<int32_t> calisanPid() {
         if (dugum(Yol::kilit()) == once) break;
     }
     if (!metin) return std::nullopt;
-    auto pid = sayi<int32_t>(Metin::kirp(*metin));
-    if (!pid || *pid <= 0) return std::nullopt;
-    if (::kill(*pid, 0) != 0 && errno != EPERM) return std::nullopt;
+    auto sayi = Metin::sayi(Metin::kirp(*metin));
+    if (!sayi || *sayi <= 0 || *sayi > INT32_MAX) return std::nullopt;
+    auto pid = static_cast<int32_t>(*sayi);
+    if (::kill(pid, 0) != 0 && errno != EPERM) return std::nullopt;
     // A lock without a start time (made by hand, or by an older engine) is
     // judged by the pid alone.
-    if (baslangic && Platform::surecBaslangici(*pid) != Metin::kirp(*baslangic)) return std::nullopt;
+    if (baslangic && Platform::surecBaslangici(pid) != Metin::kirp(*baslangic)) return std::nullopt;
     return pid;
 }
 
@@ -132,16 +125,15 @@ KilitAlma kilitAl() {
     // of several runs that found it stale, one replaces it and the others
     // then see a live holder.
     std::string devir = Yol::durum() + "/kilit-devir";
-    int fd = ::open(devir.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return {false, sistemMetni(devir, errno)};
+    Fd fd(::open(devir.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!fd) return {false, sistemMetni(devir, errno)};
     KilitAlma sonuc;
-    if (::flock(fd, LOCK_EX) == 0 && !calisanPid()) {
+    if (::flock(fd.get(), LOCK_EX) == 0 && !calisanPid()) {
         static std::atomic<unsigned> sayac{0};
         std::string kenar = Yol::kilit() + ".eski-" + std::to_string(::getpid()) + "-" + std::to_string(sayac++);
         if (::rename(Yol::kilit().c_str(), kenar.c_str()) == 0) fs::remove_all(kenar, ec);
         sonuc = kilidiOlustur();
     }
-    ::close(fd);
     return sonuc;
 }
 
@@ -201,7 +193,7 @@ Anlik anlik(const Ayarlar& ayarlar) {
         auto ozet = jsonOku<nlohmann::json>(Yol::isKlasoru() + "/ozet.json");
         auto toplam = ozet ? Plist::sayi(*ozet, "aktarilacakBayt") : std::nullopt;
         a.toplamBayt = std::max(1.0, toplam.value_or(1));
-        auto baslangic = sayi<double>(Metin::kirp(oku(Yol::isKlasoru() + "/baslangic", kSatirDosyasi).value_or("")));
+        auto baslangic = Metin::ondalik(Metin::kirp(oku(Yol::isKlasoru() + "/baslangic", kSatirDosyasi).value_or("")));
         if (baslangic) a.bitenBayt = std::clamp(Disk::doluYer(Yol::mnt()) - *baslangic, 0.0, a.toplamBayt);
     }
     a.gunluk = sonSatirlar(Yol::gunluk(), 500);

@@ -1,8 +1,5 @@
 #include "backup/Esitleme.hpp"
 
-#include <unicode/datefmt.h>
-#include <unicode/timezone.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,6 +12,7 @@
 #include "backup/Siniflama.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
+#include "core/Icu.hpp"
 #include "core/Komut.hpp"
 #include "temel/Metin.hpp"
 #include "core/Saat.hpp"
@@ -31,25 +29,7 @@ constexpr double girdiBasina = 4096;  // directory entry and link of every item
 
 // Numeric date and short time in the user's locale.
 std::string yerelTarih(Saat::Zaman an) {
-    std::unique_ptr<icu::DateFormat> bicim(icu::DateFormat::createDateTimeInstance(
-        icu::DateFormat::kShort, icu::DateFormat::kShort, icu::Locale::getDefault()));
-    if (!bicim) return Kopyalar::yeniAd(an);
-    bicim->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
-    icu::UnicodeString metin;
-    bicim->format(
-        static_cast<UDate>(std::chrono::duration_cast<std::chrono::milliseconds>(an.time_since_epoch()).count()),
-        metin);
-    std::string sonuc;
-    metin.toUTF8String(sonuc);
-    return sonuc;
-}
-
-void yazYoksay(const std::string& yol, const std::string& icerik) {
-    try {
-        atomikYaz(yol, icerik);
-    } catch (const std::exception& e) {
-        Gunluk::yaz(std::string("ERROR: ") + e.what());
-    }
+    return Icu::tarih(an, Icu::TarihBicimi::kisa).value_or(Kopyalar::yeniAd(an));
 }
 
 // Folders of .devam that belong to no configured source any more.
@@ -125,7 +105,7 @@ Gecis kaynakGecisi(const std::string& ad, const std::string& yol, const std::opt
     const std::string silmeYok = "IO error encountered -- skipping file deletion\n";
     if (Metin::iceriyor(baytlariOku(cikti).value_or(""), silmeYok)) {
         g.hata += silmeYok;
-        yazYoksay(hataYolu, tum + silmeYok);
+        yazDene(hataYolu, tum + silmeYok);
     }
     return g;
 }
@@ -168,7 +148,7 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
     std::error_code ec;
     fs::create_directories(Yol::devam(), ec);
     bayatKaynaklariSil(ayarlar);
-    yazYoksay(Yol::isKlasoru() + "/baslangic", std::to_string(static_cast<long long>(Disk::doluYer(Yol::mnt()))) + "\n");
+    yazDene(Yol::isKlasoru() + "/baslangic", std::to_string(static_cast<long long>(Disk::doluYer(Yol::mnt()))) + "\n");
     std::string hataYolu = esitleHataYolu();
     fs::remove(hataYolu, ec);
     auto baslangic = Saat::simdi();
@@ -183,7 +163,7 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
             // whole text goes to the log.
             Gunluk::yaz("ERROR: large file: " + Metin::utf8Onar(*b.hata));
             std::string satir = Siniflama::kopyalayiciSatiri(b.hataAdi, b.hataNedeni, b.kaynakta) + "\n";
-            yazYoksay(hataYolu, satir);
+            yazDene(hataYolu, satir);
             if (auto k = kaybolanlar(satir)) e.atlanan.insert(e.atlanan.end(), k->begin(), k->end());
         }
     }
@@ -207,7 +187,7 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
                 // what vanishes again is skipped, so the first run's lines go.
                 Gunluk::yaz("NOTE: " + std::to_string(k->size()) + " file(s) vanished while " + ad +
                             " was copied; copying it once more");
-                yazYoksay(hataYolu, baytlariOku(hataYolu).value_or("").substr(0, onceki));
+                yazDene(hataYolu, baytlariOku(hataYolu).value_or("").substr(0, onceki));
                 yenidenGecildi[i] = true;
                 g = kaynakGecisi(ad, yol, son, ciktiYolu(i, true), hataYolu);
             }
@@ -242,8 +222,8 @@ Esitleme esitle(const Ayarlar& ayarlar, const Ozet& ozet, const std::optional<st
     e.tamamlandi = true;
     e.ad = ad;
     e.kod = e.atlanan.empty() ? 0 : 24;
-    yazYoksay(Yol::sonYedek(), yerelTarih(Saat::simdi()));
-    yazYoksay(Yol::mnt() + "/_son-yedek.txt", ad + "\n");
+    yazDene(Yol::sonYedek(), yerelTarih(Saat::simdi()));
+    yazDene(Yol::mnt() + "/_son-yedek.txt", ad + "\n");
     KopyaBilgisi bilgi;
     bilgi.ad = ad;
     bilgi.aktarilan = e.aktarilan;

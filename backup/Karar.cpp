@@ -1,7 +1,7 @@
 #include "backup/Karar.hpp"
 #include "core/Json.hpp"
 
-#include <charconv>
+#include <climits>
 #include <cstdlib>
 
 #include "backup/Durdurma.hpp"
@@ -12,12 +12,12 @@
 #include "core/UygulamaBilgisi.hpp"
 #include "core/Yol.hpp"
 
-void to_json(nlohmann::json& j, const Karar& k) { j = {{"islem", k.islem}, {"sec", k.sec}}; }
+namespace {
+const auto kKarar = std::tuple{Json::alan("islem", &Karar::islem), Json::alan("sec", &Karar::sec)};
+}  // namespace
 
-void from_json(const nlohmann::json& j, Karar& k) {
-    Json::al(j, "islem", k.islem);
-    Json::al(j, "sec", k.sec);
-}
+void to_json(nlohmann::json& j, const Karar& k) { Json::yaz(j, k, kKarar); }
+void from_json(const nlohmann::json& j, Karar& k) { Json::oku(j, k, kKarar); }
 
 namespace Yedekleme {
 namespace {
@@ -26,9 +26,8 @@ std::vector<int> secimler(const char* metin) {
     std::vector<int> sec;
     if (!metin) return sec;
     for (const auto& parca : Metin::bol(metin, ',', true)) {
-        int n = 0;
-        auto [son, hata] = std::from_chars(parca.data(), parca.data() + parca.size(), n);
-        if (hata == std::errc() && son == parca.data() + parca.size()) sec.push_back(n);
+        auto n = parca.starts_with('+') ? std::nullopt : Metin::isaretliSayi(parca);
+        if (n && *n >= INT_MIN && *n <= INT_MAX) sec.push_back(static_cast<int>(*n));
     }
     return sec;
 }

@@ -2,51 +2,30 @@
 
 #include "core/Json.hpp"
 
-void to_json(nlohmann::json& j, const SilinenDosya& s) {
-    j = {{"i", s.i}, {"yol", s.yol}, {"boy", s.boy}, {"zaman", s.zaman}};
-}
+namespace {
 
-void from_json(const nlohmann::json& j, SilinenDosya& s) {
-    Json::al(j, "i", s.i);
-    Json::al(j, "yol", s.yol);
-    Json::al(j, "boy", s.boy);
-    Json::al(j, "zaman", s.zaman);
-}
+const auto kSilinen = std::tuple{Json::alan("i", &SilinenDosya::i), Json::alan("yol", &SilinenDosya::yol),
+                                 Json::alan("boy", &SilinenDosya::boy), Json::alan("zaman", &SilinenDosya::zaman)};
+const auto kEnCok = std::tuple{Json::alan("klasor", &EnCok::klasor), Json::alan("adet", &EnCok::adet),
+                               Json::alan("boy", &EnCok::boy)};
+const auto kOzet = std::tuple{Json::alan("silinen", &Ozet::silinen),
+                              Json::alan("silinenKlasor", &Ozet::silinenKlasor),
+                              Json::alan("silinenBayt", &Ozet::silinenBayt),
+                              Json::alan("yeni", &Ozet::yeni),
+                              Json::alan("degisen", &Ozet::degisen),
+                              Json::alan("aktarilacakBayt", &Ozet::aktarilacakBayt),
+                              Json::alan("hazirBayt", &Ozet::hazirBayt),
+                              Json::alan("oge", &Ozet::oge),
+                              Json::alan("enCok", &Ozet::enCok),
+                              Json::alan("esik", &Ozet::esik),
+                              Json::alan("sonYedek", &Ozet::sonYedek),
+                              Json::alan("elle", &Ozet::elle)};
 
-void to_json(nlohmann::json& j, const EnCok& e) { j = {{"klasor", e.klasor}, {"adet", e.adet}, {"boy", e.boy}}; }
+}  // namespace
 
-void from_json(const nlohmann::json& j, EnCok& e) {
-    Json::al(j, "klasor", e.klasor);
-    Json::al(j, "adet", e.adet);
-    Json::al(j, "boy", e.boy);
-}
-
-void to_json(nlohmann::json& j, const Ozet& o) {
-    j = {{"silinen", o.silinen},
-         {"silinenKlasor", o.silinenKlasor},
-         {"silinenBayt", o.silinenBayt},
-         {"yeni", o.yeni},
-         {"degisen", o.degisen},
-         {"aktarilacakBayt", o.aktarilacakBayt},
-         {"oge", o.oge},
-         {"enCok", o.enCok},
-         {"esik", o.esik},
-         {"elle", o.elle}};
-    Json::istegeBagliYaz(j, "hazirBayt", o.hazirBayt);
-    Json::istegeBagliYaz(j, "sonYedek", o.sonYedek);
-}
-
-void from_json(const nlohmann::json& j, Ozet& o) {
-    Json::al(j, "silinen", o.silinen);
-    Json::al(j, "silinenKlasor", o.silinenKlasor);
-    Json::al(j, "silinenBayt", o.silinenBayt);
-    Json::al(j, "yeni", o.yeni);
-    Json::al(j, "degisen", o.degisen);
-    Json::al(j, "aktarilacakBayt", o.aktarilacakBayt);
-    Json::istegeBagliOku(j, "hazirBayt", o.hazirBayt);
-    Json::al(j, "oge", o.oge);
-    Json::al(j, "enCok", o.enCok);
-    Json::al(j, "esik", o.esik);
-    Json::istegeBagliOku(j, "sonYedek", o.sonYedek);
-    Json::al(j, "elle", o.elle);
-}
+void to_json(nlohmann::json& j, const SilinenDosya& s) { Json::yaz(j, s, kSilinen); }
+void from_json(const nlohmann::json& j, SilinenDosya& s) { Json::oku(j, s, kSilinen); }
+void to_json(nlohmann::json& j, const EnCok& e) { Json::yaz(j, e, kEnCok); }
+void from_json(const nlohmann::json& j, EnCok& e) { Json::oku(j, e, kEnCok); }
+void to_json(nlohmann::json& j, const Ozet& o) { Json::yaz(j, o, kOzet); }
+void from_json(const nlohmann::json& j, Ozet& o) { Json::oku(j, o, kOzet); }

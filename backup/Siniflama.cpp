@@ -269,10 +269,7 @@ YedekSonucu esitlemeSonucu(int kod, const std::string& hata, const std::string& 
 }
 
 std::string kaydet(const YedekSonucu& sonuc, int kod, const std::string& hata, bool tamamlandi) {
-    try {
-        atomikYaz(Yol::sonHatalar(), hata);
-    } catch (const std::exception&) {
-    }
+    yazDene(Yol::sonHatalar(), hata);
     sonuc.yaz();
     auto kaybolan = sinifla(hata)[HataTuru::kaybolan];
     for (size_t i = 0; i < kaybolan.size() && i < 50; ++i)

@@ -37,12 +37,7 @@ YedekSonucu::YedekSonucu(std::string tur, std::string baslik, std::string acikla
 
 std::string YedekSonucu::yol() { return Yol::sonuc(); }
 
-void YedekSonucu::yaz() const {
-    try {
-        jsonYaz(*this, yol());
-    } catch (const std::exception&) {
-    }
-}
+void YedekSonucu::yaz() const { yazDene(yol(), jsonMetni(*this)); }
 
 std::optional<YedekSonucu> YedekSonucu::oku() { return jsonOku<YedekSonucu>(yol()); }
 
@@ -87,19 +82,12 @@ YedekSonucu YedekSonucu::durdu() {
             std::nullopt};
 }
 
-void to_json(nlohmann::json& j, const YedekSonucu& s) {
-    j = {{"tur", s.tur},         {"baslik", s.baslik}, {"aciklama", s.aciklama},
-         {"atlanan", s.atlanan}, {"teknik", s.teknik}, {"zaman", s.zaman}};
-    if (s.oneri) j["oneri"] = *s.oneri;
-}
+namespace {
+const auto kAlanlar = std::tuple{Json::alan("tur", &YedekSonucu::tur),         Json::alan("baslik", &YedekSonucu::baslik),
+                                 Json::alan("aciklama", &YedekSonucu::aciklama), Json::alan("oneri", &YedekSonucu::oneri),
+                                 Json::alan("atlanan", &YedekSonucu::atlanan),   Json::alan("teknik", &YedekSonucu::teknik),
+                                 Json::alan("zaman", &YedekSonucu::zaman)};
+}  // namespace
 
-void from_json(const nlohmann::json& j, YedekSonucu& s) {
-    Json::al(j, "tur", s.tur);
-    Json::al(j, "baslik", s.baslik);
-    Json::al(j, "aciklama", s.aciklama);
-    s.oneri =
-        j.contains("oneri") && !j["oneri"].is_null() ? std::optional(j["oneri"].get<std::string>()) : std::nullopt;
-    Json::al(j, "atlanan", s.atlanan);
-    Json::al(j, "teknik", s.teknik);
-    Json::al(j, "zaman", s.zaman);
-}
+void to_json(nlohmann::json& j, const YedekSonucu& s) { Json::yaz(j, s, kAlanlar); }
+void from_json(const nlohmann::json& j, YedekSonucu& s) { Json::oku(j, s, kAlanlar); }

@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/Gunluk.hpp"
 #include "core/Json.hpp"
 #include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
@@ -29,8 +30,16 @@ namespace {
 
 }  // namespace
 
-void jsonYaz(const nlohmann::json& deger, const std::string& yol) {
-    atomikYaz(yol, Metin::utf8Onar(Json::metin(deger, true)));
+std::string jsonMetni(const nlohmann::json& deger) { return Metin::utf8Onar(Json::metin(deger, true)); }
+
+void jsonYaz(const nlohmann::json& deger, const std::string& yol) { atomikYaz(yol, jsonMetni(deger)); }
+
+void yazDene(const std::string& yol, const std::string& icerik) {
+    try {
+        atomikYaz(yol, icerik);
+    } catch (const std::exception& e) {
+        Gunluk::yaz(std::string("ERROR: ") + e.what());
+    }
 }
 
 std::string bayt(double deger) {

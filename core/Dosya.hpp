@@ -9,6 +9,11 @@
 
 // Pretty printed, sorted keys, "/" escaped; atomic; parent created. Throws.
 void jsonYaz(const nlohmann::json& deger, const std::string& yol);
+// The text jsonYaz writes.
+std::string jsonMetni(const nlohmann::json& deger);
+// Writes whole as atomikYaz does; a failure is logged ("ERROR: ...") and the
+// caller goes on: for the files a run can do without.
+void yazDene(const std::string& yol, const std::string& icerik);
 template <typename T>
 std::optional<T> jsonOku(const std::string& yol, size_t sinir = kSinirsiz) {
     auto baytlar = baytlariOku(yol, sinir);

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "core/Saat.hpp"
+#include "temel/Dosya.hpp"
 #include "core/Yol.hpp"
 
 namespace Gunluk {
@@ -58,10 +59,9 @@ void yaz(const std::string& metin) {
     std::filesystem::create_directories(Yol::durum(), ec);
     // O_APPEND makes each entry one write at the current end, also when several
     // processes log at once; O_CREAT lets the first line create the file.
-    int fd = ::open(Yol::gunluk().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    [[maybe_unused]] ssize_t n = ::write(fd, satir.data(), satir.size());
-    ::close(fd);
+    Fd fd(::open(Yol::gunluk().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    if (!fd) return;
+    [[maybe_unused]] ssize_t n = ::write(fd.get(), satir.data(), satir.size());
 }
 
 }  // namespace Gunluk

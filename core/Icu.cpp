@@ -5,6 +5,7 @@
 #include <unicode/uchar.h>
 #include <unicode/datefmt.h>
 #include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
 #include <cstring>
@@ -96,12 +97,17 @@ bool iceriyor(const std::string& metin, const std::string& parca) {
     return m.toLower(konum()).indexOf(p.toLower(konum())) >= 0;
 }
 
-std::string uzunTarih(Saat::Zaman zaman) {
-    std::unique_ptr<icu::DateFormat> f(
-        icu::DateFormat::createDateTimeInstance(icu::DateFormat::kLong, icu::DateFormat::kShort, metinKonumu()));
+std::optional<std::string> tarih(Saat::Zaman zaman, TarihBicimi bicim, bool metinIcin) {
+    auto stil = bicim == TarihBicimi::kisa   ? icu::DateFormat::kShort
+                 : bicim == TarihBicimi::orta ? icu::DateFormat::kMedium
+                                              : icu::DateFormat::kLong;
+    std::unique_ptr<icu::DateFormat> f(icu::DateFormat::createDateTimeInstance(
+        stil, icu::DateFormat::kShort, metinIcin ? metinKonumu() : icu::Locale::getDefault()));
+    if (!f) return std::nullopt;
+    f->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
     icu::UnicodeString u;
     std::string s;
-    if (f) f->format(milisaniye(zaman), u).toUTF8String(s);
+    f->format(milisaniye(zaman), u).toUTF8String(s);
     return s;
 }
 

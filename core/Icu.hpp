@@ -18,7 +18,14 @@ bool iceriyor(const std::string& metin, const std::string& parca);
 // "resume"): a name contains a search text without regard to either when its
 // folded form contains the folded search text.
 std::string katla(const std::string& metin);
-// Long date with short time in the user's locale, in the interface language.
-std::string uzunTarih(Saat::Zaman zaman);
+// ICU's date styles; the time beside them is always the short one.
+enum class TarihBicimi { kisa, orta, uzun };
+// The moment as the user's locale writes it, in the zone of this moment (not
+// the one ICU saw first). `metinIcin`: the date sits in a text of the
+// interface language and follows that language. Nothing when ICU has no
+// formatter for the locale.
+std::optional<std::string> tarih(Saat::Zaman zaman, TarihBicimi bicim, bool metinIcin = false);
+// Long date with short time, in the interface language.
+inline std::string uzunTarih(Saat::Zaman zaman) { return tarih(zaman, TarihBicimi::uzun, true).value_or(""); }
 
 }  // namespace Icu

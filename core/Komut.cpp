@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "temel/Dosya.hpp"
 #include "temel/Metin.hpp"
 #include "core/UygulamaBilgisi.hpp"
 
@@ -39,49 +40,40 @@ void sigpipeYoksay() {
 }
 
 struct Borular {
-    int cikisOku = -1, cikisYaz = -1, girisOku = -1, girisYaz = -1;
-    ~Borular() {
-        for (int fd : {cikisOku, cikisYaz, girisOku, girisYaz})
-            if (fd >= 0) ::close(fd);
-    }
+    Fd cikisOku, cikisYaz, girisOku, girisYaz;
 };
-
-void kapat(int& fd) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-}
 
 // Feeds the input and drains the output together, so a child that writes a
 // lot before reading all its input cannot block us both.
-std::string besleVeOku(int girisYaz, int cikisOku, const std::string& girdi) {
+std::string besleVeOku(Fd girisYaz, Fd cikisOku, const std::string& girdi) {
     std::string toplanan;
     size_t yazilan = 0;
-    if (girisYaz >= 0) ::fcntl(girisYaz, F_SETFL, O_NONBLOCK);
-    while (girisYaz >= 0 || cikisOku >= 0) {
+    if (girisYaz) ::fcntl(girisYaz.get(), F_SETFL, O_NONBLOCK);
+    while (girisYaz || cikisOku) {
         std::array<pollfd, 2> fds{};
         int n = 0;
-        if (girisYaz >= 0) fds[n++] = {girisYaz, POLLOUT, 0};
-        if (cikisOku >= 0) fds[n++] = {cikisOku, POLLIN, 0};
+        if (girisYaz) fds[n++] = {girisYaz.get(), POLLOUT, 0};
+        if (cikisOku) fds[n++] = {cikisOku.get(), POLLIN, 0};
         if (::poll(fds.data(), static_cast<nfds_t>(n), -1) < 0) {
             if (errno == EINTR) continue;
             break;
         }
         for (int i = 0; i < n; ++i) {
-            if (fds[i].fd == girisYaz && fds[i].revents) {
-                ssize_t w = yazilan < girdi.size() ? ::write(girisYaz, girdi.data() + yazilan, girdi.size() - yazilan) : 0;
+            if (fds[i].fd == girisYaz.get() && fds[i].revents) {
+                ssize_t w = yazilan < girdi.size()
+                                ? ::write(girisYaz.get(), girdi.data() + yazilan, girdi.size() - yazilan)
+                                : 0;
                 if (w > 0) yazilan += static_cast<size_t>(w);
                 bool hata = w < 0 && errno != EAGAIN && errno != EINTR;
-                if (yazilan >= girdi.size() || hata || (fds[i].revents & (POLLERR | POLLHUP))) kapat(girisYaz);
-            } else if (fds[i].fd == cikisOku && fds[i].revents) {
+                if (yazilan >= girdi.size() || hata || (fds[i].revents & (POLLERR | POLLHUP))) girisYaz.sifirla();
+            } else if (fds[i].fd == cikisOku.get() && fds[i].revents) {
                 char buf[65536];
-                ssize_t r = ::read(cikisOku, buf, sizeof buf);
+                ssize_t r = ::read(cikisOku.get(), buf, sizeof buf);
                 if (r > 0) toplanan.append(buf, static_cast<size_t>(r));
-                else if (r == 0 || (errno != EINTR && errno != EAGAIN)) kapat(cikisOku);
+                else if (r == 0 || (errno != EINTR && errno != EAGAIN)) cikisOku.sifirla();
             }
         }
     }
-    kapat(girisYaz);
-    kapat(cikisOku);
     return toplanan;
 }
 
@@ -115,24 +107,24 @@ KomutSonucu komut(const std::string& path, const std::vector<std::string>& args,
     int p[2];
     if (!cikti) {
         if (::pipe2(p, O_CLOEXEC) != 0) return {127, std::strerror(errno)};
-        b.cikisOku = p[0];
-        b.cikisYaz = p[1];
+        b.cikisOku = Fd(p[0]);
+        b.cikisYaz = Fd(p[1]);
     }
     if (girdi) {
         if (::pipe2(p, O_CLOEXEC) != 0) return {127, std::strerror(errno)};
-        b.girisOku = p[0];
-        b.girisYaz = p[1];
+        b.girisOku = Fd(p[0]);
+        b.girisYaz = Fd(p[1]);
     }
 
     posix_spawn_file_actions_t eylemler;
     posix_spawn_file_actions_init(&eylemler);
-    if (girdi) posix_spawn_file_actions_adddup2(&eylemler, b.girisOku, 0);
+    if (girdi) posix_spawn_file_actions_adddup2(&eylemler, b.girisOku.get(), 0);
     const int ekle = O_WRONLY | O_CREAT | O_APPEND;
     if (cikti) posix_spawn_file_actions_addopen(&eylemler, 1, cikti->c_str(), ekle, 0644);
-    else posix_spawn_file_actions_adddup2(&eylemler, b.cikisYaz, 1);
+    else posix_spawn_file_actions_adddup2(&eylemler, b.cikisYaz.get(), 1);
     if (hata) posix_spawn_file_actions_addopen(&eylemler, 2, hata->c_str(), ekle, 0644);
     else if (cikti) posix_spawn_file_actions_addopen(&eylemler, 2, "/dev/null", O_WRONLY, 0);
-    else posix_spawn_file_actions_adddup2(&eylemler, b.cikisYaz, 2);
+    else posix_spawn_file_actions_adddup2(&eylemler, b.cikisYaz.get(), 2);
 
     posix_spawnattr_t nitelik;
     posix_spawnattr_init(&nitelik);
@@ -156,10 +148,9 @@ KomutSonucu komut(const std::string& path, const std::vector<std::string>& args,
     if (durum != 0) return {127, std::string("The file \u201C") + tabanAd(program) + "\u201D couldn\u2019t be run: " + std::strerror(durum)};
 
     // Our copies of the child's ends must close, or we would never see end of file.
-    kapat(b.cikisYaz);
-    kapat(b.girisOku);
-    std::string toplanan = besleVeOku(b.girisYaz, b.cikisOku, girdi.value_or(""));
-    b.girisYaz = b.cikisOku = -1;
+    b.cikisYaz.sifirla();
+    b.girisOku.sifirla();
+    std::string toplanan = besleVeOku(std::move(b.girisYaz), std::move(b.cikisOku), girdi.value_or(""));
 
     int st = 0;
     while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {}

@@ -5,11 +5,22 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "core/Dosya.hpp"
 
 namespace Plist {
 namespace {
+
+// What the library hands over is owned here and freed on every path.
+struct Serbest {
+    void operator()(void* p) const { std::free(p); }
+};
+struct PlistSerbest {
+    void operator()(plist_t p) const { plist_free(p); }
+};
+using Bellek = std::unique_ptr<char, Serbest>;
+using Deger = std::unique_ptr<void, PlistSerbest>;
 
 // A text with a NUL inside is a damaged entry: the library's own string
 // getters abort on one, so strings are read by pointer and length only.
@@ -29,16 +40,13 @@ std::optional<std::string> anahtarOku(plist_t anahtar) {
     char* xml = nullptr;
     uint32_t n = 0;
     plist_to_xml(anahtar, &xml, &n);
-    if (!xml) return std::nullopt;
-    bool bozuk = std::memchr(xml, '\0', n) != nullptr;
-    free(xml);
-    if (bozuk) return std::nullopt;
+    Bellek xmlSahibi(xml);
+    if (!xml || std::memchr(xml, '\0', n) != nullptr) return std::nullopt;
     char* k = nullptr;
     plist_get_key_val(anahtar, &k);
+    Bellek anahtarSahibi(k);
     if (!k) return std::nullopt;
-    std::string metin(k);
-    free(k);
-    return metin;
+    return std::string(k);
 }
 
 // Nothing for a damaged value; a damaged entry inside a dictionary or an
@@ -49,6 +57,7 @@ std::optional<nlohmann::json> donustur(plist_t p) {
             nlohmann::json j = nlohmann::json::object();
             plist_dict_iter it = nullptr;
             plist_dict_new_iter(p, &it);
+            std::unique_ptr<void, Serbest> gezgin(it);
             while (it) {
                 plist_t deger = nullptr;
                 plist_dict_next_item(p, it, nullptr, &deger);
@@ -57,7 +66,6 @@ std::optional<nlohmann::json> donustur(plist_t p) {
                 if (!anahtar) continue;
                 if (auto d = donustur(deger)) j[*anahtar] = std::move(*d);
             }
-            free(it);
             return j;
         }
         case PLIST_ARRAY: {
@@ -97,9 +105,8 @@ std::optional<nlohmann::json> donustur(plist_t p) {
             char* d = nullptr;
             uint64_t n = 0;
             plist_get_data_val(p, &d, &n);
-            nlohmann::json j = std::string(d ? d : "", n);
-            free(d);
-            return j;
+            Bellek sahip(d);
+            return nlohmann::json(std::string(d ? d : "", d ? n : 0));
         }
         default:
             return nlohmann::json(nullptr);
@@ -131,12 +138,11 @@ plist_t geriDonustur(const nlohmann::json& j) {
 
 std::optional<nlohmann::json> coz(const std::string& baytlar) {
     if (baytlar.empty() || baytlar.size() > UINT32_MAX) return std::nullopt;
-    plist_t kok = nullptr;
-    plist_from_memory(baytlar.data(), static_cast<uint32_t>(baytlar.size()), &kok);
+    plist_t p = nullptr;
+    plist_from_memory(baytlar.data(), static_cast<uint32_t>(baytlar.size()), &p);
+    Deger kok(p);
     if (!kok) return std::nullopt;
-    auto j = donustur(kok);
-    plist_free(kok);
-    return j;
+    return donustur(kok.get());
 }
 
 std::optional<nlohmann::json> dosyaOku(const std::string& yol) {
@@ -146,14 +152,12 @@ std::optional<nlohmann::json> dosyaOku(const std::string& yol) {
 }
 
 std::string xml(const nlohmann::json& deger) {
-    plist_t kok = geriDonustur(deger);
+    Deger kok(geriDonustur(deger));
     char* x = nullptr;
     uint32_t n = 0;
-    plist_to_xml(kok, &x, &n);
-    std::string s(x ? x : "", n);
-    free(x);
-    plist_free(kok);
-    return s;
+    plist_to_xml(kok.get(), &x, &n);
+    Bellek sahip(x);
+    return std::string(x ? x : "", x ? n : 0);
 }
 
 std::optional<std::string> metin(const nlohmann::json& s, const std::string& k) {

@@ -26,15 +26,20 @@ std::string dilKodu(const std::string& yerel) {
     return yerel.substr(0, son);
 }
 
-std::string dilSec() {
-    std::vector<std::string> adaylar;
+// The variables the language is read from, in the order they count.
+std::vector<std::string> adaylar() {
+    std::vector<std::string> a;
     if (const char* l = std::getenv("LANGUAGE"); l && *l)
-        for (auto& p : Metin::bol(l, ':', true)) adaylar.push_back(p);
+        for (auto& p : Metin::bol(l, ':', true)) a.push_back(p);
     for (const char* v : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (const char* d = std::getenv(v); d && *d) {
-            adaylar.push_back(d);
+            a.push_back(d);
             break;
         }
+    return a;
+}
+
+std::string dilSec(const std::vector<std::string>& adaylar) {
     for (const auto& a : adaylar) {
         std::string kod = dilKodu(a);
         if (kod == "C" || kod == "POSIX" || kod.empty()) continue;
@@ -43,30 +48,41 @@ std::string dilSec() {
     return "en";
 }
 
-const std::map<std::string, std::string>& katalog() {
-    static std::map<std::string, std::string> k;
-    static std::once_flag bir;
-    std::call_once(bir, [] {
-        if (dil() == "en") return;
+// Looking at the bundle and reading catalogs happens once per environment
+// and once per language, not on every text.
+std::mutex kilit;
+
+const std::map<std::string, std::string>& katalog(const std::string& d) {
+    static std::map<std::string, std::map<std::string, std::string>> kataloglar;
+    std::lock_guard<std::mutex> k(kilit);
+    auto [it, yeni] = kataloglar.try_emplace(d);
+    if (yeni && d != "en") {
         // Every catalog of the language's folder, one per part of the program.
         std::error_code ec;
-        for (const auto& e : fs::directory_iterator(UygulamaBilgisi::kaynaklar() + "/" + dil() + ".lproj", ec)) {
+        for (const auto& e : fs::directory_iterator(UygulamaBilgisi::kaynaklar() + "/" + d + ".lproj", ec)) {
             if (e.path().extension() != ".json") continue;
-            if (auto j = jsonOku<std::map<std::string, std::string>>(e.path().string())) k.merge(*j);
+            if (auto j = jsonOku<std::map<std::string, std::string>>(e.path().string())) it->second.merge(*j);
         }
-    });
-    return k;
+    }
+    return it->second;
 }
 
 }  // namespace
 
 std::string dil() {
-    static const std::string d = dilSec();
-    return d;
+    static std::map<std::vector<std::string>, std::string> diller;
+    auto a = adaylar();
+    {
+        std::lock_guard<std::mutex> k(kilit);
+        if (auto it = diller.find(a); it != diller.end()) return it->second;
+    }
+    std::string d = dilSec(a);
+    std::lock_guard<std::mutex> k(kilit);
+    return diller.emplace(std::move(a), d).first->second;
 }
 
 std::string metin(const std::string& anahtar) {
-    const auto& k = katalog();
+    const auto& k = katalog(dil());
     auto it = k.find(anahtar);
     return it == k.end() ? anahtar : it->second;
 }

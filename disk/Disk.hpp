@@ -1,5 +1,6 @@
 #pragma once
 // The backup disk and the encrypted image on it.
+// In Birimler.cpp (volumes, connection, eject) and Imaj.cpp (the image).
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>

@@ -30,14 +30,7 @@ const char* kDu = "/usr/bin/du";
 // Bytes the image takes on the disk; 0 when unknown.
 double diskteBoyut(const std::string& imaj) {
     KomutSonucu s = komut(kDu, {"-sk", imaj});
-    std::string ilk = s.cikti.substr(0, s.cikti.find('\t'));
-    try {
-        size_t son = 0;
-        double kb = std::stod(ilk, &son);
-        return son == ilk.size() ? kb * 1024 : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
+    return Metin::ondalik(s.cikti.substr(0, s.cikti.find('\t'))).value_or(0) * 1024;
 }
 
 // A path as the mount table has it, when it can be resolved.

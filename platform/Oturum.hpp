@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "temel/Dosya.hpp"
+
 namespace Platform {
 
 // Posts a notification through the desktop notification service; false when
@@ -13,12 +15,9 @@ bool masaustuBildirimi(const std::string& baslik, const std::string& metin, doub
 class UykuEngeli {
 public:
     explicit UykuEngeli(int fd) : fd_(fd) {}
-    ~UykuEngeli();
-    UykuEngeli(const UykuEngeli&) = delete;
-    UykuEngeli& operator=(const UykuEngeli&) = delete;
 
 private:
-    int fd_;
+    Fd fd_;
 };
 
 // A logind inhibitor lock ("sleep:idle") named `ad`; nullptr where logind is

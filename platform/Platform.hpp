@@ -1,6 +1,7 @@
 #pragma once
 // Framework-level calls that are not tools. One implementation per platform;
-// the Linux one lives in platform/linux/.
+// the Linux one lives in platform/linux/: Surec.cpp, Makine.cpp, Cop.cpp,
+// Baglamalar.cpp, Aygitlar.cpp.
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ std::string calistirilabilir();
 std::optional<std::string> surecBaslangici(int pid);
 // The user's home folder ($HOME, else the account database).
 std::string evDizini();
+// The user's data folder: $XDG_DATA_HOME, else ~/.local/share.
+std::string veriDizini();
 // The user's login name.
 std::string kullaniciAdi();
 // The computer's name as people see it; empty when there is none.

@@ -85,8 +85,8 @@ HataMetni elleKonanAyir(const std::string& birim) {
 // The image on the disk is the one we last wrote for this version.
 bool imajGuncel(const std::string& birim) {
     auto kayit = Metin::bol(Metin::kirp(oku(dmgKaydi()).value_or("")), ' ', true);
-    auto ozet = ilkKelime(oku(birim + "/" + dmgAdi + ".sha256"));
-    if (kayit.size() != 2 || kayit[0] != surumYapi() || ozet != kayit[1]) return false;
+    auto digest = ilkKelime(oku(birim + "/" + dmgAdi + ".sha256"));
+    if (kayit.size() != 2 || kayit[0] != surumYapi() || digest != kayit[1]) return false;
     // A damaged or replaced image must not pass as current either.
     try {
         return akit(birim + "/" + dmgAdi, std::nullopt) == kayit[1];
@@ -144,22 +144,19 @@ HataMetni dmgYaz(const std::string& birim, const std::optional<std::string>& pak
         fs::remove(geciciAd(birim, dmgAdi + ".sha256"), ec);
         return dmgAdi + ": " + e.what();
     }
-    try {
-        atomikYaz(dmgKaydi(), surumYapi() + " " + h);
-    } catch (const std::exception&) {
-    }
+    yazDene(dmgKaydi(), surumYapi() + " " + h);
     Gunluk::yaz("Recovery: " + dmgAdi + " written (" + UygulamaBilgisi::surum() + ")");
     return std::nullopt;
 }
 
 HataMetni kokuYaz(const Ayarlar& ayarlar, const std::string& birim, const std::string& sonKopya,
-                                   const std::optional<std::string>& imajBirimAdi,
+                                   const std::optional<std::string>& imajBirimAdi, bool brewfile,
                                    const std::optional<std::string>& paket) {
     if (auto hata = elleKonanAyir(birim)) return hata;
     if (!imajGuncel(birim))
         if (auto hata = dmgYaz(birim, paket)) return hata;
     try {
-        yaziliyorYaz(birim, okuAdi(), okuMetni(ayarlar, birim, sonKopya, imajBirimAdi));
+        yaziliyorYaz(birim, okuAdi(), okuMetni(ayarlar, birim, sonKopya, imajBirimAdi, brewfile));
     } catch (const std::exception& e) {
         std::error_code ec;
         fs::remove(geciciAd(birim, okuAdi()), ec);

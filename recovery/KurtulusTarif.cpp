@@ -31,10 +31,7 @@ void metinYaz(const std::string& yol, const std::string& icerik, bool bossaSil) 
         fs::remove(yol, ec);
         return;
     }
-    try {
-        atomikYaz(yol, icerik);
-    } catch (const std::exception&) {
-    }
+    yazDene(yol, icerik);
 }
 
 void jsonDosyasi(const nlohmann::json& deger, const std::string& yol, const std::string& uyari) {
@@ -98,7 +95,7 @@ std::optional<std::string> notIcerik(const Ayarlar& ayarlar) {
     return metin;
 }
 
-void tarifYaz(const Ayarlar& ayarlar, const std::string& sonKopya, const std::optional<std::string>& imajBirimAdi) {
+bool tarifYaz(const Ayarlar& ayarlar, const std::string& sonKopya, const std::optional<std::string>& imajBirimAdi) {
     auto programlar = Programlar::secili(ayarlar, std::nullopt);
 
     Tarif t;
@@ -127,8 +124,8 @@ void tarifYaz(const Ayarlar& ayarlar, const std::string& sonKopya, const std::op
     jsonDosyasi(programlar, meta + "/programlar.json", "WARNING: program list not written:");
     metinYaz(meta + "/programlar.txt", Programlar::metin(programlar), false);
     std::string brew = Programlar::brewfile(programlar);
-    brewfileVar = !brew.empty();
     metinYaz(meta + "/Brewfile", brew, true);
+    return !brew.empty();
 }
 
 }  // namespace Kurtulus

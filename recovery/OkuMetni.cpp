@@ -52,7 +52,7 @@ Yerler yerler(const std::string& birim, const std::string& imajAdi, const std::s
 }  // namespace
 
 std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std::optional<std::string>& sonKopya,
-                     const std::optional<std::string>& imajBirimAdi) {
+                     const std::optional<std::string>& imajBirimAdi, bool brewfile) {
     const bool tr = turkce();
     std::string kok = birim;
     while (kok.size() > 1 && kok.back() == '/') kok.pop_back();
@@ -75,7 +75,7 @@ std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std
     const std::string ditto = Metin::birlestir(kopyalar, "\n");
     const std::string liste = tirnak(y.imaj + "/meta/programlar.txt");
     const std::string brew =
-        brewfileVar ? "\n   Homebrew kuruluysa bir komutla: brew bundle --file " + tirnak(y.imaj + "/meta/Brewfile") : "";
+        brewfile ? "\n   Homebrew kuruluysa bir komutla: brew bundle --file " + tirnak(y.imaj + "/meta/Brewfile") : "";
 
     std::string s = isaret() + "\n\n";
     if (tr) {

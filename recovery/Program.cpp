@@ -35,21 +35,14 @@ std::string Program::kaynakAdi() const {
     return Yerel::metin("Download");
 }
 
-void to_json(nlohmann::json& j, const Program& p) {
-    j = {{"id", p.id}, {"ad", p.ad}, {"kaynak", p.kaynak}, {"elle", p.elle}};
-    Json::istegeBagliYaz(j, "yol", p.yol);
-    Json::istegeBagliYaz(j, "kimlik", p.kimlik);
-    Json::istegeBagliYaz(j, "surum", p.surum);
-    Json::istegeBagliYaz(j, "brew", p.brew);
-}
+namespace {
 
-void from_json(const nlohmann::json& j, Program& p) {
-    Json::al(j, "id", p.id);
-    Json::al(j, "ad", p.ad);
-    Json::al(j, "kaynak", p.kaynak);
-    Json::al(j, "elle", p.elle);
-    Json::istegeBagliOku(j, "yol", p.yol);
-    Json::istegeBagliOku(j, "kimlik", p.kimlik);
-    Json::istegeBagliOku(j, "surum", p.surum);
-    Json::istegeBagliOku(j, "brew", p.brew);
-}
+const auto kAlanlar = std::tuple{Json::alan("id", &Program::id),       Json::alan("ad", &Program::ad),
+                                 Json::alan("kaynak", &Program::kaynak), Json::alan("elle", &Program::elle),
+                                 Json::alan("yol", &Program::yol),     Json::alan("kimlik", &Program::kimlik),
+                                 Json::alan("surum", &Program::surum), Json::alan("brew", &Program::brew)};
+
+}  // namespace
+
+void to_json(nlohmann::json& j, const Program& p) { Json::yaz(j, p, kAlanlar); }
+void from_json(const nlohmann::json& j, Program& p) { Json::oku(j, p, kAlanlar); }

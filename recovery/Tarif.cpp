@@ -4,37 +4,29 @@
 
 namespace Kurtulus {
 
-void to_json(nlohmann::json& j, const Tarif& t) {
-    j = {{"bicim", t.bicim},       {"surum", t.surum},     {"tarih", t.tarih},
-         {"sonKopya", t.sonKopya}, {"kaynaklar", t.kaynaklar}, {"kaynakAdlari", t.kaynakAdlari},
-         {"haric", t.haric},       {"imajAdi", t.imajAdi}, {"mac", t.mac},
-         {"kullanici", t.kullanici}, {"ev", t.ev}};
-    Json::istegeBagliYaz(j, "oncelikListesi", t.oncelikListesi);
-    Json::istegeBagliYaz(j, "kurulumBetigi", t.kurulumBetigi);
-    Json::istegeBagliYaz(j, "kurtulusNotu", t.kurtulusNotu);
-    Json::istegeBagliYaz(j, "oncelikKlasorler", t.oncelikKlasorler);
-    Json::istegeBagliYaz(j, "programSayisi", t.programSayisi);
-    Json::istegeBagliYaz(j, "imajBirimAdi", t.imajBirimAdi);
-}
+namespace {
 
-void from_json(const nlohmann::json& j, Tarif& t) {
-    Json::al(j, "bicim", t.bicim);
-    Json::al(j, "surum", t.surum);
-    Json::al(j, "tarih", t.tarih);
-    Json::al(j, "sonKopya", t.sonKopya);
-    Json::al(j, "kaynaklar", t.kaynaklar);
-    Json::al(j, "kaynakAdlari", t.kaynakAdlari);
-    Json::al(j, "haric", t.haric);
-    Json::al(j, "imajAdi", t.imajAdi);
-    Json::al(j, "mac", t.mac);
-    Json::al(j, "kullanici", t.kullanici);
-    Json::al(j, "ev", t.ev);
-    Json::istegeBagliOku(j, "oncelikListesi", t.oncelikListesi);
-    Json::istegeBagliOku(j, "kurulumBetigi", t.kurulumBetigi);
-    Json::istegeBagliOku(j, "kurtulusNotu", t.kurtulusNotu);
-    Json::istegeBagliOku(j, "oncelikKlasorler", t.oncelikKlasorler);
-    Json::istegeBagliOku(j, "programSayisi", t.programSayisi);
-    Json::istegeBagliOku(j, "imajBirimAdi", t.imajBirimAdi);
-}
+const auto kAlanlar = std::tuple{Json::alan("bicim", &Tarif::bicim),
+                                 Json::alan("surum", &Tarif::surum),
+                                 Json::alan("tarih", &Tarif::tarih),
+                                 Json::alan("sonKopya", &Tarif::sonKopya),
+                                 Json::alan("kaynaklar", &Tarif::kaynaklar),
+                                 Json::alan("kaynakAdlari", &Tarif::kaynakAdlari),
+                                 Json::alan("haric", &Tarif::haric),
+                                 Json::alan("imajAdi", &Tarif::imajAdi),
+                                 Json::alan("mac", &Tarif::mac),
+                                 Json::alan("kullanici", &Tarif::kullanici),
+                                 Json::alan("ev", &Tarif::ev),
+                                 Json::alan("oncelikListesi", &Tarif::oncelikListesi),
+                                 Json::alan("kurulumBetigi", &Tarif::kurulumBetigi),
+                                 Json::alan("kurtulusNotu", &Tarif::kurtulusNotu),
+                                 Json::alan("oncelikKlasorler", &Tarif::oncelikKlasorler),
+                                 Json::alan("programSayisi", &Tarif::programSayisi),
+                                 Json::alan("imajBirimAdi", &Tarif::imajBirimAdi)};
+
+}  // namespace
+
+void to_json(nlohmann::json& j, const Tarif& t) { Json::yaz(j, t, kAlanlar); }
+void from_json(const nlohmann::json& j, Tarif& t) { Json::oku(j, t, kAlanlar); }
 
 }  // namespace Kurtulus

@@ -13,10 +13,7 @@ std::string metaKlasoru() { return Yol::mnt() + "/meta"; }
 void bilgiYaz(const KopyaBilgisi& bilgi) {
     // Only a copy name may become a file name in the metadata folder.
     if (!tarih(bilgi.ad)) return;
-    try {
-        jsonYaz(bilgi, metaKlasoru() + "/" + bilgi.ad + ".json");
-    } catch (const std::exception&) {
-    }
+    yazDene(metaKlasoru() + "/" + bilgi.ad + ".json", jsonMetni(bilgi));
 }
 
 std::vector<KopyaBilgisi> bilgiler() {
@@ -30,10 +27,7 @@ std::string gecmisYolu() { return Yol::gecmis(); }
 
 void gecmisEsitle() {
     if (Disk::imajDurumu() == Disk::Baglanti::yok) return;
-    try {
-        jsonYaz(bilgiler(), gecmisYolu());
-    } catch (const std::exception&) {
-    }
+    yazDene(gecmisYolu(), jsonMetni(bilgiler()));
 }
 
 std::vector<KopyaBilgisi> gecmis() {

@@ -13,26 +13,14 @@
 namespace Kopyalar {
 namespace {
 
-// The year of a day number.
-int64_t yili(int64_t z) {
-    z += 719468;
-    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    int64_t doe = z - era * 146097;
-    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    int64_t mp = (5 * doy + 2) / 153;
-    int64_t m = mp + (mp < 10 ? 3 : -9);
-    return yoe + era * 400 + (m <= 2);
-}
-
 // ISO 8601 week-based year * 100 + week: the week belongs to the year of its
 // Thursday.
 int64_t isoHafta(const KopyaAdi& k) {
-    int64_t z = gunSayisi(k.yil, k.ay, k.gun);
-    int64_t haftaGunu = ((z % 7) + 7 + 3) % 7 + 1;  // 1 Monday ... 7 Sunday; 1970-01-01 was a Thursday
-    int64_t persembe = z - haftaGunu + 4;
-    int64_t yil = yili(persembe);
-    return yil * 100 + (persembe - gunSayisi(yil, 1, 1)) / 7 + 1;
+    using namespace std::chrono;
+    sys_days gun = gunu(k);
+    sys_days persembe = gun - days{weekday{gun}.iso_encoding()} + days{4};
+    year yil = year_month_day{persembe}.year();
+    return int64_t{static_cast<int>(yil)} * 100 + (persembe - sys_days{yil / January / 1}).count() / 7 + 1;
 }
 
 int64_t kova(int tur, const KopyaAdi& k) {

@@ -28,12 +28,7 @@ void from_json(const nlohmann::json& j, BuyukKayit& k) {
 namespace BuyukDosyalar {
 namespace {
 
-void katalogYaz(const std::map<std::string, BuyukKayit>& katalog) {
-    try {
-        jsonYaz(katalog, katalogYolu());
-    } catch (const std::exception&) {
-    }
-}
+void katalogYaz(const std::map<std::string, BuyukKayit>& katalog) { yazDene(katalogYolu(), jsonMetni(katalog)); }
 
 // Only opening or reading the status of the source concerns the computer;
 // every other step writes to, or reads from, the backup. The system's words

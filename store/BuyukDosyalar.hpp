@@ -2,6 +2,7 @@
 // Large files are copied by the program itself, before the copy tool runs:
 // in 8 MiB chunks through a hidden temporary name, hashed on the way, linked
 // to the previous copy when only their date changed.
+// In BuyukKopya.cpp (one file, the threshold) and BuyukAktarim.cpp (the pass).
 #include <sys/stat.h>
 
 #include <cstdint>

@@ -31,12 +31,7 @@ void klasoruEsitle(const std::string& yol) {
 double esik() {
     const double varsayilan = 1073741824.0;
     const char* e = std::getenv("BRIMVALE_BUYUK_ESIK");
-    if (!e || !*e || std::isspace(static_cast<unsigned char>(*e))) return varsayilan;
-    char* son = nullptr;
-    errno = 0;
-    double d = std::strtod(e, &son);
-    if (*son != '\0' || errno == ERANGE || !std::isfinite(d)) return varsayilan;
-    return d;
+    return Metin::ondalik(e ? e : "").value_or(varsayilan);
 }
 
 std::string katalogYolu() { return Kopyalar::metaKlasoru() + "/buyuk-dosyalar.json"; }

@@ -1,5 +1,6 @@
 #pragma once
 // The fields of a copy name, shared by the name functions and retention.
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -12,8 +13,12 @@ struct KopyaAdi {
     time_t an;  // the local time the fields stand for
 };
 
-// Days since 1970-01-01 of a Gregorian date.
-int64_t gunSayisi(int64_t y, int64_t m, int64_t d);
+// The calendar day of the fields; a day past the month's end (30 February)
+// runs on into the next month, as the calendar types define it.
+inline std::chrono::sys_days gunu(const KopyaAdi& k) {
+    return std::chrono::year_month_day{std::chrono::year{k.yil}, std::chrono::month(static_cast<unsigned>(k.ay)),
+                                       std::chrono::day(static_cast<unsigned>(k.gun))};
+}
 
 // Strict: "yyyy-MM-dd_HHmmss" exactly, and the fields must be a real local
 // time (no 30 February, no hour skipped by a clock change) in a year from

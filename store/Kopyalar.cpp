@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
-#include <unicode/datefmt.h>
-#include <unicode/timezone.h>
 
+#include "core/Icu.hpp"
 #include "store/KopyaAdi.hpp"
 
 namespace Kopyalar {
@@ -18,15 +16,6 @@ constexpr int enErkenYil = 1678;
 constexpr int enGecYil = 2261;
 
 }  // namespace
-
-int64_t gunSayisi(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 std::optional<KopyaAdi> adCoz(std::string_view ad) {
     if (ad.size() != 17) return std::nullopt;
@@ -49,7 +38,8 @@ std::optional<KopyaAdi> adCoz(std::string_view ad) {
     // time that does not read back as the same fields (30 February, an hour
     // skipped by a clock change) is not real. The library's mktime would
     // re-read the zone on every call, too slow for long lists.
-    time_t utc = static_cast<time_t>(gunSayisi(k.yil, k.ay, k.gun) * 86400 + k.saat * 3600 + k.dakika * 60 + k.saniye);
+    time_t utc = static_cast<time_t>(gunu(k).time_since_epoch().count() * int64_t{86400} + k.saat * 3600 +
+                                     k.dakika * 60 + k.saniye);
     auto ayni = [&](time_t t, std::tm& tm) {
         return localtime_r(&t, &tm) && tm.tm_year == k.yil - 1900 && tm.tm_mon == k.ay - 1 && tm.tm_mday == k.gun &&
                tm.tm_hour == k.saat && tm.tm_min == k.dakika && tm.tm_sec == k.saniye;
@@ -84,17 +74,7 @@ std::string yeniAd(Saat::Zaman zaman) {
 std::string goster(const std::string& ad) {
     auto an = tarih(ad);
     if (!an) return ad;
-    std::unique_ptr<icu::DateFormat> bicim(icu::DateFormat::createDateTimeInstance(
-        icu::DateFormat::kMedium, icu::DateFormat::kShort, icu::Locale::getDefault()));
-    if (!bicim) return ad;
-    // The zone of this moment, not the one ICU saw first.
-    bicim->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
-    icu::UnicodeString metin;
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(an->time_since_epoch()).count();
-    bicim->format(static_cast<UDate>(ms), metin);
-    std::string sonuc;
-    metin.toUTF8String(sonuc);
-    return sonuc;
+    return Icu::tarih(*an, Icu::TarihBicimi::orta).value_or(ad);
 }
 
 std::vector<std::string> liste(const std::string& kok) {

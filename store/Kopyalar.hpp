@@ -1,6 +1,8 @@
 #pragma once
 // The dated copies inside the image: their names, the list, the per-copy
 // statistics, the history kept outside the image, retention and deletion.
+// In Kopyalar.cpp (names, list), Bilgiler.cpp (statistics, history),
+// Budama.cpp (retention, making room) and Silme.cpp (deletion).
 #include <functional>
 #include <optional>
 #include <set>

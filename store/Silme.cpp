@@ -47,15 +47,12 @@ void icerigiSil(int fd, const std::string& yol) {
     for (const auto& [ad, klasor] : girdiler) {
         std::string alt = yol + "/" + ad;
         if (klasor) {
-            int altFd = ::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (altFd < 0) silmeHatasi(alt);
-            try {
-                icerigiSil(altFd, alt);
-            } catch (...) {
-                ::close(altFd);
-                throw;
-            }
-            ::close(altFd);
+            Fd altFd(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            // A folder stored unreadable cannot even be opened until it is ours to read.
+            if (!altFd && errno == EACCES && ::fchmodat(fd, ad.c_str(), S_IRWXU, 0) == 0)
+                altFd.sifirla(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!altFd) silmeHatasi(alt);
+            icerigiSil(altFd.get(), alt);
         }
         if (::unlinkat(fd, ad.c_str(), klasor ? AT_REMOVEDIR : 0) != 0) silmeHatasi(alt);
     }
@@ -70,15 +67,9 @@ void agaciSil(const std::string& yol) {
         silmeHatasi(yol);
     }
     if (S_ISDIR(st.st_mode)) {
-        int fd = ::open(yol.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) silmeHatasi(yol);
-        try {
-            icerigiSil(fd, yol);
-        } catch (...) {
-            ::close(fd);
-            throw;
-        }
-        ::close(fd);
+        Fd fd(::open(yol.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd) silmeHatasi(yol);
+        icerigiSil(fd.get(), yol);
     }
     if (::remove(yol.c_str()) != 0 && errno != ENOENT) silmeHatasi(yol);
 }

@@ -1,6 +1,7 @@
 #include "temel/Metin.hpp"
 
 #include <charconv>
+#include <cmath>
 
 namespace Metin {
 namespace {
@@ -93,6 +94,29 @@ std::optional<int64_t> sayi(std::string_view s) {
     auto [son, hata] = std::from_chars(s.data(), s.data() + s.size(), n);
     if (hata != std::errc() || son != s.data() + s.size()) return std::nullopt;
     return n;
+}
+
+namespace {
+
+// from_chars reads the whole text or nothing; a "+" it does not take.
+template <typename T>
+std::optional<T> tamOku(std::string_view s) {
+    if (s.starts_with('+')) s.remove_prefix(1);
+    if (s.empty() || s[0] == '+') return std::nullopt;
+    T n{};
+    auto [son, hata] = std::from_chars(s.data(), s.data() + s.size(), n);
+    if (hata != std::errc() || son != s.data() + s.size()) return std::nullopt;
+    return n;
+}
+
+}  // namespace
+
+std::optional<int64_t> isaretliSayi(std::string_view s) { return tamOku<int64_t>(s); }
+
+std::optional<double> ondalik(std::string_view s) {
+    auto d = tamOku<double>(s);
+    if (!d || !std::isfinite(*d)) return std::nullopt;
+    return d;
 }
 
 }  // namespace Metin

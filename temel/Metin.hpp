@@ -21,5 +21,11 @@ bool iceriyor(std::string_view s, std::string_view parca);
 // (no sign, no spaces, no separators). Nothing for anything else and for a
 // number too large for 64 bits.
 std::optional<int64_t> sayi(std::string_view s);
+// A decimal integer with one optional sign ("+" or "-") first; nothing for
+// anything else and for a number outside 64 bits.
+std::optional<int64_t> isaretliSayi(std::string_view s);
+// A finite decimal number ("1.5", "-2", "1e6") with one optional sign first;
+// nothing for anything else: spaces, trailing text, "inf", "nan", hex.
+std::optional<double> ondalik(std::string_view s);
 
 }  // namespace Metin

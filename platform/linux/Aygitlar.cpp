@@ -77,10 +77,7 @@ std::optional<Usb> usbAygiti(const fs::path& klasor) {
     if (!hiz || !fs::exists(klasor / "idVendor")) return std::nullopt;
     Usb u;
     u.seri = alan(klasor / "serial");
-    try {
-        u.hiz = std::stod(*hiz) * 1e6;
-    } catch (const std::exception&) {
-    }
+    if (auto mbit = Metin::ondalik(*hiz)) u.hiz = *mbit * 1e6;
     return u;
 }
 
@@ -112,12 +109,8 @@ std::optional<Aygit> aygit(const std::string& adVeyaYol) {
     a.cikarilabilir = usb || tasinir;
     a.atilabilir = usb || tasinir || dongu;
     a.dahili = !a.atilabilir;
-    if (auto s = alan(sys / "size")) {
-        try {
-            a.boyut = std::stod(*s) * 512;
-        } catch (const std::exception&) {
-        }
-    }
+    if (auto s = alan(sys / "size"))
+        if (auto sektor = Metin::ondalik(*s)) a.boyut = *sektor * 512;
     dosyaSistemi(a);
     return a;
 }

@@ -44,10 +44,6 @@ bool masaustuBildirimi(const std::string& baslik, const std::string& metin, doub
     return tamam;
 }
 
-UykuEngeli::~UykuEngeli() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
 std::unique_ptr<UykuEngeli> uykuyuEngelle(const std::string& ad, const std::string& neden) {
     GDBusConnection* b = bagla(G_BUS_TYPE_SYSTEM);
     if (!b) return nullptr;

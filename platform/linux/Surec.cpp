@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "temel/Dosya.hpp"
+
 namespace Platform {
 
 std::string calistirilabilir() {
@@ -21,18 +23,17 @@ std::string calistirilabilir() {
 std::optional<std::string> surecBaslangici(int pid) {
     if (pid <= 0) return std::nullopt;
     std::string yol = "/proc/" + std::to_string(pid) + "/stat";
-    int fd = ::open(yol.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    Fd fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return std::nullopt;
     std::string stat;
     char buf[1024];
-    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) != 0;) {
+    for (ssize_t n; (n = ::read(fd.get(), buf, sizeof buf)) != 0;) {
         if (n < 0) {
             if (errno == EINTR) continue;
             break;
         }
         stat.append(buf, static_cast<size_t>(n));
     }
-    ::close(fd);
     // The command name (field 2) may hold spaces and parentheses: count the
     // fields after its closing parenthesis, which begin with field 3, the state.
     auto kapanis = stat.rfind(')');
@@ -53,6 +54,11 @@ std::string evDizini() {
     if (const char* h = std::getenv("HOME"); h && *h) return h;
     if (passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/";
+}
+
+std::string veriDizini() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return xdg;
+    return evDizini() + "/.local/share";
 }
 
 std::string kullaniciAdi() {

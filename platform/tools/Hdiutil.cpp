@@ -93,19 +93,15 @@ bool hardLinkVar(const fs::path& klasor) {
 
 // Gigabytes as "-size" gives them ("237g", "500m").
 double boyut(const std::string& s) {
-    try {
-        size_t son = 0;
-        double n = std::stod(s, &son);
-        switch (son < s.size() ? s[son] : 'b') {
-            case 't': case 'T': return n * 1e12;
-            case 'g': case 'G': return n * 1e9;
-            case 'm': case 'M': return n * 1e6;
-            case 'k': case 'K': return n * 1e3;
-        }
-        return n * 512;  // sectors
-    } catch (const std::exception&) {
-        return 0;
+    double birim = 512;  // sectors
+    switch (s.empty() ? 'b' : s.back()) {
+        case 't': case 'T': birim = 1e12; break;
+        case 'g': case 'G': birim = 1e9; break;
+        case 'm': case 'M': birim = 1e6; break;
+        case 'k': case 'K': birim = 1e3; break;
     }
+    auto sayi = Metin::ondalik(birim == 512 ? std::string_view(s) : std::string_view(s).substr(0, s.size() - 1));
+    return sayi ? *sayi * birim : 0;
 }
 
 int sifreliOlustur(const Secenekler& s, const std::string& hedef) {
@@ -210,15 +206,8 @@ std::vector<std::string> nulIleBol(const std::string& s) {
 // its number since.
 struct Sunucu {
     pid_t pid;
-    int fd;
+    Fd fd;
     std::optional<std::string> kimlik;  // recorded when it was started
-    Sunucu(pid_t p, int f, std::optional<std::string> k) : pid(p), fd(f), kimlik(std::move(k)) {}
-    Sunucu(Sunucu&& o) noexcept : pid(o.pid), fd(std::exchange(o.fd, -1)), kimlik(std::move(o.kimlik)) {}
-    Sunucu(const Sunucu&) = delete;
-    Sunucu& operator=(const Sunucu&) = delete;
-    ~Sunucu() {
-        if (fd >= 0) ::close(fd);
-    }
 };
 
 // The process is gocryptfs and its last argument, the mount point, is `yer`.
@@ -237,18 +226,15 @@ std::vector<Sunucu> sunucular(const std::string& yer) {
     for (fs::directory_iterator it("/proc", ec), son; !ec && it != son; it.increment(ec)) {
         std::string ad = it->path().filename().string();
         if (ad.empty() || ad.find_first_not_of("0123456789") != std::string::npos || !sunuyor(ad, yer)) continue;
-        pid_t pid = std::atoi(ad.c_str());
-        int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-        if (fd < 0) continue;
+        auto pid = static_cast<pid_t>(Metin::sayi(ad).value_or(0));
+        Fd fd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+        if (!fd) continue;
         // Asked again now that the pidfd pins the process: the number may have changed hands.
-        if (!sunuyor(ad, yer)) {
-            ::close(fd);
-            continue;
-        }
+        if (!sunuyor(ad, yer)) continue;
         std::optional<std::string> k;
         for (const auto& d : nulIleBol(baytlariOku("/proc/" + ad + "/environ").value_or("")))
             if (d.starts_with(std::string(kKimlik) + "=")) k = d.substr(std::string(kKimlik).size() + 1);
-        liste.emplace_back(pid, fd, k);
+        liste.push_back({pid, std::move(fd), std::move(k)});
     }
     return liste;
 }
@@ -260,7 +246,7 @@ bool bitti(const std::vector<Sunucu>& liste, int ms) {
     auto son = Saat::simdi() + milliseconds(ms);
     for (const auto& s : liste) {
         int kalan = static_cast<int>(std::max<long long>(0, duration_cast<milliseconds>(son - Saat::simdi()).count()));
-        pollfd p{s.fd, POLLIN, 0};
+        pollfd p{s.fd.get(), POLLIN, 0};
         int r;
         while ((r = ::poll(&p, 1, kalan)) < 0 && errno == EINTR) {}
         if (r <= 0) return false;
@@ -270,7 +256,7 @@ bool bitti(const std::vector<Sunucu>& liste, int ms) {
 }
 
 void sinyal(const std::vector<Sunucu>& liste, int sinyal) {
-    for (const auto& s : liste) ::syscall(SYS_pidfd_send_signal, s.fd, sinyal, nullptr, 0);
+    for (const auto& s : liste) ::syscall(SYS_pidfd_send_signal, s.fd.get(), sinyal, nullptr, 0);
 }
 
 // Ends daemons whose mount is gone: asked first, then made to.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -17,10 +18,7 @@
 #include "platform/Platform.hpp"
 #include "platform/tools/Yardimci.hpp"
 
-#ifdef BRIMVALE_LIBSECRET
-#include <dlfcn.h>
 #include <libsecret/secret.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -33,11 +31,7 @@ struct Oge {
 
 // ---- the file store ----
 
-fs::path dosyaYolu() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    fs::path veri = (xdg && *xdg) ? fs::path(xdg) : fs::path(Platform::evDizini()) / ".local/share";
-    return veri / "Ondrak Brimvale" / "anahtarlik.json";
-}
+fs::path dosyaYolu() { return fs::path(Platform::veriDizini()) / "Ondrak Brimvale" / "anahtarlik.json"; }
 
 // The store as read. A store that is there but cannot be read, or is not a
 // store, is never taken for an empty one.
@@ -76,23 +70,18 @@ std::optional<std::string> kenaraKoy() {
     return std::nullopt;
 }
 
-// Created 0600 in a 0700 folder and renamed into place, so the secret is
-// never readable by others, not even for a moment.
+// Created 0600 in a 0700 folder, so the secret is never readable by others.
 bool dosyaYaz(const nlohmann::json& icerik) {
     fs::path yol = dosyaYolu();
     std::error_code ec;
     fs::create_directories(yol.parent_path(), ec);
     ::chmod(yol.parent_path().c_str(), 0700);
-    std::string gecici = yol.string() + ".yeni-" + std::to_string(::getpid());
-    int fd = ::open(gecici.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::fchmod(fd, 0600);
-    std::string metin = icerik.dump(2);
-    bool tamam = ::write(fd, metin.data(), metin.size()) == static_cast<ssize_t>(metin.size()) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (tamam && ::rename(gecici.c_str(), yol.c_str()) == 0) return true;
-    ::unlink(gecici.c_str());
-    return false;
+    try {
+        atomikYaz(yol.string(), icerik.dump(2), std::nullopt, 0600);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::string anahtar(const std::string& servis, const std::string& hesap) { return servis + "\n" + hesap; }
@@ -131,9 +120,8 @@ std::optional<std::string> dosyadanAl(const std::string& servis, const std::stri
     return (*it)["password"].get<std::string>();
 }
 
-// ---- the Secret Service, loaded only where a session bus exists ----
+// ---- the Secret Service, asked only where a session bus exists ----
 
-#ifdef BRIMVALE_LIBSECRET
 const SecretSchema* sema() {
     static const SecretSchema s = {"org.freedesktop.Secret.Generic",
                                    SECRET_SCHEMA_DONT_MATCH_NAME,
@@ -144,34 +132,27 @@ const SecretSchema* sema() {
     return &s;
 }
 
-void* kutuphane() {
-    static void* h = oturumVar() ? ::dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_LOCAL) : nullptr;
-    return h;
-}
-
+// Where no Secret Service answers, the file store above keeps the password.
 bool servisKoy(const Oge& o) {
-    using Koy = gboolean (*)(const SecretSchema*, const gchar*, const gchar*, const gchar*, GCancellable*, GError**, ...);
-    auto koy = kutuphane() ? reinterpret_cast<Koy>(::dlsym(kutuphane(), "secret_password_store_sync")) : nullptr;
-    return koy && koy(sema(), SECRET_COLLECTION_DEFAULT, o.etiket.c_str(), o.parola.c_str(), nullptr, nullptr,
-                      "service", o.servis.c_str(), "account", o.hesap.c_str(), nullptr);
+    if (!oturumVar()) return false;
+    GError* hata = nullptr;
+    bool tamam = secret_password_store_sync(sema(), SECRET_COLLECTION_DEFAULT, o.etiket.c_str(), o.parola.c_str(),
+                                            nullptr, &hata, "service", o.servis.c_str(), "account", o.hesap.c_str(),
+                                            nullptr);
+    if (hata) g_error_free(hata);
+    return tamam;
 }
 
 std::optional<std::string> servistenAl(const std::string& servis, const std::string& hesap) {
-    using Al = gchar* (*)(const SecretSchema*, GCancellable*, GError**, ...);
-    using Birak = void (*)(gchar*);
-    auto al = kutuphane() ? reinterpret_cast<Al>(::dlsym(kutuphane(), "secret_password_lookup_sync")) : nullptr;
-    auto birak = kutuphane() ? reinterpret_cast<Birak>(::dlsym(kutuphane(), "secret_password_free")) : nullptr;
-    if (!al || !birak) return std::nullopt;
-    gchar* p = al(sema(), nullptr, nullptr, "service", servis.c_str(), "account", hesap.c_str(), nullptr);
+    if (!oturumVar()) return std::nullopt;
+    GError* hata = nullptr;
+    std::unique_ptr<gchar, void (*)(gchar*)> p(
+        secret_password_lookup_sync(sema(), nullptr, &hata, "service", servis.c_str(), "account", hesap.c_str(), nullptr),
+        secret_password_free);
+    if (hata) g_error_free(hata);
     if (!p) return std::nullopt;
-    std::string s = p;
-    birak(p);
-    return s;
+    return std::string(p.get());
 }
-#else
-bool servisKoy(const Oge&) { return false; }
-std::optional<std::string> servistenAl(const std::string&, const std::string&) { return std::nullopt; }
-#endif
 
 bool koy(const Oge& o) { return servisKoy(o) || dosyayaKoy(o); }
 

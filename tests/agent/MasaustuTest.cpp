@@ -20,10 +20,7 @@ const std::string kMetin = "Disk \"Yedek\" \\ haz\u0131r; end run\\n \\\\ <b>&am
 
 // The two roads of a notification: the engine asks the service itself when
 // it runs from its bundle, and goes through the script stand-in otherwise.
-struct Yol {
-    const char* ad;
-    std::function<void()> gonder;
-};
+struct Yol { const char* ad; std::function<void()> gonder; };
 const std::vector<Yol> kYollar = {
     {"service", [] { Platform::masaustuBildirimi(kBaslik, kMetin, 3.0); }},
     {"script stand-in", [] { bildir(kMetin); }},

@@ -3,38 +3,44 @@
 #include <filesystem>
 
 #include "agent/Kurulum.hpp"
-#include "core/Araclar.hpp"
 #include "core/Saat.hpp"
 #include "core/Yol.hpp"
-#include "disk/Disk.hpp"
+#include "temel/Dosya.hpp"
 #include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
 
-TEST(AjanYokla, AnAgentThatStartsRemovesTheMarker) {
-    SahteArac launchctl(TestOrtami::araclar(), "launchctl");
-    launchctl.betik("rm -f \"$BRIMVALE_DURUM/yoklama\"");
-    Saat::SahteSaat saat;
-    Saat::kaynakKur(&saat);
-    EXPECT_TRUE(Kurulum::ajanYokla());
-    Saat::kaynakKur(nullptr);
-    ASSERT_EQ(launchctl.cagrilar().size(), 1u);
-    EXPECT_EQ(launchctl.cagrilar()[0].args, (std::vector<std::string>{"kickstart", Servis::hedef()}));
-    EXPECT_EQ(saat.beklemeSayisi, 0);
+TEST(AjanYokla, TrueOnceTheAgentRemovesTheMarkerElseFalseAfterFiveSeconds) {
+    struct Durum { std::string ad, ajan; bool cevap; int bekleme; double sure; };
+    const std::string gordu = TestOrtami::kok() + "/gordu";
+    for (const auto& d : std::vector<Durum>{
+             {"the agent starts", "rm -f \"$BRIMVALE_DURUM/yoklama\"", true, 0, 0},
+             {"no agent", "true", false, 20, 5},
+         }) {
+        fs::remove(gordu);
+        SahteArac launchctl(TestOrtami::araclar(), "launchctl");
+        launchctl.betik("test -e \"$BRIMVALE_DURUM/yoklama\" && touch '" + gordu + "'; " + d.ajan);
+        Saat::SahteSaat saat;
+        Saat::kaynakKur(&saat);
+        EXPECT_EQ(Kurulum::ajanYokla(), d.cevap) << d.ad;
+        Saat::kaynakKur(nullptr);
+        EXPECT_EQ(saat.beklemeSayisi, d.bekleme) << d.ad;
+        EXPECT_DOUBLE_EQ(saat.toplamBekleme, d.sure) << d.ad;
+        EXPECT_EQ(launchctl.cagrilar().size(), 1u) << d.ad;
+        EXPECT_TRUE(fs::exists(gordu)) << d.ad << ": the marker was there when the agent was asked to start";
+        EXPECT_FALSE(fs::exists(Yol::yoklama())) << d.ad;
+    }
 }
 
-TEST(AjanYokla, NoAgentGivesFalseAfterFiveSecondsAndLeavesNoMarker) {
-    SahteArac launchctl(TestOrtami::araclar(), "launchctl");
-    std::string gordu = TestOrtami::kok() + "/gordu";
-    launchctl.betik("test -e \"$BRIMVALE_DURUM/yoklama\" && touch '" + gordu + "'");
-    Saat::SahteSaat saat;
-    Saat::kaynakKur(&saat);
-    EXPECT_FALSE(Kurulum::ajanYokla());
-    Saat::kaynakKur(nullptr);
-    EXPECT_EQ(saat.beklemeSayisi, 20);
-    EXPECT_DOUBLE_EQ(saat.toplamBekleme, 5);
+// The agent started only to answer the probe takes the marker away and does
+// nothing else, not even a backup asked for by hand.
+TEST(AjanYokla, TheProbeNeverStartsABackup) {
+    atomikYaz(Yol::yoklama(), "");
+    atomikYaz(Yol::simdi(), "");
+    auto c = TestOrtami::calistir({"--ajan"});
+    EXPECT_EQ(c.kod, 0) << c.cikti << c.hata;
     EXPECT_FALSE(fs::exists(Yol::yoklama()));
-    EXPECT_EQ(launchctl.cagrilar().size(), 1u);
-    EXPECT_TRUE(fs::exists(gordu));  // the marker was there when the agent was asked to start
+    EXPECT_TRUE(fs::exists(Yol::simdi())) << "a run would have taken the back-up-now marker";
+    EXPECT_EQ(TestOrtami::gunluk(), "");
 }

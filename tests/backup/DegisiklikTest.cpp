@@ -25,7 +25,7 @@ TEST(DegisiklikBul, FirstBackupCountsEveryFileAsNewWhateverItsName) {
     // differently under each locale.
     std::vector<std::pair<std::string, std::string>> dosyalar = {
         {"a.txt", "aaa"},   {"alt/b.txt", "bbbbb"}, {"sp ace", "ss"},
-        {"a -> b", "dddd"}, {"\u00e7ay", "c"},      {"yeni\nsat\u0131r", "yyyyyy"}};
+        {"a -> b", "dddd"}, {"\u00e7ay", "c"},      {"yeni\nsat\u0131r", "yyyyyy"}, {"haric.tmp", "excluded"}};
     for (const auto& [ad, icerik] : dosyalar) dosya(kaynak("Belgeler") + "/" + ad, icerik);
     fs::create_symlink("a.txt", kaynak("Belgeler") + "/l -> x");
     for (const char* yerel : {"C.UTF-8", "C"}) {
@@ -48,10 +48,7 @@ TEST(DegisiklikBul, FirstBackupCountsEveryFileAsNewWhateverItsName) {
         EXPECT_FALSE(j.contains("hazirBayt"));
 
         std::string is = Yol::isKlasoru();
-        auto c = rsync.cagrilar();
-        ASSERT_EQ(c.size(), 1u);
-        EXPECT_EQ(c[0].args, (std::vector<std::string>{"-n", "-i", "--delete", "--exclude-from=" + is + "/haric.txt",
-                                                       kaynak("Belgeler") + "/", is + "/bos/", "-rlptgo"}));
+        EXPECT_EQ(rsync.cagrilar().size(), 1u);
         EXPECT_EQ(oku(is + "/haric.txt"), ".DS_Store\n*.tmp\n");
     }
     EXPECT_NE(gunluk().find("Check took 0 s: 0 deleted (Zero KB), 0 changed, 6 new\n"), std::string::npos);
@@ -109,11 +106,7 @@ TEST(DegisiklikBul, SummaryOfDeletedChangedAndNewFiles) {
     EXPECT_EQ(o.aktarilacakBayt, 11 + 5);
     EXPECT_FALSE(o.esik);  // 8 files, 229 bytes: under the defaults
 
-    struct Esik {
-        int64_t dosya;
-        double bayt;
-        bool esik;
-    };
+    struct Esik { int64_t dosya; double bayt; bool esik; };
     for (auto e : std::vector<Esik>{{8, 1e9, false}, {7, 1e9, true}, {100, 229, false}, {100, 228, true}}) {
         a.silmeEsigiDosya = e.dosya;
         a.silmeEsigiBayt = e.bayt;
@@ -212,9 +205,7 @@ TEST(DegisiklikBul, SourceHoldingTheBackupDiskOrTheImageIsRefused) {
     dosya(disk + "2/b", "b");
     fs::create_directories(Yol::yedekler());
     fs::create_directory_symlink(disk, TestOrtami::kok() + "/diske-bag");
-    struct Durum {
-        std::string kaynak, baslikAdi;  // empty: the folder is allowed
-    };
+    struct Durum { std::string kaynak, baslikAdi; };  // baslikAdi empty: the folder is allowed
     std::vector<Durum> durumlar = {
         {disk, "disk"},
         {disk + "/", "disk"},

@@ -28,16 +28,9 @@ void kilitYaz(const std::string& pid) {
     atomikYaz(Yol::kilitPid(), pid);
 }
 
-struct Temiz : testing::Test {
-    void SetUp() override { fs::remove_all(Yol::durum()); }
-};
-
 }  // namespace
 
-using Asama = Temiz;
-using Kilit = Temiz;
-
-TEST_F(Asama, StageFileLinesAndHowTheWindowsReadThem) {
+TEST(Asama, StageFileLinesAndHowTheWindowsReadThem) {
     Saat::SahteSaat saat(Saat::Zaman(std::chrono::seconds(1700000000)));
     Saat::kaynakKur(&saat);
     Yedekleme::asama("esitleme");
@@ -47,18 +40,17 @@ TEST_F(Asama, StageFileLinesAndHowTheWindowsReadThem) {
     Saat::kaynakKur(nullptr);
 
     struct Durum { std::string dosya; bool canli; std::string asama, sonuc; std::optional<long long> zaman; };
-    std::vector<Durum> durumlar = {
-        {"", false, "bosta", "", std::nullopt},
-        {"bosta\t1700000001\tiptal\n", false, "bosta", "iptal", 1700000001},
-        {"bosta\t1700000001\n", false, "bosta", "", 1700000001},
-        {"esitleme\t1700000002\t99\n", true, "esitleme", "", 1700000002},
-        // An engine that died leaves its stage behind: shown as idle.
-        {"esitleme\t1700000002\t99\n", false, "bosta", "", 1700000002},
-        {"soru\tx\n", true, "soru", "", std::nullopt},
-        // Beyond what the clock holds (after 2262): no time rather than a wrapped one.
-        {"bosta\t41733520000\tbitti\n", false, "bosta", "bitti", std::nullopt},
-    };
-    for (const auto& d : durumlar) {
+    for (const auto& d : std::vector<Durum>{
+             {"", false, "bosta", "", std::nullopt},
+             {"bosta\t1700000001\tiptal\n", false, "bosta", "iptal", 1700000001},
+             {"bosta\t1700000001\n", false, "bosta", "", 1700000001},
+             {"esitleme\t1700000002\t99\n", true, "esitleme", "", 1700000002},
+             // An engine that died leaves its stage behind: shown as idle.
+             {"esitleme\t1700000002\t99\n", false, "bosta", "", 1700000002},
+             {"soru\tx\n", true, "soru", "", std::nullopt},
+             // Beyond what the clock holds (after 2262): no time rather than a wrapped one.
+             {"bosta\t41733520000\tbitti\n", false, "bosta", "bitti", std::nullopt},
+         }) {
         fs::remove_all(Yol::durum());
         if (!d.dosya.empty()) atomikYaz(Yol::asama(), d.dosya);
         if (d.canli) kilitYaz(std::to_string(getpid()));
@@ -71,7 +63,7 @@ TEST_F(Asama, StageFileLinesAndHowTheWindowsReadThem) {
     }
 }
 
-TEST_F(Asama, PostponementRecord) {
+TEST(Asama, PostponementRecord) {
     EXPECT_EQ(Yedekleme::ertelemeOku(), std::nullopt);
     atomikYaz(Yol::ertelendi(), "ABC 1699999999\t1700000000\n");
     ASSERT_TRUE(Yedekleme::ertelemeOku());
@@ -80,56 +72,10 @@ TEST_F(Asama, PostponementRecord) {
     EXPECT_EQ(Yedekleme::ertelemeOku(), std::nullopt);
 }
 
-TEST_F(Kilit, RunningPidFromTheLock) {
-    struct Durum { std::optional<std::string> dosya; bool beklenen; };
-    std::vector<Durum> durumlar = {
-        {std::nullopt, false},
-        {std::to_string(getpid()) + "\n", true},
-        {" " + std::to_string(getpid()), true},
-        {std::to_string(olmusPid()), false},
-        {"abc", false},
-        {"", false},
-        {"99999999999", false},
-    };
-    for (const auto& d : durumlar) {
-        fs::remove_all(Yol::durum());
-        if (d.dosya) kilitYaz(*d.dosya);
-        auto pid = Yedekleme::calisanPid();
-        EXPECT_EQ(pid.has_value(), d.beklenen) << d.dosya.value_or("(none)");
-        if (d.beklenen) {
-            EXPECT_EQ(*pid, getpid());
-        }
-    }
-}
-
-TEST_F(Kilit, TakenOnceHeldByALiveEngineAndTakenOverWhenStale) {
-    ASSERT_TRUE(Yedekleme::kilitAl());
-    EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid()));
-    EXPECT_FALSE(Yedekleme::kilitAl());  // held by a live process (us)
-    Yedekleme::kilidiBirak();
-    EXPECT_FALSE(fs::exists(Yol::kilit()));
-
-    kilitYaz(std::to_string(olmusPid()));
-    TestOrtami::dosyaYaz(Yol::kilit() + "/artik", "x");
-    ASSERT_TRUE(Yedekleme::kilitAl());
-    EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid()));
-    EXPECT_FALSE(fs::exists(Yol::kilit() + "/artik"));
-    // Nothing of the stale lock is left beside it.
-    for (const auto& e : fs::directory_iterator(Yol::durum())) {
-        if (e.is_directory()) {
-            EXPECT_EQ(e.path(), Yol::kilit());
-        }
-    }
-
-    // An empty lock folder (its holder died before writing) is stale too.
-    Yedekleme::kilidiBirak();
-    fs::create_directories(Yol::kilit());
-    EXPECT_TRUE(Yedekleme::kilitAl());
-}
-
+// A lock held by a live engine is refused; any other is stale and taken over.
 // A pid is handed out again once its process has ended: a lock whose pid now
 // names some other live process is stale, told by the start time beside it.
-TEST_F(Kilit, APidReusedByAnotherProcessIsStale) {
+TEST(Kilit, HeldByALiveEngineElseTakenOver) {
     pid_t uyuyan = fork();
     if (uyuyan == 0) {
         execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
@@ -143,31 +89,43 @@ TEST_F(Kilit, APidReusedByAnotherProcessIsStale) {
     // The zombie is left unreaped until the end: its pid answers signal 0.
     siginfo_t bilgi{};
     ASSERT_EQ(waitid(P_PID, static_cast<id_t>(zombi), &bilgi, WEXITED | WNOWAIT), 0);
+    const std::string ben = std::to_string(getpid());
 
-    struct Durum {
-        std::string ad;
-        pid_t pid;
-        std::optional<std::string> kayitliBaslangic;
-        bool canli;
-    };
-    std::vector<Durum> durumlar = {
-        {"another process's start", uyuyan, "1", false},
-        {"its own start", uyuyan, *baslangic + "\n", true},
-        {"no start recorded", uyuyan, std::nullopt, true},
-        {"ended, not yet reaped", zombi, *baslangic, false},
-    };
-    for (const auto& d : durumlar) {
+    // pid: nothing for a lock folder without one (its holder died before writing).
+    struct Durum { std::string ad; std::optional<std::string> pid, kayitliBaslangic; std::optional<int32_t> canli; bool klasor = true; };
+    for (const auto& d : std::vector<Durum>{
+             {"no lock", std::nullopt, std::nullopt, std::nullopt, false},
+             {"a lock folder without a pid", std::nullopt, std::nullopt, std::nullopt},
+             {"a live engine", ben + "\n", std::nullopt, getpid()},
+             {"a live engine, spaced", " " + ben, std::nullopt, getpid()},
+             {"an engine that died", std::to_string(olmusPid()), std::nullopt, std::nullopt},
+             {"not a number", "abc", std::nullopt, std::nullopt},
+             {"empty", "", std::nullopt, std::nullopt},
+             {"beyond any pid", "99999999999", std::nullopt, std::nullopt},
+             {"another process's start", std::to_string(uyuyan), "1", std::nullopt},
+             {"its own start", std::to_string(uyuyan), *baslangic + "\n", uyuyan},
+             {"no start recorded", std::to_string(uyuyan), std::nullopt, uyuyan},
+             {"ended, not yet reaped", std::to_string(zombi), *baslangic, std::nullopt},
+         }) {
         fs::remove_all(Yol::durum());
-        kilitYaz(std::to_string(d.pid));
+        if (d.pid) kilitYaz(*d.pid);
         if (d.kayitliBaslangic) atomikYaz(Yol::kilitBaslangic(), *d.kayitliBaslangic);
-        EXPECT_EQ(Yedekleme::calisanPid().has_value(), d.canli) << d.ad;
+        TestOrtami::dosyaYaz(Yol::kilit() + "/artik", "x");
+        if (!d.klasor) fs::remove_all(Yol::kilit());
+        EXPECT_EQ(Yedekleme::calisanPid(), d.canli) << d.ad;
         auto alma = Yedekleme::kilitAl();
         EXPECT_EQ(alma.alindi, !d.canli) << d.ad;
         EXPECT_EQ(alma.hata, std::nullopt) << d.ad;
-        if (alma) {
-            EXPECT_EQ(oku(Yol::kilitPid()), std::to_string(getpid())) << d.ad;
-            EXPECT_EQ(Yedekleme::calisanPid(), getpid()) << d.ad;
-        }
+        if (!alma) continue;
+        EXPECT_EQ(oku(Yol::kilitPid()), ben) << d.ad;
+        EXPECT_EQ(Yedekleme::calisanPid(), getpid()) << d.ad;
+        EXPECT_FALSE(Yedekleme::kilitAl()) << d.ad << ": held by a live process (us)";
+        EXPECT_FALSE(fs::exists(Yol::kilit() + "/artik")) << d.ad;
+        // Nothing of the stale lock is left beside it.
+        for (const auto& e : fs::directory_iterator(Yol::durum()))
+            EXPECT_TRUE(!e.is_directory() || e.path() == Yol::kilit()) << d.ad << ": " << e.path();
+        Yedekleme::kilidiBirak();
+        EXPECT_FALSE(fs::exists(Yol::kilit())) << d.ad;
     }
     ::kill(uyuyan, SIGKILL);
     waitpid(uyuyan, nullptr, 0);
@@ -175,7 +133,7 @@ TEST_F(Kilit, APidReusedByAnotherProcessIsStale) {
 }
 
 // Several runs that all find the same stale lock: exactly one may start.
-TEST_F(Kilit, OneWinnerAmongRunsRacingForAStaleLock) {
+TEST(Kilit, OneWinnerAmongRunsRacingForAStaleLock) {
     for (int tur = 0; tur < 20; ++tur) {
         fs::remove_all(Yol::durum());
         kilitYaz(std::to_string(olmusPid()));
@@ -221,7 +179,7 @@ TEST_F(Kilit, OneWinnerAmongRunsRacingForAStaleLock) {
     }
 }
 
-TEST_F(Asama, SnapshotFromTheStateFiles) {
+TEST(Asama, SnapshotFromTheStateFiles) {
     std::string gunluk;
     for (int i = 0; i < 600; ++i) gunluk += "2024-01-01 00:00:00 satir " + std::to_string(i) + "\n\n";
     atomikYaz(Yol::gunluk(), gunluk);

@@ -5,17 +5,20 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/Ayarlar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
+#include "temel/Dosya.hpp"
 #include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace YedekOrtami {
+
+using TestOrtami::durum;
+using TestOrtami::gunluk;
 
 inline std::string kaynak(const std::string& ad) { return TestOrtami::kok() + "/mac/" + ad; }
 
@@ -33,25 +36,11 @@ inline Ayarlar ayarlar(const std::vector<std::string>& adlar) {
     return a;
 }
 
-inline struct stat durum(const std::string& yol) {
-    struct stat st {};
-    ::lstat(yol.c_str(), &st);
-    return st;
-}
-
-inline std::string gunluk() { return oku(Yol::gunluk()).value_or(""); }
-
 // The real copy tool behind a recording fake; `sonra` runs after it.
 inline SahteArac rsyncKaydet(const std::string& sonra = "") {
     SahteArac a(TestOrtami::araclar(), "rsync");
     a.betik("/usr/bin/rsync \"$@\"; rc=$?\n" + sonra + "\nexit $rc");
     return a;
-}
-
-inline bool iceriyor(const std::vector<std::string>& v, const std::string& s) {
-    for (const auto& x : v)
-        if (x.rfind(s, 0) == 0) return true;
-    return false;
 }
 
 }  // namespace YedekOrtami

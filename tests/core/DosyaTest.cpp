@@ -138,5 +138,4 @@ TEST(Yol, EmptyStateVariableFallsBackToHome) {
     EXPECT_EQ(Yol::durum(), TestOrtami::ev() + "/Library/Application Support/Ondrak Brimvale");
     setenv("BRIMVALE_DURUM", "/x/durum", 1);
     EXPECT_EQ(Yol::devam(), "/x/durum/imaj/yedekler/.devam");
-    EXPECT_EQ(Yol::ajanEtiketi(), "com.ondrak.brimvale.ajan");
 }

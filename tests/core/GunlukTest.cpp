@@ -7,6 +7,7 @@
 #include "core/Gunluk.hpp"
 #include "core/Saat.hpp"
 #include "core/Yol.hpp"
+#include "tests/support/TestOrtami.hpp"
 
 TEST(Gunluk, TechnicalMarkersAreCaseSensitiveSubstrings) {
     std::vector<std::pair<std::string, bool>> durumlar = {
@@ -56,7 +57,14 @@ TEST(Gunluk, EveryLineOfAMultiLineMessageIsStamped) {
 }
 
 TEST(Gunluk, UnwritableStateDirectoryLosesTheLineSilently) {
+    std::string durum = getenv("BRIMVALE_DURUM");
     setenv("BRIMVALE_DURUM", "/proc/brimvale-yok", 1);
-    Gunluk::yaz("kaybolur");
-    SUCCEED();
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(Gunluk::yaz("kaybolur"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    // Logging goes on once the folder can be written again.
+    setenv("BRIMVALE_DURUM", durum.c_str(), 1);
+    Gunluk::yaz("sonra");
+    EXPECT_NE(TestOrtami::gunluk().find("sonra"), std::string::npos);
+    EXPECT_EQ(TestOrtami::gunluk().find("kaybolur"), std::string::npos);
 }

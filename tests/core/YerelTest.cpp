@@ -1,28 +1,23 @@
 #include <gtest/gtest.h>
 
-#include "core/Saat.hpp"
-#include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
 
-TEST(Yerel, FormatsFillInOrder) {
+// The language follows the environment as it is now, also after another
+// language was in use in the same process.
+TEST(Yerel, LanguageFollowsTheEnvironmentAndFormatsFillInOrder) {
+    struct Durum { const char *language, *lcAll, *lang; std::string dil, surum; };
+    unsetenv("LC_MESSAGES");
+    for (const auto& d : std::vector<Durum>{{nullptr, nullptr, "tr_TR.UTF-8", "tr", "erken sürüm"},
+                                           {"xx:de", nullptr, "C.UTF-8", "en", "early version"},
+                                           {nullptr, "tr_TR.UTF-8", "C", "tr", "erken sürüm"},
+                                           {nullptr, nullptr, "C", "en", "early version"}}) {
+        for (auto [ad, deger] : {std::pair{"LANGUAGE", d.language}, std::pair{"LC_ALL", d.lcAll}, std::pair{"LANG", d.lang}})
+            deger ? setenv(ad, deger, 1) : unsetenv(ad);
+        EXPECT_EQ(Yerel::dil(), d.dil) << d.lang;
+        EXPECT_EQ(Yerel::metin("early version"), d.surum);
+    }
     EXPECT_EQ(Yerel::bicim("DONE: %@, %@ sent, %lld files (100%%)", {"a", "1 KB", "3"}),
               "DONE: a, 1 KB sent, 3 files (100%)");
     EXPECT_EQ(Yerel::bicim("%@ and %@", {"tek"}), "tek and ");
     EXPECT_EQ(Yerel::metin("no such key"), "no such key");
-}
-
-TEST(Yerel, TurkishCatalogForATurkishUser) {
-    setenv("LANG", "tr_TR.UTF-8", 1);
-    unsetenv("LANGUAGE");
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
-    EXPECT_EQ(Yerel::dil(), "tr");
-    EXPECT_EQ(Yerel::metin("early version"), "erken sürüm");
-}
-
-TEST(Yerel, UnknownLanguageFallsBackToEnglish) {
-    setenv("LANGUAGE", "xx:de", 1);
-    setenv("LANG", "C.UTF-8", 1);
-    EXPECT_EQ(Yerel::dil(), "en");
-    EXPECT_EQ(Yerel::metin("early version"), "early version");
 }

@@ -1,18 +1,12 @@
 // The live status files as the windows and the engine read them: the stage
-// file, the postponement record and the lock's pid file. The input is each
-// file's text in turn.
-#include "core/Yol.hpp"
+// file, the postponement record and the lock's pid file.
 #include "backup/Durum.hpp"
+#include "core/Yol.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
-    FuzzOrtami::kur();
-    std::string metin = FuzzOrtami::metin(veri, boy);
-    FuzzOrtami::dosyaYaz(Yol::asama(), metin);
-    FuzzOrtami::dosyaYaz(Yol::ertelendi(), metin);
-    FuzzOrtami::dosyaYaz(Yol::kilitPid(), metin);
+void FuzzOrtami::dene(const std::string& girdi) {
+    for (const auto& yol : {Yol::asama(), Yol::ertelendi(), Yol::kilitPid()}) dosyaYaz(yol, girdi);
     Yedekleme::asamaOku();
     Yedekleme::ertelemeOku();
     Yedekleme::calisanPid();
-    return 0;
 }

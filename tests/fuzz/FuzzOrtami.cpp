@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -16,53 +14,44 @@ namespace FuzzOrtami {
 namespace {
 
 // Every fuzzing process keeps its world in "<pid>-XXXXXX" here.
-const char* kUst = "/tmp/brimvale-fuzz";
-
+const std::string kUst = "/tmp/brimvale-fuzz";
 std::string kokYolu;
-
-void temizle() {
-    std::error_code ec;
-    if (!kokYolu.empty()) fs::remove_all(kokYolu, ec);
-}
 
 // A crash ends a process without its exit handlers: the worlds of processes
 // that are gone are removed by the next one, never those of live ones.
 void olulerinkiniSil() {
     std::error_code ec;
     for (fs::directory_iterator it(kUst, ec), son; !ec && it != son; it.increment(ec)) {
-        std::string ad = it->path().filename().string();
         char* bitis = nullptr;
-        long pid = std::strtol(ad.c_str(), &bitis, 10);
-        if (pid <= 0 || *bitis != '-') continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove_all(it->path(), ec);
+        long pid = std::strtol(it->path().filename().c_str(), &bitis, 10);
+        if (pid > 0 && *bitis == '-' && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            fs::remove_all(it->path(), ec);
     }
 }
 
-}  // namespace
-
 void kur() {
-    if (!kokYolu.empty()) return;
-    std::error_code ec;
-    fs::create_directories(kUst, ec);
+    fs::create_directories(kUst);
     olulerinkiniSil();
-    std::string sablon = std::string(kUst) + "/" + std::to_string(::getpid()) + "-XXXXXX";
+    std::string sablon = kUst + "/" + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(sablon.data())) std::abort();
     kokYolu = sablon;
-    std::atexit(temizle);
-    fs::create_directories(kokYolu + "/araclar");
-    fs::create_directories(kokYolu + "/ev");
-    ::setenv("BRIMVALE_DURUM", (kokYolu + "/durum").c_str(), 1);
-    ::setenv("BRIMVALE_ARACLAR", (kokYolu + "/araclar").c_str(), 1);
-    ::setenv("HOME", (kokYolu + "/ev").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (kokYolu + "/ev/.local/share").c_str(), 1);
+    std::atexit([] {
+        std::error_code ec;
+        fs::remove_all(kokYolu, ec);
+    });
+    for (const char* k : {"/araclar", "/ev"}) fs::create_directories(kokYolu + k);
+    for (auto [ad, deger] : {std::pair{"BRIMVALE_DURUM", "/durum"}, {"BRIMVALE_ARACLAR", "/araclar"}, {"HOME", "/ev"},
+                             {"XDG_DATA_HOME", "/ev/.local/share"}, {"BRIMVALE_COP", "/cop"}})
+        ::setenv(ad, (kokYolu + deger).c_str(), 1);
     ::setenv("BRIMVALE_BILDIRIM_YOK", "1", 1);
-    ::setenv("BRIMVALE_COP", (kokYolu + "/cop").c_str(), 1);
     ::unsetenv("BRIMVALE_PAROLA");
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     // A zone with clock changes, so copy names meet skipped and repeated hours.
     ::setenv("TZ", "Europe/Berlin", 1);
     ::tzset();
 }
+
+}  // namespace
 
 std::string kok() { return kokYolu; }
 
@@ -79,3 +68,9 @@ void sahteArac(const std::string& ad, const std::string& cikti) {
 }
 
 }  // namespace FuzzOrtami
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
+    if (FuzzOrtami::kok().empty()) FuzzOrtami::kur();
+    FuzzOrtami::dene(std::string(reinterpret_cast<const char*>(veri), boy));
+    return 0;
+}

@@ -3,10 +3,7 @@
 #include "backup/Esitleme.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
-    FuzzOrtami::kur();
-    std::string metin = FuzzOrtami::metin(veri, boy);
+void FuzzOrtami::dene(const std::string& girdi) {
     for (const char* etiket : {"Total transferred file size:", "sent ", "Total file size:", "Number of files:"})
-        Yedekleme::istatistik(metin, etiket);
-    return 0;
+        Yedekleme::istatistik(girdi, etiket);
 }

@@ -4,17 +4,15 @@
 #include "core/Plist.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
-    FuzzOrtami::kur();
-    auto p = Plist::coz(FuzzOrtami::metin(veri, boy));
-    if (!p) return 0;
+void FuzzOrtami::dene(const std::string& girdi) {
+    auto p = Plist::coz(girdi);
+    if (!p) return;
     for (const char* anahtar : {"VolumeUUID", "CFBundleIdentifier", "images", "system-entities", "UsbLinkSpeed"}) {
         Plist::metin(*p, anahtar);
         Plist::sayi(*p, anahtar);
         Plist::mantik(*p, anahtar);
-        for (const auto& e : Plist::dizi(*p, anahtar)) Plist::metin(e, "dev-entry");
         Plist::sozluk(*p, anahtar);
+        for (const auto& e : Plist::dizi(*p, anahtar)) Plist::metin(e, "dev-entry");
     }
     Plist::coz(Plist::xml(*p));
-    return 0;
 }

@@ -3,12 +3,9 @@
 #include "recovery/Programlar.hpp"
 #include "tests/fuzz/FuzzOrtami.hpp"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* veri, size_t boy) {
-    FuzzOrtami::kur();
-    std::string kok = FuzzOrtami::kok() + "/Applications";
-    FuzzOrtami::dosyaYaz(kok + "/Fuzz.app/Contents/Info.plist", FuzzOrtami::metin(veri, boy));
-    auto liste = Programlar::bul(kok);
+void FuzzOrtami::dene(const std::string& girdi) {
+    dosyaYaz(kok() + "/Applications/Fuzz.app/Contents/Info.plist", girdi);
+    auto liste = Programlar::bul(kok() + "/Applications");
     Programlar::metin(liste);
     Programlar::brewfile(liste);
-    return 0;
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "platform/Platform.hpp"
+#include "temel/Metin.hpp"
+#include "tests/support/SahteBaglama.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -24,14 +27,27 @@ TEST(Baglamalar, MountInfoLinesWithEscapesAndOptionalFields) {
     EXPECT_EQ(b[2].kok, "/sub");
 }
 
+// Checked against what the system's own tool says, and a read-only mount of our own.
 TEST(Baglamalar, StatisticsOfAFolderNameItsMount) {
-    auto d = Platform::baglamaDurumu(TestOrtami::kok());
-    ASSERT_TRUE(d);
-    EXPECT_NE(d->bagliYer, TestOrtami::kok());
+    auto findmnt = [](const std::string& yol, const char* alan) {
+        return Metin::kirp(komut("/usr/bin/findmnt", {"-n", "-o", alan, "-T", yol}).cikti);
+    };
+    std::string alt = TestOrtami::kok() + "/a/b";
+    fs::create_directories(alt);
+    for (const auto& yol : std::vector<std::string>{alt, "/proc", "/"}) {
+        auto d = Platform::baglamaDurumu(yol);
+        ASSERT_TRUE(d) << yol;
+        EXPECT_EQ(d->bagliYer, findmnt(yol, "TARGET")) << yol;
+        EXPECT_EQ(d->saltOkunur, findmnt(yol, "OPTIONS").starts_with("ro")) << yol;
+    }
     EXPECT_EQ(Platform::baglamaDurumu(TestOrtami::kok() + "/yok"), std::nullopt);
-    auto kok = Platform::baglamaDurumu("/proc");
-    ASSERT_TRUE(kok);
-    EXPECT_EQ(kok->bagliYer, "/proc");
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount";
+    SahteBaglama b(true);
+    ASSERT_TRUE(b.tamam);
+    auto d = Platform::baglamaDurumu(Yol::mnt());
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->bagliYer, Yol::mnt());
+    EXPECT_TRUE(d->saltOkunur);
 }
 
 TEST(Aygitlar, UsbSerialAndSpeedFromTheDeviceAboveTheDisk) {

@@ -1,11 +1,7 @@
 // A person with a fresh Linux machine, gocryptfs and only the backup disk
 // follows the instructions file line by line and gets the files back.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <regex>
 
@@ -13,6 +9,7 @@
 #include "temel/Metin.hpp"
 #include "recovery/Kurtulus.hpp"
 #include "tests/recovery/KitOrtami.hpp"
+#include "tests/support/DenemeDiski.hpp"
 
 namespace fs = std::filesystem;
 
@@ -20,17 +17,6 @@ namespace {
 
 const std::string parola = "Kurtarma-Parolasi-90210";
 const std::string kopya = "2026-12-05_091200";
-
-std::optional<std::string> eksik() {
-    if (geteuid() != 0) return "needs root for FUSE mounts";
-    int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd < 0) return "/dev/fuse cannot be opened";
-    ::close(fd);
-    for (const char* arac : {"gocryptfs", "fusermount3", "sha256sum", "tar"})
-        if (komut("/bin/sh", {"-c", std::string("command -v ") + arac}, std::string()).kod != 0)
-            return std::string(arac) + " is not installed";
-    return std::nullopt;
-}
 
 // The shell runs a line of the text; a mounting gocryptfs keeps running in
 // the background, so its output goes to a file rather than a pipe.
@@ -59,30 +45,31 @@ struct Komutlar {
     std::vector<std::string> kopyalar;
 };
 
-// The command lines exactly as the text gives them.
+// The command lines exactly as the text gives them, in its own language's part.
 Komutlar komutlar(const std::string& metin, bool turkce) {
     Komutlar k;
+    const std::vector<std::pair<std::string*, std::regex>> kaliplar =
+        turkce ? decltype(kaliplar){{&k.dogrula, std::regex("Doğrulama: (.*)$")},
+                                    {&k.kur, std::regex("^1\\. Ondrak-Brimvale\\.dmg .*çıkar: (.*)$")},
+                                    {&k.ac, std::regex("^1\\. (mkdir.*)$")},
+                                    {&k.kapat, std::regex("^4\\. (fusermount3.*)$")}}
+               : decltype(kaliplar){{&k.kur, std::regex("to Applications \\((.*)\\) and open it")},
+                                    {&k.ac, std::regex("^- Without the app: (.*) \\(asks for the password\\)")},
+                                    {&k.kapat, std::regex("^  and (.*)\\. The program list")}};
     std::smatch m;
-    bool ingilizce = !turkce;
+    bool ingilizce = false;
     for (const auto& satir : Metin::bol(metin, '\n', true)) {
-        if (satir == "IN ENGLISH") ingilizce = true;
-        if (satir.starts_with("   mkdir -p ") && ingilizce != turkce) k.kopyalar.push_back(satir.substr(3));
-        if (turkce && !ingilizce) {
-            if (std::regex_search(satir, m, std::regex("Doğrulama: (.*)$"))) k.dogrula = m[1];
-            if (std::regex_search(satir, m, std::regex("^1\\. Ondrak-Brimvale\\.dmg .*çıkar: (.*)$"))) k.kur = m[1];
-            else if (std::regex_search(satir, m, std::regex("^1\\. (.*)$"))) k.ac = m[1];
-            if (std::regex_search(satir, m, std::regex("^4\\. (fusermount3.*)$"))) k.kapat = m[1];
-        } else if (!turkce) {
-            if (std::regex_search(satir, m, std::regex("to Applications \\((.*)\\) and open it"))) k.kur = m[1];
-            if (std::regex_search(satir, m, std::regex("^- Without the app: (.*) \\(asks for the password\\)"))) k.ac = m[1];
-            if (std::regex_search(satir, m, std::regex("^  and (.*)\\. The program list"))) k.kapat = m[1];
-        }
+        ingilizce = ingilizce || satir == "IN ENGLISH";
+        if (turkce && ingilizce) break;
+        if (satir.starts_with("   mkdir -p ")) k.kopyalar.push_back(satir.substr(3));
+        for (const auto& [alan, kalip] : kaliplar)
+            if (std::regex_search(satir, m, kalip)) *alan = m[1];
     }
     return k;
 }
 
 void kurtar(bool turkce) {
-    if (auto neden = eksik()) GTEST_SKIP() << "Skipped: " << *neden;
+    if (auto neden = DenemeDiski::imajEksik(); !neden.empty()) GTEST_SKIP() << "Skipped: " << neden;
     if (turkce) setenv("LANGUAGE", "tr", 1);
     std::string disk = TestOrtami::kok() + "/media/YEDEK", sifreli = disk + "/Brimvale.sparsebundle";
     std::string ev = TestOrtami::ev();
@@ -102,15 +89,13 @@ void kurtar(bool turkce) {
         TestOrtami::dosyaYaz(kaynak + "/Belgeler/alt klasör/veri.bin", std::string("\0\x01\xff", 3));
         TestOrtami::dosyaYaz(kaynak + "/Notlar \"eski\" $x/not.md", "# not\n");
     }
-    std::map<std::string, std::string> belgeler = {{"mektup.txt", "Sevgili Ayşe\n"},
-                                                   {"alt klasör/veri.bin", std::string("\0\x01\xff", 3)}};
 
     // The new machine already has a Belgeler folder with a file of its own.
     TestOrtami::dosyaYaz(ev + "/Belgeler/zaten.txt", "burada\n");
     Ayarlar a;
     a.kaynaklar = {ev + "/Belgeler", hedefNotlar};
     SahteArac h = KitOrtami::hdiutil();
-    ASSERT_EQ(Kurtulus::kokuYaz(a, disk, kopya, "Brimvale", KitOrtami::paket()), std::nullopt);
+    ASSERT_EQ(Kurtulus::kokuYaz(a, disk, kopya, "Brimvale", false, KitOrtami::paket()), std::nullopt);
     std::string metin = *oku(disk + "/" + Kurtulus::okuAdi());
     Komutlar k = komutlar(metin, turkce);
     ASSERT_EQ(k.kopyalar.size(), 2u) << metin;
@@ -137,13 +122,12 @@ void kurtar(bool turkce) {
 
     auto geriGelen = agac(ev + "/Belgeler");
     EXPECT_EQ(geriGelen.erase("zaten.txt"), 1u);
-    EXPECT_EQ(geriGelen, belgeler);
+    EXPECT_EQ(geriGelen, (std::map<std::string, std::string>{{"mektup.txt", "Sevgili Ayşe\n"},
+                                                             {"alt klasör/veri.bin", std::string("\0\x01\xff", 3)}}));
     EXPECT_EQ(agac(hedefNotlar), (std::map<std::string, std::string>{{"not.md", "# not\n"}}));
 
-    for (const auto& d : KitOrtami::dosyalar(disk))
-        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
-    for (const auto& d : KitOrtami::dosyalar(Yol::durum()))
-        EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
+    for (const auto& kok : {disk, Yol::durum()})
+        for (const auto& d : KitOrtami::dosyalar(kok)) EXPECT_EQ(baytlariOku(d)->find(parola), std::string::npos) << d;
 }
 
 }  // namespace

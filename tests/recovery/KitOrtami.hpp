@@ -32,6 +32,12 @@ inline std::vector<std::string> dosyalar(const std::string& kok) {
     return sonuc;
 }
 
-inline std::string gunluk() { return oku(Yol::gunluk()).value_or(""); }
+// An applications folder of its own, so no inventory looks at the machine's.
+inline std::string uygulamalar() {
+    std::string k = TestOrtami::kok() + "/Uygulamalar";
+    std::filesystem::create_directories(k);
+    setenv("BRIMVALE_UYGULAMALAR", k.c_str(), 1);
+    return k;
+}
 
 }  // namespace KitOrtami

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
@@ -38,7 +40,22 @@ std::vector<Platform::Baglama> ilgiliBaglamalar(const std::string& kaynak, const
     return liste;
 }
 
+// The device file's time, part of the connection identity.
+time_t aygitZamani(const std::string& aygit) {
+    struct stat st{};
+    return ::stat(aygit.c_str(), &st) == 0 ? st.st_mtim.tv_sec : 0;
+}
+
 }  // namespace
+
+bool kosulBekle(const std::function<bool()>& kosul, double saniye) {
+    auto son = std::chrono::steady_clock::now() + std::chrono::duration<double>(saniye);
+    while (!kosul()) {
+        if (std::chrono::steady_clock::now() > son) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 std::string DenemeDiski::eksik() {
     if (::geteuid() != 0) return "needs root to attach loop devices and mount";
@@ -108,13 +125,17 @@ void DenemeDiski::tak() {
     bolum = dongu + "p1";
     // Without udev the partition may only appear once partx adds it.
     if (!fs::exists(bolum)) komut("/usr/bin/partx", {"-a", dongu});
-    for (int i = 0; i < 50 && !fs::exists(bolum); ++i) ::usleep(100000);
+    kosulBekle([&] { return fs::exists(bolum); }, 5);
 }
 
 void DenemeDiski::yenidenTak() {
-    if (!cekildi_) temizle(false);
+    if (!cekildi_) {
+        zaman_ = aygitZamani(bolum);
+        temizle(false);
+    }
     cekildi_ = false;
-    ::sleep(1);  // the device's time is the connection identity, in whole seconds
+    // The device's time is the connection identity, in whole seconds: the new one must differ.
+    kosulBekle([&] { return std::time(nullptr) > zaman_; }, 3);
     tak();
     bagla();
 }
@@ -131,6 +152,7 @@ void DenemeDiski::cek() {
     ::close(fd);
     if (r != 0) throw std::runtime_error("ext4 shutdown failed on " + yol);
     calistir("/usr/bin/umount", {"-l", yol});
+    zaman_ = aygitZamani(bolum);
     // Still held by what stayed behind, the device goes once that lets go.
     calistir("/usr/sbin/losetup", {"-d", dongu});
     cekildi_ = true;

@@ -2,7 +2,12 @@
 // A partitioned loop-device disk with one labelled ext4 volume, mounted under
 // the test's private folder like an external disk. Everything it mounts or
 // attaches is undone when it goes, also after a failed test.
+#include <ctime>
+#include <functional>
 #include <string>
+
+// Polls `kosul` until it holds or `saniye` pass; whether it held.
+bool kosulBekle(const std::function<bool()>& kosul, double saniye);
 
 class DenemeDiski {
 public:
@@ -41,4 +46,5 @@ private:
     void temizle(bool dosyaDa = true);
     std::string dosya_;
     bool cekildi_ = false;
+    time_t zaman_ = 0;  // the volume device's time when it last went
 };

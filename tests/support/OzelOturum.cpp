@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "temel/Metin.hpp"
+#include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 extern char** environ;
@@ -54,15 +55,9 @@ pid_t baslat(const std::vector<std::string>& args, int girdi, int cikti, int ek 
 void bitir(pid_t& pid) {
     if (pid <= 0) return;
     ::kill(pid, SIGTERM);
-    auto sinir = Kronometre::now() + std::chrono::seconds(10);
-    int durum = 0;
-    while (::waitpid(pid, &durum, WNOHANG) == 0) {
-        if (Kronometre::now() > sinir) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &durum, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!kosulBekle([&] { return ::waitpid(pid, nullptr, WNOHANG) != 0; }, 10)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
     }
     pid = -1;
 }
@@ -205,12 +200,10 @@ bool OzelOturum::anahtarlikBaslat(const std::string& parola) {
     [[maybe_unused]] ssize_t n = ::write(girdi[1], parola.data(), parola.size());
     ::close(girdi[1]);
     if (anahtarlik_ <= 0) return false;
-    auto sinir = Kronometre::now() + std::chrono::seconds(20);
-    while (!sahipli("org.freedesktop.secrets")) {
-        if (Kronometre::now() > sinir || ::waitpid(anahtarlik_, nullptr, WNOHANG) != 0) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    bool var = false;
+    kosulBekle([&] { return (var = sahipli("org.freedesktop.secrets")) || ::waitpid(anahtarlik_, nullptr, WNOHANG) != 0; },
+               20);
+    return var;
 }
 
 // ---- the notification server ----

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "core/Dosya.hpp"
+#include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
 
@@ -16,10 +16,6 @@ std::string tirnak(const std::string& s) {
     std::string out = "'";
     for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-void dosya(const std::string& yol, const std::string& icerik) {
-    std::ofstream(yol, std::ios::binary) << icerik;
 }
 
 }  // namespace
@@ -59,8 +55,8 @@ SahteArac& SahteArac::betik(const std::string& sh) {
 }
 
 void SahteArac::yaz() const {
-    dosya(kayit_ + "/cevap", cikti_);
-    dosya(kayit_ + "/hata", hataCikti_);
+    TestOrtami::dosyaYaz(kayit_ + "/cevap", cikti_);
+    TestOrtami::dosyaYaz(kayit_ + "/hata", hataCikti_);
     std::string k = tirnak(kayit_);
     std::string s = "#!/bin/sh\n"
                     "k=" + k + "\n"
@@ -72,7 +68,7 @@ void SahteArac::yaz() const {
     s += "if [ \"$i\" -le " + std::to_string(hataSayisi_) + " ]; then cat \"$k/hata\"; exit " + std::to_string(hataKod_) + "; fi\n";
     s += "cat \"$k/cevap\"\nexit " + std::to_string(kod_) + "\n";
     std::string gecici = yol() + ".yeni";
-    dosya(gecici, s);
+    TestOrtami::dosyaYaz(gecici, s);
     ::chmod(gecici.c_str(), 0755);
     fs::rename(gecici, yol());
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <map>
 
@@ -73,6 +74,7 @@ class Yenileyici : public ::testing::EmptyTestEventListener {
         for (const auto& [ad, deger] : simdikiOrtam())
             if (!ortam_.count(ad)) unsetenv(ad.c_str());
         for (const auto& [ad, deger] : ortam_) setenv(ad.c_str(), deger.c_str(), 1);
+        ::tzset();  // libc reads TZ again only when asked
         for (const auto& b : Platform::baglamalar())
             if (b.yol.starts_with(kokYolu + "/")) {
                 std::fprintf(stderr, "%s.%s left %s mounted; its world is kept\n", bilgi.test_suite_name(),
