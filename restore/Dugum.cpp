@@ -51,8 +51,13 @@ DugumListesi Dugum::oku(const std::string& kopya, const std::string& rel) {
     while (dirent* g = ::readdir(d)) {
         std::string ad = g->d_name;
         if (ad == "." || ad == ".." || ad == ".DS_Store") continue;
-        struct stat st{};
-        bool alt = ::fstatat(fd, g->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        // The listing's own type where the file system gives one: a stat per
+        // entry would cost more than the rest of the listing.
+        bool alt = g->d_type == DT_DIR;
+        if (g->d_type == DT_UNKNOWN) {
+            struct stat st{};
+            alt = ::fstatat(fd, g->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
         girdiler.push_back({Icu::siralamaAnahtari(ad),
                             std::make_shared<Dugum>(rel.empty() ? ad : rel + "/" + ad, kopya, alt)});
     }

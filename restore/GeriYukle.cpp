@@ -15,39 +15,30 @@
 #include "core/Araclar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
+#include "core/Json.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "store/Kopyalar.hpp"
 
 namespace fs = std::filesystem;
 
-void to_json(nlohmann::json& j, const Surum& s) {
-    j = {{"kopya", s.kopya}, {"sonKopya", s.sonKopya}, {"boy", s.boy}, {"zaman", s.zaman}, {"klasor", s.klasor}};
-}
+namespace {
 
-void from_json(const nlohmann::json& j, Surum& s) {
-    j.at("kopya").get_to(s.kopya);
-    j.at("sonKopya").get_to(s.sonKopya);
-    j.at("boy").get_to(s.boy);
-    j.at("zaman").get_to(s.zaman);
-    j.at("klasor").get_to(s.klasor);
-}
+const auto kSurumAlanlari = std::tuple{Json::alan("kopya", &Surum::kopya), Json::alan("sonKopya", &Surum::sonKopya),
+                                       Json::alan("boy", &Surum::boy), Json::alan("zaman", &Surum::zaman),
+                                       Json::alan("klasor", &Surum::klasor)};
+const auto kKayitAlanlari =
+    std::tuple{Json::alan("id", &GeriYukleme::id),     Json::alan("zaman", &GeriYukleme::zaman),
+               Json::alan("rel", &GeriYukleme::rel),   Json::alan("kopya", &GeriYukleme::kopya),
+               Json::alan("hedef", &GeriYukleme::hedef), Json::alan("damgali", &GeriYukleme::damgali),
+               Json::alan("durum", &GeriYukleme::durum)};
 
-void to_json(nlohmann::json& j, const GeriYukleme& g) {
-    j = {{"id", g.id}, {"zaman", g.zaman}, {"rel", g.rel}, {"kopya", g.kopya}, {"hedef", g.hedef}, {"durum", g.durum}};
-    if (g.damgali) j["damgali"] = *g.damgali;
-}
+}  // namespace
 
-void from_json(const nlohmann::json& j, GeriYukleme& g) {
-    j.at("id").get_to(g.id);
-    j.at("zaman").get_to(g.zaman);
-    j.at("rel").get_to(g.rel);
-    j.at("kopya").get_to(g.kopya);
-    j.at("hedef").get_to(g.hedef);
-    j.at("durum").get_to(g.durum);
-    g.damgali.reset();
-    if (j.contains("damgali") && !j.at("damgali").is_null()) g.damgali = j.at("damgali").get<std::string>();
-}
+void to_json(nlohmann::json& j, const Surum& s) { Json::yaz(j, s, kSurumAlanlari); }
+void from_json(const nlohmann::json& j, Surum& s) { Json::oku(j, s, kSurumAlanlari); }
+void to_json(nlohmann::json& j, const GeriYukleme& g) { Json::yaz(j, g, kKayitAlanlari); }
+void from_json(const nlohmann::json& j, GeriYukleme& g) { Json::oku(j, g, kKayitAlanlari); }
 
 namespace GeriYukle {
 namespace {

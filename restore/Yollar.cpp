@@ -1,7 +1,12 @@
 // Where an item is inside a copy and on the computer, and its versions.
+#include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/Yol.hpp"
 #include "restore/GeriYukle.hpp"
@@ -11,21 +16,30 @@
 namespace GeriYukle {
 namespace {
 
+// Opens `rel` below the open folder `kok` as a path only, passing no symbolic
+// link: the kernel refuses one in any component but the last, which is opened
+// as the link itself. -1 with errno set otherwise (ELOOP: a link on the way).
+int altindaAc(int kok, const std::string& rel, int bayrak) {
+    open_how nasil{};
+    nasil.flags = static_cast<uint64_t>(O_PATH | O_CLOEXEC | bayrak);
+    nasil.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+    return static_cast<int>(::syscall(SYS_openat2, kok, rel.c_str(), &nasil, sizeof nasil));
+}
+
 // Whether a component of `yol` below `kok` and above its last component is a
 // symbolic link. guvenliYol only confines the text; a link in between would
-// lead the path anywhere. Missing components are no links.
+// lead the path anywhere. Missing components are no links; a kernel that
+// cannot tell counts as one.
 bool araBaglantiVar(const std::string& kok, const std::string& yol) {
     auto k = guvenliYol(kok, ".");
-    if (!k || yol.size() <= k->size()) return false;
-    size_t son = yol.rfind('/');
-    for (size_t i = yol.find('/', k->size() + 1); i != std::string::npos && i <= son && i > k->size();
-         i = yol.find('/', i + 1)) {
-        struct stat st{};
-        std::string ara = yol.substr(0, i);
-        if (::lstat(ara.c_str(), &st) != 0) return false;
-        if (S_ISLNK(st.st_mode)) return true;
-    }
-    return false;
+    if (!k || yol.size() <= k->size() + 1) return false;
+    std::string rel = yol.substr(k->size() + 1);
+    size_t son = rel.rfind('/');
+    if (son == std::string::npos) return false;
+    Fd kokFd(::open(k->c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (kokFd.get() < 0) return false;
+    Fd ara(altindaAc(kokFd.get(), rel.substr(0, son), 0));
+    return ara.get() < 0 && (errno == ELOOP || errno == ENOSYS || errno == EXDEV);
 }
 
 }  // namespace
@@ -62,6 +76,11 @@ std::optional<std::string> macYolu(const std::string& rel, const Ayarlar& ayarla
 
 std::vector<Surum> surumler(const std::string& rel) {
     std::vector<Surum> surumler;
+    // The item's path below each copy's folder, or nothing when it leaves it.
+    auto goreli = guvenliYol("/", rel);
+    Fd yedekler(::open(Yol::yedekler().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!goreli || yedekler.get() < 0) return surumler;
+    std::string ic = goreli->substr(1);
     // The file of the previous copy's item; none after a gap or a folder.
     struct {
         bool var = false;
@@ -69,10 +88,10 @@ std::vector<Surum> surumler(const std::string& rel) {
         ino_t dugum = 0;
     } onceki;
     for (const auto& kopya : Kopyalar::liste(Yol::yedekler())) {
-        auto yol = kopyaYolu(kopya, rel);
-        if (!yol) continue;
+        // One walk per copy that passes no link: as cheap as a plain lstat.
+        Fd fd(altindaAc(yedekler.get(), ic.empty() ? kopya : kopya + "/" + ic, O_NOFOLLOW));
         struct stat st{};
-        if (::lstat(yol->c_str(), &st) != 0) {
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
             onceki.var = false;
             continue;
         }
