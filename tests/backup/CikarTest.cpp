@@ -77,8 +77,7 @@ TEST_F(Cikar, EveryOutcomeOfTheWrapUpIsInItsResult) {
         ASSERT_TRUE(baglama.tamam);
         Araclar araclar("?", d.detach, d.eject);
         SahteArac osascript(TestOrtami::araclar(), "osascript");
-        YedekSonucu onceki = YedekSonucu::durdu();
-        onceki.yaz();
+        YedekSonucu::durdu().yaz();  // an earlier run's result, replaced
         fs::remove(Yol::gunluk());
         Ayarlar ayarlar;
         ayarlar.otomatikCikar = d.otomatik;
