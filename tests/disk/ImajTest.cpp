@@ -1,6 +1,6 @@
-// The image operations against recording fake tools: error texts, retries,
-// what reaches standard input and stale attachments. The command lines
-// themselves are proven by the real-disk tests.
+// The image operations against recording fake tools: error texts, retries
+// and stale attachments. The command lines themselves, and the password on
+// standard input, are proven by the real-disk tests.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

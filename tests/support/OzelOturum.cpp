@@ -136,9 +136,8 @@ BildirimSunucusu::~BildirimSunucusu() {
 
 GDBusMessage* BildirimSunucusu::geldi(GDBusConnection* b, GDBusMessage* mesaj, gboolean gelen, gpointer veri) {
     GVariant* govde = g_dbus_message_get_body(mesaj);
-    if (!gelen || g_strcmp0(g_dbus_message_get_member(mesaj), "Notify") != 0 || !govde ||
-        !g_variant_is_of_type(govde, G_VARIANT_TYPE("(susssasa{sv}i)")))
-        return mesaj;
+    // Only Notify carries this signature.
+    if (!gelen || !govde || !g_variant_is_of_type(govde, G_VARIANT_TYPE("(susssasa{sv}i)"))) return mesaj;
     auto* s = static_cast<BildirimSunucusu*>(veri);
     const gchar *uygulama = nullptr, *baslik = nullptr, *metin = nullptr;
     g_variant_get_child(govde, 0, "&s", &uygulama);
