@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/Komut.hpp"
 #include "core/Plist.hpp"
 #include "tests/support/TestOrtami.hpp"
 
@@ -33,8 +32,7 @@ TEST(Plist, EntriesWithANulInsideAreLeftOut) {
         nlohmann::json beklenen;
     };
     std::vector<Durum> durumlar = {
-        {"binary", kIkili,
-         {{"CFBundleName", "İyi"}, {"liste", {"a", "b"}}, {"ic", {{"tamam", true}}}}},
+        {"binary", kIkili, {{"CFBundleName", "İyi"}, {"liste", {"a", "b"}}, {"ic", {{"tamam", true}}}}},
         // A raw NUL byte in XML text ends that text where it stands.
         {"xml",
          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a\0b</key><string>x</string>"
@@ -55,9 +53,8 @@ TEST(Plist, OneOddApplicationDoesNotStopTheProgramList) {
     TestOrtami::dosyaYaz(kok + "/Duz.app/Contents/Info.plist",
                          Plist::xml({{"CFBundleIdentifier", "org.duz"}, {"CFBundleShortVersionString", "2.0"}}));
     setenv("BRIMVALE_UYGULAMALAR", kok.c_str(), 1);
-    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
-    unsetenv("BRIMVALE_UYGULAMALAR");
-    ASSERT_EQ(s.kod, 0) << s.cikti;
+    auto s = TestOrtami::calistir({"--programlar"});
+    ASSERT_EQ(s.kod, 0) << s.hata;
     auto liste = nlohmann::json::parse(s.cikti);
     ASSERT_EQ(liste.size(), 2u) << s.cikti;
     EXPECT_EQ(liste[0]["ad"], "Duz");
