@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/Plist.hpp"
-#include "tests/support/TestOrtami.hpp"
 
 using namespace std::string_literals;
 
@@ -44,21 +43,4 @@ TEST(Plist, EntriesWithANulInsideAreLeftOut) {
         ASSERT_TRUE(p) << d.ad;
         EXPECT_EQ(*p, d.beklenen) << d.ad;
     }
-}
-
-// One application with such an Info.plist used to abort the whole inventory.
-TEST(Plist, OneOddApplicationDoesNotStopTheProgramList) {
-    std::string kok = TestOrtami::kok() + "/Uygulamalar";
-    TestOrtami::dosyaYaz(kok + "/Garip.app/Contents/Info.plist", kIkili);
-    TestOrtami::dosyaYaz(kok + "/Duz.app/Contents/Info.plist",
-                         Plist::xml({{"CFBundleIdentifier", "org.duz"}, {"CFBundleShortVersionString", "2.0"}}));
-    setenv("BRIMVALE_UYGULAMALAR", kok.c_str(), 1);
-    auto s = TestOrtami::calistir({"--programlar"});
-    ASSERT_EQ(s.kod, 0) << s.hata;
-    auto liste = nlohmann::json::parse(s.cikti);
-    ASSERT_EQ(liste.size(), 2u) << s.cikti;
-    EXPECT_EQ(liste[0]["ad"], "Duz");
-    EXPECT_EQ(liste[0]["kimlik"], "org.duz");
-    EXPECT_EQ(liste[1]["ad"], "Garip");
-    EXPECT_FALSE(liste[1].contains("kimlik"));
 }

@@ -20,6 +20,9 @@ namespace {
 std::string yardimci(const std::string& ad) {
     return (fs::path(TestOrtami::calistirilabilir()).parent_path().parent_path() / "Helpers" / ad).string();
 }
+KomutSonucu parolaBul(const std::string& servis) {
+    return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"});
+}
 }  // namespace
 
 TEST(Yardimci, InteractiveKeychainLinesAreSplitAsQuoted) {
@@ -47,11 +50,13 @@ TEST(Yardimci, LabelsBecomeOneFolderName) {
     }
 }
 
-TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
+// The keychain stand-in refuses a line break or NUL in a value; its file store
+// only the user can read: each save replaces the one before, and a damaged
+// store is kept aside, never overwritten.
+TEST(Yardimci, KeychainRefusesLineBreaksAndKeepsADamagedStoreAside) {
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    auto bul = [](const std::string& servis) {
-        return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"}).kod;
-    };
+    DenemeDiski::yardimcilariKur();
+    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
     struct Durum { std::string ad; std::vector<std::string> args; std::string girdi; };
     for (const auto& d : std::vector<Durum>{
              // The password ends its line early: the rest would be a command of its own.
@@ -67,20 +72,10 @@ TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
         EXPECT_EQ(s.kod, 1) << d.ad;
         EXPECT_NE(s.cikti.find("nothing was"), std::string::npos) << d.ad << ": " << s.cikti;
         EXPECT_EQ(s.cikti.find("abc"), std::string::npos) << d.ad << ": the value is not echoed";
-        EXPECT_EQ(bul("s1"), 44) << d.ad;
-        EXPECT_EQ(bul("s2"), 44) << d.ad;
+        EXPECT_EQ(parolaBul("s1").kod, 44) << d.ad;
+        EXPECT_EQ(parolaBul("s2").kod, 44) << d.ad;
     }
-}
 
-// The file store only the user can read: each save replaces the one before;
-// a damaged store is kept aside, never overwritten.
-TEST(Yardimci, PasswordStoreRoundTripsAndADamagedOneIsKeptAside) {
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    DenemeDiski::yardimcilariKur();
-    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
-    auto bul = [](const std::string& servis) {
-        return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"});
-    };
     Ayarlar a;
     for (std::string parola : {"a\"b\\c d'e $x", "ikinci \u015Fifre"}) {
         EXPECT_TRUE(Kurulum::parolaKaydet(parola, a));
@@ -91,13 +86,13 @@ TEST(Yardimci, PasswordStoreRoundTripsAndADamagedOneIsKeptAside) {
     Ayarlar baska;
     baska.anahtar = "baska";
     EXPECT_EQ(Disk::parola(baska), std::nullopt);
-    EXPECT_EQ(bul("baska").kod, 44);
+    EXPECT_EQ(parolaBul("baska").kod, 44);
 
     // Cut off mid-write by some other program: other passwords are in it.
     const std::string bozuk = "{\n  \"baska\\nu\": {\"label\": \"x\", \"password\": \"eski sifre\"},\n  \"com.ondrak";
     TestOrtami::dosyaYaz(dosya, bozuk);
     ::chmod(dosya.c_str(), 0600);
-    KomutSonucu s = bul("baska");
+    KomutSonucu s = parolaBul("baska");
     EXPECT_EQ(s.kod, 1) << "a damaged store is not an empty one";
     EXPECT_NE(s.cikti.find("is damaged"), std::string::npos) << s.cikti;
     EXPECT_EQ(baytlariOku(dosya), bozuk);
