@@ -3,10 +3,7 @@
 #include "temel/Metin.hpp"
 
 TEST(MetinSayi, DigitsThatFitOrNothing) {
-    struct Durum {
-        std::string metin;
-        std::optional<int64_t> beklenen;
-    };
+    struct Durum { std::string metin; std::optional<int64_t> beklenen; };
     const std::optional<int64_t> yok;
     std::vector<Durum> durumlar = {
         {"0", 0},      {"0042", 42},  {"9223372036854775807", INT64_MAX}, {"9223372036854775808", yok},

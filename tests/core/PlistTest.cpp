@@ -26,10 +26,7 @@ const std::string kIkili(
 // An entry whose key or text holds a NUL is damaged and left out; the rest of
 // the list is read, and nothing aborts.
 TEST(Plist, EntriesWithANulInsideAreLeftOut) {
-    struct Durum {
-        std::string ad, baytlar;
-        nlohmann::json beklenen;
-    };
+    struct Durum { std::string ad, baytlar; nlohmann::json beklenen; };
     std::vector<Durum> durumlar = {
         {"binary", kIkili, {{"CFBundleName", "İyi"}, {"liste", {"a", "b"}}, {"ic", {{"tamam", true}}}}},
         // A raw NUL byte in XML text ends that text where it stands.

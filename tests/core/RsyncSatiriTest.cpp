@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "core/RsyncSatiri.hpp"
 #include "core/Dosya.hpp"
@@ -11,10 +10,7 @@ using Rsync::Satir;
 using Rsync::satirCoz;
 
 TEST(RsyncSatiri, LinesOfTheItemizedListing) {
-    struct Durum {
-        std::string satir;
-        std::optional<Satir> beklenen;
-    };
+    struct Durum { std::string satir; std::optional<Satir> beklenen; };
     const std::optional<Satir> yok;
     std::vector<Durum> durumlar = {
         {"*deleting   old/f", Satir{"del", "old/f"}},       {"*deleting   old/", Satir{"del", "old/"}},
