@@ -1,20 +1,19 @@
 // Whole backup runs as root: a loop-device disk with ext4 mounted like an
 // external disk, its encrypted image, source folders of a few thousand
-// files, and the built program run as the agent or by hand.
+// files, and the built program run as the agent or by hand. What the parts
+// decide is left to their own tests; these check that the program puts them
+// together on a real disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <array>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <random>
-#include <thread>
 
 #include "agent/Kurulum.hpp"
 #include "backup/YedekSonucu.hpp"
@@ -31,27 +30,10 @@
 
 namespace fs = std::filesystem;
 using TestOrtami::gunluk;
-extern char** environ;
 
 namespace {
 
 const char* kParola = "Calisma parolasi 7";
-
-// Waits until `kosul` holds, for at most `saniye`.
-bool bekle(const std::function<bool()>& kosul, int saniye = 30) {
-    auto son = std::chrono::steady_clock::now() + std::chrono::seconds(saniye);
-    while (!kosul()) {
-        if (std::chrono::steady_clock::now() > son) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// Copy names have whole seconds: the next run starts in a new one.
-void yeniSaniye() {
-    time_t t = ::time(nullptr);
-    bekle([&] { return ::time(nullptr) != t; });
-}
 
 int bitis(pid_t pid) {
     int st = 0;
@@ -64,7 +46,7 @@ std::string asamaAlani(size_t i) {
     return i < alanlar.size() ? alanlar[i] : "";
 }
 
-ino_t inode(const std::string& yol) { return TestOrtami::durum(yol).st_ino; }
+YedekSonucu sonuc() { return YedekSonucu::oku().value_or(YedekSonucu{}); }
 
 size_t ogeSayisi(const std::string& klasor) {
     std::error_code ec;
@@ -120,17 +102,14 @@ protected:
         std::vector<char*> argv;
         for (auto& a : tum) argv.push_back(a.data());
         argv.push_back(nullptr);
-        posix_spawnattr_t nitelik;
-        posix_spawnattr_init(&nitelik);
-        posix_spawnattr_setflags(&nitelik, POSIX_SPAWN_SETPGROUP);
-        posix_spawnattr_setpgroup(&nitelik, 0);
-        posix_spawn_file_actions_t eylem;
-        posix_spawn_file_actions_init(&eylem);
-        posix_spawn_file_actions_addopen(&eylem, 0, "/dev/null", O_RDONLY, 0);
-        pid_t pid = 0;
-        posix_spawn(&pid, argv[0], &eylem, &nitelik, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&eylem);
-        posix_spawnattr_destroy(&nitelik);
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setpgid(0, 0);
+            ::dup2(::open("/dev/null", O_RDONLY), 0);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::setpgid(pid, pid);
         baslatilanlar.push_back(pid);
         return pid;
     }
@@ -138,13 +117,18 @@ protected:
     // Waits until the run started as `pid` reaches `asama`; false if it ended first.
     bool asamada(const std::string& asama, pid_t pid) {
         bool bitti = false;
-        bekle([&] { return asamaAlani(0) == asama || (bitti = ::waitpid(pid, nullptr, WNOHANG) == pid); });
+        kosulBekle([&] { return asamaAlani(0) == asama || (bitti = ::waitpid(pid, nullptr, WNOHANG) == pid); }, 30);
         return !bitti && asamaAlani(0) == asama;
     }
 
     bool takili() { return Disk::birim(ayarlar.diskUUID).has_value(); }
     void gerekirseTak() {
         if (!takili()) disk->yenidenTak();
+    }
+    // Copy names have whole seconds: the next run starts in a new one.
+    void yeniSaniye() {
+        time_t t = ::time(nullptr);
+        kosulBekle([&] { return ::time(nullptr) != t; }, 2);
     }
     // `n` backups by hand, each in a second of its own; the copies then.
     std::vector<std::string> yedekle(int n) {
@@ -173,14 +157,14 @@ protected:
             EXPECT_EQ(d.kod, 0) << kopya << "/" << ad << ": " << d.cikti.substr(0, 500);
         }
     }
-
-    // Slows the real copy pass (not the dry run) so a test can act during it.
-    void yavasKopya(int kbSaniye) {
+    // Runs `sonra` as the real copy pass (not the dry run) begins, then the pass
+    // (slowed to `kbSaniye` when given) so a test can act during it.
+    void kopyadaOnce(const std::string& sonra, int kbSaniye = 0) {
         SahteArac rsync(TestOrtami::araclar(), "rsync");
-        rsync.betik("case \" $* \" in *\" --stats \"*) exec /usr/bin/rsync --bwlimit=" + std::to_string(kbSaniye) +
-                    " \"$@\";; *) exec /usr/bin/rsync \"$@\";; esac");
+        std::string hiz = kbSaniye ? " --bwlimit=" + std::to_string(kbSaniye) : "";
+        rsync.betik("case \" $* \" in *\" --stats \"*) " + sonra + "\nexec /usr/bin/rsync" + hiz + " \"$@\";; esac\n"
+                    "exec /usr/bin/rsync \"$@\"");
     }
-    void normalKopya() { fs::remove(TestOrtami::araclar() + "/rsync"); }
 };
 
 // The driver up to the run, on a disk without an image.
@@ -188,26 +172,13 @@ struct Surucu : Calisma {
     void SetUp() override { kur(false); }
 };
 
-// The folder made read-only for root too, for as long as this lives.
-struct SaltOkunur {
-    std::string yol;
-    bool bagli = false;
-    explicit SaltOkunur(std::string y) : yol(std::move(y)) {
-        bagli = komut("/bin/mount", {"--bind", yol, yol}).kod == 0;
-        if (bagli) EXPECT_EQ(komut("/bin/mount", {"-o", "remount,bind,ro", yol}).kod, 0);
-    }
-    ~SaltOkunur() {
-        if (bagli) komut("/bin/umount", {yol});
-    }
-};
-
 }  // namespace
 
-TEST_F(Calisma, FirstCopyThenIncrementalLinksEveryUnchangedFile) {
+TEST_F(Calisma, FirstCopyThenIncrementalHoldWhatTheComputerHolds) {
     ASSERT_EQ(calistir({"--yedekle"}), 0) << gunluk();
     EXPECT_EQ(asamaAlani(0), "bosta");
     EXPECT_EQ(asamaAlani(2), "bitti");
-    EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, "Backup complete");
+    EXPECT_EQ(sonuc().baslik, "Backup complete");
     EXPECT_FALSE(takili()) << "the volume is still mounted after the run";
     EXPECT_FALSE(fs::exists(Yol::kilit()));
 
@@ -234,13 +205,7 @@ TEST_F(Calisma, FirstCopyThenIncrementalLinksEveryUnchangedFile) {
     std::string a = Yol::yedekler() + "/" + iki[0], b = Yol::yedekler() + "/" + iki[1];
     EXPECT_TRUE(fs::exists(a + "/Belgeler/k2/belge 2.txt"));
     EXPECT_FALSE(fs::exists(b + "/Belgeler/k2/belge 2.txt"));
-    EXPECT_NE(inode(a + "/Belgeler/k1/belge 1.txt"), inode(b + "/Belgeler/k1/belge 1.txt"));
-    int bagli = 0;
-    for (int i = 3; i < 1500; ++i) {
-        std::string rel = "/Belgeler/k" + std::to_string(i % 30) + "/belge " + std::to_string(i) + ".txt";
-        bagli += inode(a + rel) == inode(b + rel) && fs::hard_link_count(b + rel) > 1;
-    }
-    EXPECT_EQ(bagli, 1497);
+    EXPECT_EQ(oku(a + "/Belgeler/k1/belge 1.txt"), "belge 1\n") << "an edit reached the older copy";
     kapat();
 }
 
@@ -270,36 +235,28 @@ TEST_F(Calisma, AgentAsksOncePerConnectionAndFollowsTheAnswer) {
     EXPECT_TRUE(kopyalar().empty());
     kapat();
 
-    // A first copy, then a file deleted on the computer is brought back before the next.
+    // A new connection asks again; "yedekle" makes the first copy.
     disk->yenidenTak();
     setenv("BRIMVALE_CEVAP", "yedekle", 1);
-    ASSERT_EQ(calistir({"--ajan"}), 0);
-    std::string silinen = kaynak + "/Belgeler/k0/belge 0.txt";
-    fs::remove(silinen);
-    TestOrtami::dosyaYaz(kaynak + "/Belgeler/k0/belge 30.txt", "burada yeni bir surum var\n");  // also deleted, but recreated
-    disk->yenidenTak();
-    auto sira = kopyalar();
-    kapat();
-    setenv("BRIMVALE_SEC", "0", 1);
-    yeniSaniye();
     ASSERT_EQ(calistir({"--ajan"}), 0) << gunluk();
-    EXPECT_EQ(oku(silinen), "belge 0\n");
-    auto son = kopyalar();
-    ASSERT_EQ(son.size(), sira.size() + 1);
-    EXPECT_EQ(oku(Yol::yedekler() + "/" + son.back() + "/Belgeler/k0/belge 0.txt"), "belge 0\n");
+    EXPECT_EQ(asamaAlani(2), "bitti");
+    EXPECT_EQ(kopyalar().size(), 1u);
     kapat();
 }
 
-TEST_F(Calisma, StopSignalKeepsTheUnfinishedCopyAndTheNextRunCompletesIt) {
-    yavasKopya(100);
+// A stop signal ends the run with the unfinished copy kept; a kill at a random
+// point of the copy (BRIMVALE_TOHUM repeats a run's points) never leaves a
+// wrong copy. A run after either completes.
+TEST_F(Calisma, StoppedOrKilledEngineNeverLeavesAWrongCopy) {
+    kopyadaOnce("", 100);
     pid_t pid = baslat({"--yedekle"});
     ASSERT_TRUE(asamada("esitleme", pid));
-    ASSERT_TRUE(bekle([] { return ogeSayisi(Yol::devam()) > 1; })) << "the copy never began";
+    ASSERT_TRUE(kosulBekle([] { return ogeSayisi(Yol::devam()) > 1; }, 30)) << "the copy never began";
     ::kill(pid, SIGTERM);
     ::kill(pid, SIGTERM);
     EXPECT_EQ(bitis(pid), 1);
     EXPECT_EQ(asamaAlani(2), "durduruldu");
-    EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, "Backup stopped");
+    EXPECT_EQ(sonuc().baslik, "Backup stopped");
     size_t ilk = gunluk().find("Stopped by user");
     ASSERT_NE(ilk, std::string::npos);
     EXPECT_EQ(gunluk().find("Stopped by user", ilk + 1), std::string::npos) << "logged once";
@@ -308,36 +265,25 @@ TEST_F(Calisma, StopSignalKeepsTheUnfinishedCopyAndTheNextRunCompletesIt) {
     EXPECT_TRUE(fs::is_directory(Yol::devam()));
     kapat();
 
-    normalKopya();
-    auto k = yedekle(1);
-    ASSERT_EQ(k.size(), 1u);
-    kopyalar();
-    ayniOlmali(k[0]);
-    EXPECT_FALSE(fs::exists(Yol::devam()));
-    kapat();
-}
-
-// Killed at a random point of the copy (BRIMVALE_TOHUM repeats a run's points).
-TEST_F(Calisma, KilledEngineNeverLeavesAWrongCopy) {
     const char* verilen = std::getenv("BRIMVALE_TOHUM");
     unsigned tohum = verilen ? static_cast<unsigned>(std::stoul(verilen)) : std::random_device{}();
     std::cout << "BRIMVALE_TOHUM=" << tohum << std::endl;
     RecordProperty("BRIMVALE_TOHUM", std::to_string(tohum));
     SCOPED_TRACE("BRIMVALE_TOHUM=" + std::to_string(tohum));
     std::mt19937 rastgele(tohum);
-    yavasKopya(400);
+    kopyadaOnce("", 400);
     for (int tur = 0; tur < 10; ++tur) {
         gerekirseTak();
-        pid_t pid = baslat({"--yedekle"});
+        pid = baslat({"--yedekle"});
         ASSERT_TRUE(asamada("esitleme", pid) || tur > 0) << "round " << tur;
         // Killed once this many files are in the unfinished copy, or when the run ends.
         size_t esik = std::uniform_int_distribution<size_t>(0, 2100)(rastgele);
-        bekle([&] { return ogeSayisi(Yol::devam()) >= esik || asamaAlani(0) != "esitleme"; }, 60);
+        kosulBekle([&] { return ogeSayisi(Yol::devam()) >= esik || asamaAlani(0) != "esitleme"; }, 60);
         ::kill(-pid, SIGKILL);
         bitis(pid);
         for (const auto& k : Kopyalar::liste(Yol::yedekler())) ayniOlmali(k);
     }
-    normalKopya();
+    fs::remove(TestOrtami::araclar() + "/rsync");
     auto k = yedekle(1);
     ASSERT_FALSE(k.empty());
     kopyalar();
@@ -346,82 +292,65 @@ TEST_F(Calisma, KilledEngineNeverLeavesAWrongCopy) {
     kapat();
 }
 
-TEST_F(Calisma, FailuresKeepEverythingAndSayWhy) {
-    yedekle(1);
-    struct Durum { std::string ad; std::function<void()> hazirla, geriAl; std::string baslik; };
-    int acik = -1;
+// A run that fails keeps every copy and says why; the image is left detached.
+// A disk that is full is ejected; no copy is given up for a backup that could
+// never fit. Otherwise the disk stays for the user.
+TEST_F(Calisma, FailuresKeepEveryCopyAndSayWhy) {
+    auto once = yedekle(2);
+    ASSERT_EQ(once.size(), 2u);
+    const std::string dolu = disk->yol + "/baska-yazar", dev = kaynak + "/Resimler/dev.bin";
+    TestOrtami::dosyaYaz(dev, "");
+    // Another writer fills the disk after room was checked, as the copy starts.
+    auto doldur = [&](const std::string& nasil) {
+        kopyadaOnce("mkdir -p '" + dolu + "' && cd '" + dolu + "' && " + nasil);
+    };
     Ayarlar eksik = ayarlar;
     eksik.kaynaklar.push_back(kaynak + "/Yok");
+    int acik = -1;
+    struct Durum { std::string ad; std::function<void()> hazirla; std::string baslik; bool yerYok; };
     for (const auto& d : std::vector<Durum>{
-             {"missing source", [&] { eksik.kaydet(); }, [&] { ayarlar.kaydet(); }, "A folder to back up was not found: Yok"},
-             {"wrong password", [] { setenv("BRIMVALE_PAROLA", "yanlis", 1); }, [] { setenv("BRIMVALE_PAROLA", kParola, 1); },
-              "The encrypted backup could not be opened"},
+             {"missing source", [&] { eksik.kaydet(); }, "A folder to back up was not found: Yok", false},
+             {"wrong password", [] { setenv("BRIMVALE_PAROLA", "yanlis", 1); },
+              "The encrypted backup could not be opened", false},
              // Open read-only with a file in use, as the restore browser may hold it.
              {"open in restore",
               [&] {
                   ASSERT_EQ(Disk::imajiBagla(imaj, true, ayarlar), std::nullopt);
                   acik = ::open(Yol::yedekler().c_str(), O_RDONLY | O_DIRECTORY);
               },
-              [&] {
-                  ::close(acik);
-                  kapat();
-              },
-              "The backup is open in Restore"},
-         }) {
-        gerekirseTak();
-        d.hazirla();
-        EXPECT_EQ(calistir({"--yedekle"}), 1) << d.ad;
-        d.geriAl();
-        EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, d.baslik) << d.ad;
-        EXPECT_EQ(asamaAlani(2), "hata") << d.ad;
-        EXPECT_TRUE(takili()) << d.ad << ": the disk stays";
-        EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok) << d.ad;
-        EXPECT_EQ(kopyalar().size(), 1u) << d.ad;
-        kapat();
-    }
-}
-
-// A full backup disk: the result says what happened and only that; no copy
-// is given up for a backup that could never fit, and the disk is ejected.
-TEST_F(Calisma, NoSpaceSaysWhatHappened) {
-    auto once = yedekle(2);
-    ASSERT_EQ(once.size(), 2u);
-    // Another writer fills the disk after room was checked, as the copy starts.
-    const std::string dolu = disk->yol + "/baska-yazar";
-    auto doldur = [&](const std::string& nasil) {
-        SahteArac rsync(TestOrtami::araclar(), "rsync");
-        rsync.betik("case \" $* \" in *\" --stats \"*) mkdir -p '" + dolu + "' && cd '" + dolu + "' && " + nasil +
-                    ";; esac\nexec /usr/bin/rsync \"$@\"");
-    };
-    struct Durum { std::string ad; std::function<void()> hazirla; std::string baslik; };
-    { std::ofstream(kaynak + "/Resimler/dev.bin").close(); }
-    for (const auto& d : std::vector<Durum>{
-             {"larger than the whole disk", [&] { fs::resize_file(kaynak + "/Resimler/dev.bin", 400ull << 20); },
-              "Not enough space on the backup disk"},
+              "The backup is open in Restore", false},
+             {"larger than the whole disk", [&] { fs::resize_file(dev, 400ull << 20); },
+              "Not enough space on the backup disk", true},
              {"filled by another writer",
               [&] {
                   doldur("fallocate -l $(( ($(stat -f -c %f .) - 256) * $(stat -f -c %S .) )) buyuk; "
                          "dd if=/dev/zero of=kalan bs=64k 2>/dev/null");
               },
-              "Not enough space on the backup disk"},
+              "Not enough space on the backup disk", true},
              {"out of files", [&] { doldur("seq 1 1000000 | xargs touch 2>/dev/null"); },
-              "The backup disk cannot hold more files"},
+              "The backup disk cannot hold more files", true},
          }) {
         gerekirseTak();
         d.hazirla();
         EXPECT_EQ(calistir({"--yedekle"}), 1) << d.ad;
-        auto sonuc = YedekSonucu::oku().value_or(YedekSonucu{});
-        EXPECT_EQ(sonuc.baslik, d.baslik) << d.ad << ": " << sonuc.teknik;
-        EXPECT_EQ(sonuc.aciklama.find("deleted the oldest"), std::string::npos) << d.ad << ": " << sonuc.aciklama;
-        EXPECT_NE(sonuc.aciklama.find("No backup was deleted"), std::string::npos) << d.ad << ": " << sonuc.aciklama;
+        if (acik >= 0) {
+            ::close(std::exchange(acik, -1));
+            kapat();
+        }
+        ayarlar.kaydet();
+        setenv("BRIMVALE_PAROLA", kParola, 1);
+        fs::remove(TestOrtami::araclar() + "/rsync");
+        auto s = sonuc();
+        EXPECT_EQ(s.baslik, d.baslik) << d.ad << ": " << s.teknik;
+        EXPECT_EQ(s.aciklama.find("No backup was deleted") != std::string::npos, d.yerYok) << d.ad << s.aciklama;
         EXPECT_EQ(asamaAlani(2), "hata") << d.ad;
-        EXPECT_FALSE(takili()) << d.ad << ": the disk is ejected";
+        EXPECT_EQ(takili(), !d.yerYok) << d.ad << ": only a full disk is ejected";
+        EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok) << d.ad;
         EXPECT_EQ(kopyalar(), once) << d.ad;
         EXPECT_EQ(oku(Yol::yedekler() + "/" + once[1] + "/Belgeler/k5/belge 5.txt"), "belge 5\n") << d.ad;
         kapat();
         fs::remove_all(dolu);
-        fs::resize_file(kaynak + "/Resimler/dev.bin", 0);
-        normalKopya();
+        fs::resize_file(dev, 0);
     }
 }
 
@@ -433,8 +362,7 @@ TEST_F(Calisma, CommandsAroundTheImage) {
         EXPECT_EQ(c.kod, kod) << args[0] << ": " << c.cikti << c.hata;
         return c.cikti + c.hata;
     };
-    EXPECT_EQ(cikti({"--kopya-sil", k[1]}, 1), "refused: " + k[1] + " is not a dated backup, or it is the newest one\n");
-    EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
+    // Deleting a copy attaches the image and detaches it again.
     std::string s = cikti({"--kopya-sil", k[0]}, 0);
     EXPECT_EQ(s.rfind("silindi: " + k[0] + "; imajın içinde açılan yer: ", 0), 0u) << s;
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
@@ -444,53 +372,34 @@ TEST_F(Calisma, CommandsAroundTheImage) {
               "yazıldı: " + disk->yol + "/Ondrak-Brimvale.dmg, .sha256, RESTORE-README.txt; imajda meta/tarif.json\n");
     EXPECT_TRUE(fs::exists(disk->yol + "/RESTORE-README.txt"));
 
-    // A lock held by a live process: the commands that change the image refuse.
+    // A lock held by a live process: the manual eject refuses (the image
+    // commands share one refusal, checked with the disk's own commands).
     fs::create_directories(Yol::kilit());
     TestOrtami::dosyaYaz(Yol::kilitPid(), std::to_string(::getpid()));
-    for (const char* bayrak : {"--sikistir", "--kurtulus-yaz"}) EXPECT_EQ(cikti({bayrak}, 2), "a backup is running\n");
     cikti({"--cikar"}, 2);
-    fs::remove_all(Yol::kilit());
-
-    EXPECT_EQ(cikti({"--cikar"}, 0), "Disk ejected; you can unplug it now.\n");
-    EXPECT_FALSE(takili());
-    EXPECT_EQ(cikti({"--cikar"}, 0),
-              "The backup disk is not connected; if the cable is plugged in, you can unplug it safely.\n");
 }
 
-TEST_F(Surucu, AStateFolderThatCannotBeWrittenFailsTheRunAndSaysWhich) {
-    std::string durum = Yol::durum();
-    SaltOkunur salt(durum);
-    ASSERT_TRUE(salt.bagli);
-    auto yazilamaz = [&](const std::string& bayrak, const std::string& klasor) {
+// Before the run: a state folder that cannot be written (or made) fails it
+// and says which. A disk without an image is no failure.
+TEST_F(Surucu, StateFolderThenADiskWithoutAnImage) {
+    const std::string durum = Yol::durum(), yazilamaz = "the state folder " + durum + " cannot be written";
+    // Read-only for root too: bound onto itself and remounted read-only.
+    ASSERT_EQ(komut("/bin/mount", {"--bind", durum, durum}).kod, 0);
+    EXPECT_EQ(komut("/bin/mount", {"-o", "remount,bind,ro", durum}).kod, 0);
+    // The command that mounts the image inside the state folder names it too.
+    for (const auto& [bayrak, klasor, beklenen] : std::vector<std::array<std::string, 3>>{
+             {"--yedekle", durum, yazilamaz}, {"--ac", durum, yazilamaz}, {"--ajan", durum + "/alt", durum + "/alt"}}) {
+        setenv("BRIMVALE_DURUM", klasor.c_str(), 1);
         auto c = TestOrtami::calistir({bayrak});
         EXPECT_EQ(c.kod, 1) << bayrak << ": " << c.cikti << c.hata;
-        EXPECT_NE((c.cikti + c.hata).find(klasor), std::string::npos) << bayrak << ": " << c.cikti << c.hata;
-    };
-    yazilamaz("--yedekle", "the state folder " + durum + " cannot be written");
-    EXPECT_FALSE(fs::exists(Yol::kilit()));
-    // A command that mounts the image inside the state folder names it too.
-    yazilamaz("--ac", "the state folder " + durum + " cannot be written");
-    // A state folder that cannot even be created.
-    setenv("BRIMVALE_DURUM", (durum + "/alt").c_str(), 1);
-    yazilamaz("--ajan", durum + "/alt");
-}
-
-TEST_F(Surucu, ALockWhosePidWasReusedDoesNotStopTheRun) {
-    pid_t uyuyan = fork();
-    if (uyuyan == 0) {
-        execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
-        _exit(127);
+        EXPECT_NE((c.cikti + c.hata).find(beklenen), std::string::npos) << bayrak << ": " << c.cikti << c.hata;
+        EXPECT_FALSE(fs::exists(Yol::kilit())) << bayrak;
     }
-    ASSERT_GT(uyuyan, 0);
-    // The lock of an engine that died; its pid now names the sleeping process.
-    fs::create_directories(Yol::kilit());
-    atomikYaz(Yol::kilitPid(), std::to_string(uyuyan));
-    atomikYaz(Yol::kilitBaslangic(), "1");
+    setenv("BRIMVALE_DURUM", durum.c_str(), 1);
+    komut("/bin/umount", {durum});
+
     auto c = TestOrtami::calistir({"--yedekle"});
-    ::kill(uyuyan, SIGKILL);
-    waitpid(uyuyan, nullptr, 0);
     EXPECT_EQ(c.kod, 0) << c.cikti << c.hata;
-    // It ran: the disk has no image yet, which it logged, and it let the lock go.
     EXPECT_NE(gunluk().find("no image: " + disk->yol), std::string::npos);
     EXPECT_FALSE(fs::exists(Yol::kilit()));
 }

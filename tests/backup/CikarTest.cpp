@@ -16,7 +16,6 @@
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
-using Args = std::vector<std::string>;
 
 namespace {
 
@@ -78,8 +77,7 @@ TEST_F(Cikar, EveryOutcomeOfTheWrapUpIsInItsResult) {
         ASSERT_TRUE(baglama.tamam);
         Araclar araclar("?", d.detach, d.eject);
         SahteArac osascript(TestOrtami::araclar(), "osascript");
-        YedekSonucu onceki = YedekSonucu::durdu();
-        onceki.yaz();
+        YedekSonucu::durdu().yaz();  // an earlier run's result, replaced
         fs::remove(Yol::gunluk());
         Ayarlar ayarlar;
         ayarlar.otomatikCikar = d.otomatik;
@@ -127,10 +125,6 @@ TEST_F(Cikar, ByHandNeverSaysUnplugWhileTheImageIsAttached) {
         auto [kod, mesaj] = Yedekleme::elleCikar();
         EXPECT_EQ(kod, d.kod) << d.ad;
         EXPECT_EQ(mesaj, d.mesaj) << d.ad;
-        std::vector<Args> disk;
-        for (const auto& c : araclar.diskutil.cagrilar()) disk.push_back(c.args);
-        std::vector<Args> beklenen;
-        if (d.cikar) beklenen = {{"info", "-plist", "/media/YEDEK"}, {"eject", "sdz"}};
-        EXPECT_EQ(disk, beklenen) << d.ad;
+        EXPECT_EQ(araclar.cagrildi(araclar.diskutil, "eject"), d.cikar) << d.ad;
     }
 }

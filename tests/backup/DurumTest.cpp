@@ -76,16 +76,19 @@ TEST(Asama, PostponementRecord) {
 // A pid is handed out again once its process has ended: a lock whose pid now
 // names some other live process is stale, told by the start time beside it.
 TEST(Kilit, HeldByALiveEngineElseTakenOver) {
-    pid_t uyuyan = fork();
-    if (uyuyan == 0) {
-        execl("/bin/sleep", "sleep", "600", static_cast<char*>(nullptr));
-        _exit(127);
+    // Some other live process: our parent. A child that ends once its start is read.
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    pid_t baska = getppid(), zombi = fork();
+    if (zombi == 0) {
+        char c;
+        close(p[1]);
+        [[maybe_unused]] ssize_t r = read(p[0], &c, 1);
+        _exit(0);
     }
-    ASSERT_GT(uyuyan, 0);
-    pid_t zombi = fork();
-    if (zombi == 0) _exit(0);
-    auto baslangic = Platform::surecBaslangici(uyuyan);
-    ASSERT_TRUE(baslangic);
+    auto baslangic = Platform::surecBaslangici(baska), zombiBaslangici = Platform::surecBaslangici(zombi);
+    for (int f : p) close(f);
+    ASSERT_TRUE(baslangic && zombiBaslangici);
     // The zombie is left unreaped until the end: its pid answers signal 0.
     siginfo_t bilgi{};
     ASSERT_EQ(waitid(P_PID, static_cast<id_t>(zombi), &bilgi, WEXITED | WNOWAIT), 0);
@@ -102,10 +105,10 @@ TEST(Kilit, HeldByALiveEngineElseTakenOver) {
              {"not a number", "abc", std::nullopt, std::nullopt},
              {"empty", "", std::nullopt, std::nullopt},
              {"beyond any pid", "99999999999", std::nullopt, std::nullopt},
-             {"another process's start", std::to_string(uyuyan), "1", std::nullopt},
-             {"its own start", std::to_string(uyuyan), *baslangic + "\n", uyuyan},
-             {"no start recorded", std::to_string(uyuyan), std::nullopt, uyuyan},
-             {"ended, not yet reaped", std::to_string(zombi), *baslangic, std::nullopt},
+             {"another process's start", std::to_string(baska), "1", std::nullopt},
+             {"its own start", std::to_string(baska), *baslangic + "\n", baska},
+             {"no start recorded", std::to_string(baska), std::nullopt, baska},
+             {"ended, not yet reaped", std::to_string(zombi), *zombiBaslangici, std::nullopt},
          }) {
         fs::remove_all(Yol::durum());
         if (d.pid) kilitYaz(*d.pid);
@@ -127,8 +130,6 @@ TEST(Kilit, HeldByALiveEngineElseTakenOver) {
         Yedekleme::kilidiBirak();
         EXPECT_FALSE(fs::exists(Yol::kilit())) << d.ad;
     }
-    ::kill(uyuyan, SIGKILL);
-    waitpid(uyuyan, nullptr, 0);
     waitpid(zombi, nullptr, 0);
 }
 
@@ -137,43 +138,32 @@ TEST(Kilit, OneWinnerAmongRunsRacingForAStaleLock) {
     for (int tur = 0; tur < 20; ++tur) {
         fs::remove_all(Yol::durum());
         kilitYaz(std::to_string(olmusPid()));
-        const int n = 8;
         int basla[2], sonuc[2], bitir[2];
-        ASSERT_EQ(pipe(basla), 0);
-        ASSERT_EQ(pipe(sonuc), 0);
-        ASSERT_EQ(pipe(bitir), 0);
-        std::vector<pid_t> cocuklar;
-        for (int i = 0; i < n; ++i) {
-            pid_t p = fork();
-            if (p == 0) {
-                char c;
-                close(basla[1]);
-                close(bitir[1]);
-                [[maybe_unused]] ssize_t r = read(basla[0], &c, 1);  // all start together
-                char kazandi = 'E';
-                try {
-                    kazandi = Yedekleme::kilitAl() ? '1' : '0';
-                } catch (...) {
-                }
-                [[maybe_unused]] ssize_t w = write(sonuc[1], &kazandi, 1);
-                r = read(bitir[0], &c, 1);  // the winner stays alive until all have tried
-                _exit(0);
+        ASSERT_TRUE(pipe(basla) == 0 && pipe(sonuc) == 0 && pipe(bitir) == 0);
+        std::vector<pid_t> cocuklar(8);
+        for (pid_t& p : cocuklar) {
+            if ((p = fork()) != 0) continue;
+            char c = 'E';
+            close(basla[1]);
+            close(bitir[1]);
+            [[maybe_unused]] ssize_t r = read(basla[0], &c, 1);  // all start together
+            try {
+                c = Yedekleme::kilitAl() ? '1' : '0';
+            } catch (...) {
             }
-            cocuklar.push_back(p);
+            r = write(sonuc[1], &c, 1);
+            r = read(bitir[0], &c, 1);  // the winner stays alive until all have tried
+            _exit(0);
         }
-        close(basla[0]);
-        close(bitir[0]);
-        close(sonuc[1]);
-        close(basla[1]);  // end of file releases them all at once
+        for (int f : {basla[0], bitir[0], sonuc[1], basla[1]}) close(f);  // end of file releases them all at once
         int kazanan = 0;
         char c;
-        for (int i = 0; i < n; ++i) {
+        for (size_t i = 0; i < cocuklar.size(); ++i) {
             ASSERT_EQ(read(sonuc[0], &c, 1), 1);
             EXPECT_NE(c, 'E');
             kazanan += c == '1';
         }
-        close(bitir[1]);
-        close(sonuc[0]);
+        for (int f : {bitir[1], sonuc[0]}) close(f);
         for (pid_t p : cocuklar) waitpid(p, nullptr, 0);
         EXPECT_EQ(kazanan, 1) << "round " << tur;
     }

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Komut.hpp"
 #include "core/Plist.hpp"
-#include "tests/support/TestOrtami.hpp"
 
 using namespace std::string_literals;
 
@@ -28,13 +26,9 @@ const std::string kIkili(
 // An entry whose key or text holds a NUL is damaged and left out; the rest of
 // the list is read, and nothing aborts.
 TEST(Plist, EntriesWithANulInsideAreLeftOut) {
-    struct Durum {
-        std::string ad, baytlar;
-        nlohmann::json beklenen;
-    };
+    struct Durum { std::string ad, baytlar; nlohmann::json beklenen; };
     std::vector<Durum> durumlar = {
-        {"binary", kIkili,
-         {{"CFBundleName", "İyi"}, {"liste", {"a", "b"}}, {"ic", {{"tamam", true}}}}},
+        {"binary", kIkili, {{"CFBundleName", "İyi"}, {"liste", {"a", "b"}}, {"ic", {{"tamam", true}}}}},
         // A raw NUL byte in XML text ends that text where it stands.
         {"xml",
          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a\0b</key><string>x</string>"
@@ -46,22 +40,4 @@ TEST(Plist, EntriesWithANulInsideAreLeftOut) {
         ASSERT_TRUE(p) << d.ad;
         EXPECT_EQ(*p, d.beklenen) << d.ad;
     }
-}
-
-// One application with such an Info.plist used to abort the whole inventory.
-TEST(Plist, OneOddApplicationDoesNotStopTheProgramList) {
-    std::string kok = TestOrtami::kok() + "/Uygulamalar";
-    TestOrtami::dosyaYaz(kok + "/Garip.app/Contents/Info.plist", kIkili);
-    TestOrtami::dosyaYaz(kok + "/Duz.app/Contents/Info.plist",
-                         Plist::xml({{"CFBundleIdentifier", "org.duz"}, {"CFBundleShortVersionString", "2.0"}}));
-    setenv("BRIMVALE_UYGULAMALAR", kok.c_str(), 1);
-    KomutSonucu s = komut(TestOrtami::calistirilabilir(), {"--programlar"}, std::string());
-    unsetenv("BRIMVALE_UYGULAMALAR");
-    ASSERT_EQ(s.kod, 0) << s.cikti;
-    auto liste = nlohmann::json::parse(s.cikti);
-    ASSERT_EQ(liste.size(), 2u) << s.cikti;
-    EXPECT_EQ(liste[0]["ad"], "Duz");
-    EXPECT_EQ(liste[0]["kimlik"], "org.duz");
-    EXPECT_EQ(liste[1]["ad"], "Garip");
-    EXPECT_FALSE(liste[1].contains("kimlik"));
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "core/RsyncSatiri.hpp"
 #include "core/Dosya.hpp"
@@ -11,34 +10,22 @@ using Rsync::Satir;
 using Rsync::satirCoz;
 
 TEST(RsyncSatiri, LinesOfTheItemizedListing) {
-    struct Durum {
-        std::string satir;
-        std::optional<Satir> beklenen;
-    };
+    struct Durum { std::string satir; std::optional<Satir> beklenen; };
+    const std::optional<Satir> yok;
     std::vector<Durum> durumlar = {
-        {"*deleting   old/f", Satir{"del", "old/f"}},
-        {"*deleting   old/", Satir{"del", "old/"}},
-        {"*deleting    lead", Satir{"del", " lead"}},  // the name begins with a space
-        {"deleting gone", Satir{"del", "gone"}},
-        {"*deleting x", Satir{"del", "x"}},
-        {">f+++++++++ a b", Satir{">f+++++++++", "a b"}},
-        {">f..t...... big.mov", Satir{">f..t......", "big.mov"}},
-        {"cd+++++++++ d/", Satir{"cd+++++++++", "d/"}},
+        {"*deleting   old/f", Satir{"del", "old/f"}},       {"*deleting   old/", Satir{"del", "old/"}},
+        {"*deleting    lead", Satir{"del", " lead"}},        {"deleting gone", Satir{"del", "gone"}},
+        {"*deleting x", Satir{"del", "x"}},                  {">f+++++++++ a b", Satir{">f+++++++++", "a b"}},
+        {">f..t...... big.mov", Satir{">f..t......", "big.mov"}}, {"cd+++++++++ d/", Satir{"cd+++++++++", "d/"}},
         {"cL+++++++++ link -> target", Satir{"cL+++++++++", "link"}},
-        {"cS+++++++++ x -> y", Satir{"cS+++++++++", "x -> y"}},
-        {".d..t...... d/", Satir{".d..t......", "d/"}},
-        {"<f.st...... up", Satir{"<f.st......", "up"}},
-        {"hf+++++++++ h => a", Satir{"hf+++++++++", "h => a"}},
+        {"cS+++++++++ x -> y", Satir{"cS+++++++++", "x -> y"}}, {".d..t...... d/", Satir{".d..t......", "d/"}},
+        {"<f.st...... up", Satir{"<f.st......", "up"}},      {"hf+++++++++ h => a", Satir{"hf+++++++++", "h => a"}},
         {">f+++++++++ d/b\\#001c", Satir{">f+++++++++", "d/b\001c"}},
         {">f+++++++++ x\\#134#001y", Satir{">f+++++++++", "x\\#001y"}},
         {">f+++++++++ \\#12", Satir{">f+++++++++", "\\#12"}},
-        {"created directory /x", std::nullopt},
-        {"cannot delete non-empty directory: d", std::nullopt},
-        {"sending incremental file list", std::nullopt},
-        {"", std::nullopt},
-        {"xf+++++++++ a", std::nullopt},
-        {">f+++++++++ ", std::nullopt},
-        {"nospace", std::nullopt},
+        {"created directory /x", yok}, {"cannot delete non-empty directory: d", yok},
+        {"sending incremental file list", yok}, {"", yok}, {"xf+++++++++ a", yok}, {">f+++++++++ ", yok},
+        {"nospace", yok},
     };
     for (const auto& d : durumlar) EXPECT_EQ(satirCoz(d.satir), d.beklenen) << d.satir;
 }
@@ -49,22 +36,18 @@ TEST(RsyncSatiri, EveryNameOfARealDryRunLeadsBackToItsFile) {
     std::vector<std::string> adlar = {"plain", " lead", "trail ", "tab\tin", "bell\001x", "new\nline",
                                       "back\\#001slash", "\xc5\x9f p", "raw\xff", "a -> b", "d/e/deep"};
     for (const auto& ad : adlar) TestOrtami::dosyaYaz(kaynak + "/" + ad, "x");
-    std::vector<std::string> silinecek = {" gone", "old/\001f", "x\\#134"};
-    for (const auto& ad : silinecek) TestOrtami::dosyaYaz(hedef + "/" + ad, "y");
+    for (const auto& ad : {" gone", "old/\001f", "x\\#134"}) TestOrtami::dosyaYaz(hedef + "/" + ad, "y");
     // Written to a file: the raw bytes of the listing, as the backup run keeps it.
     std::string liste = TestOrtami::kok() + "/liste.txt";
-    KomutSonucu s = komut("/usr/bin/rsync", {"-n", "-i", "--delete", "-rlptgo", kaynak + "/", hedef + "/"}, std::nullopt,
-                    liste);
+    KomutSonucu s =
+        komut("/usr/bin/rsync", {"-n", "-i", "--delete", "-rlptgo", kaynak + "/", hedef + "/"}, std::nullopt, liste);
     if (s.kod == 127) GTEST_SKIP() << "rsync is not installed";
     ASSERT_EQ(s.kod, 0);
-    std::string ham = baytlariOku(liste).value_or("");
     std::set<std::string> dosyalar, silinen;
-    for (const auto& satir : Metin::bol(ham, '\n', true)) {
+    for (const auto& satir : Metin::bol(baytlariOku(liste).value_or(""), '\n', true)) {
         auto c = satirCoz(satir);
         ASSERT_TRUE(c) << satir;
-        struct stat st{};
-        std::string kok = c->kod == "del" ? hedef : kaynak;
-        EXPECT_EQ(::lstat((kok + "/" + c->yol).c_str(), &st), 0) << c->yol;
+        TestOrtami::durum((c->kod == "del" ? hedef : kaynak) + "/" + c->yol);
         if (c->kod == "del") silinen.insert(c->yol);
         else if (c->kod.starts_with(">f")) dosyalar.insert(c->yol);
     }

@@ -3,22 +3,22 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 
 #include "agent/Kurulum.hpp"
 #include "backup/YedekSonucu.hpp"
-#include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
-#include "platform/Platform.hpp"
 #include "store/Kopyalar.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
@@ -29,61 +29,16 @@ namespace {
 
 using TestOrtami::calistir;
 
-std::string kucuk(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::optional<Birim> birimi(const std::string& yol) {
-    for (const auto& b : Kurulum::disBirimler())
-        if (b.yol == yol) return b;
-    return std::nullopt;
-}
-
-// Files under `kok` whose bytes contain `parca`.
-std::vector<std::string> icerenler(const std::string& kok, const std::string& parca) {
-    std::vector<std::string> liste;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(kok, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_regular_file() && baytlariOku(it->path().string()).value_or("").find(parca) != std::string::npos)
-            liste.push_back(it->path().string());
-    return liste;
+// Whether some file under `kok` holds `parca`.
+bool iceren(const std::string& kok, const std::string& parca) {
+    return komut("/usr/bin/grep", {"-rlF", "--", parca, kok}).kod == 0;
 }
 
 // The gocryptfs process serving the mount point.
 std::optional<pid_t> sunucu(const std::string& yer) {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator("/proc", ec)) {
-        auto satir = baytlariOku(e.path().string() + "/cmdline").value_or("");
-        if (satir.find("gocryptfs") != std::string::npos && satir.find(yer) != std::string::npos)
-            return std::stoi(e.path().filename().string());
-    }
-    return std::nullopt;
+    auto pid = Metin::sayi(Metin::kirp(komut("/usr/bin/pgrep", {"-o", "-f", "gocryptfs.*" + yer}).cikti));
+    return pid ? std::optional<pid_t>(static_cast<pid_t>(*pid)) : std::nullopt;
 }
-
-// Alive, not a zombie.
-bool yasiyor(pid_t pid) {
-    auto stat = baytlariOku("/proc/" + std::to_string(pid) + "/stat");
-    if (!stat) return false;
-    auto p = stat->rfind(')');
-    return p != std::string::npos && p + 2 < stat->size() && (*stat)[p + 2] != 'Z';
-}
-
-// Someone else's gocryptfs, at a mount point of its own: what the image's
-// clean-ups must never touch.
-struct BaskaGocryptfs {
-    std::string sifreli = TestOrtami::kok() + "/baska-sifreli", yer = TestOrtami::kok() + "/baska";
-    std::optional<pid_t> pid;
-    BaskaGocryptfs() {
-        fs::create_directories(sifreli);
-        fs::create_directories(yer);
-        std::string kayit = TestOrtami::kok() + "/baska.txt";
-        komut("/usr/bin/gocryptfs", {"-init", "-q", sifreli}, std::string("baska\n"), kayit, kayit);
-        if (komut("/usr/bin/gocryptfs", {"-nosyslog", "-q", sifreli, yer}, std::string("baska\n"), kayit, kayit).kod == 0)
-            pid = sunucu(yer);
-    }
-    ~BaskaGocryptfs() { komut("/usr/bin/fusermount3", {"-u", "-z", yer}); }
-};
 
 // Every test of the real thing: the stand-ins in the tool folder, and on
 // request a loop disk named in the settings with an encrypted image on it.
@@ -95,15 +50,18 @@ struct GercekDisk : testing::Test {
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
         DenemeDiski::yardimcilariKur();
     }
-    // Why it cannot be had here, or "".
+    // Someone else's gocryptfs that a test mounted.
+    void TearDown() override { komut("/usr/bin/fusermount3", {"-u", "-z", TestOrtami::kok() + "/baska"}); }
+    // Why it cannot be had here, or "". The commands run get `parola` in BRIMVALE_PAROLA.
     std::string imajliDisk(const std::string& etiket, const std::string& parola, int megabayt = 64) {
         if (auto e = DenemeDiski::imajEksik(); !e.empty()) return e;
         disk.emplace(etiket, megabayt);
         a.diskUUID = disk->uuid;
         a.kaydet();
-        auto b = birimi(disk->yol);
-        if (!b || Kurulum::imajOlustur(*b, a, parola)) throw std::runtime_error("no image made on " + disk->yol);
+        Birim b{disk->uuid, disk->etiket, disk->yol, Disk::toplamYer(disk->yol), Disk::bosYer(disk->yol)};
+        if (Kurulum::imajOlustur(b, a, parola)) throw std::runtime_error("no image made on " + disk->yol);
         imaj = disk->yol + "/Brimvale.sparsebundle";
+        setenv("BRIMVALE_PAROLA", parola.c_str(), 1);
         return "";
     }
 };
@@ -113,7 +71,9 @@ struct GercekDisk : testing::Test {
 TEST_F(GercekDisk, ConnectionStatesOfALoopDisk) {
     if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
     DenemeDiski disk("BRIMBAG");
-    a.diskUUID = kucuk(disk.uuid);  // stored in lower case, still found
+    std::string kucuk = disk.uuid;
+    std::ranges::transform(kucuk, kucuk.begin(), ::tolower);
+    a.diskUUID = kucuk;  // stored in lower case, still found
     a.kaydet();
     std::string tam = fs::path(disk.dongu).filename().string();
     setenv("BRIMVALE_PAROLA", "parola", 1);
@@ -121,8 +81,9 @@ TEST_F(GercekDisk, ConnectionStatesOfALoopDisk) {
 
     EXPECT_EQ(calistir({"--baglanti"}).cikti, "bagli(\"" + disk.yol + "\")  hız: -  seri: -\n");
     EXPECT_EQ(Disk::birim(a.diskUUID), disk.yol);
-    auto b = birimi(disk.yol);
-    ASSERT_TRUE(b) << "the loop disk is offered like an external disk";
+    auto birimler = Kurulum::disBirimler();
+    auto b = std::ranges::find(birimler, disk.yol, &Birim::yol);
+    ASSERT_NE(b, birimler.end()) << "the loop disk is offered like an external disk";
     EXPECT_EQ(b->id, disk.uuid);
     EXPECT_EQ(b->ad, "BRIMBAG");
     EXPECT_GT(b->kapasite, 50e6);
@@ -130,12 +91,16 @@ TEST_F(GercekDisk, ConnectionStatesOfALoopDisk) {
     EXPECT_EQ(Disk::takilis(disk.yol), disk.uuid + " " + std::to_string(TestOrtami::durum(disk.bolum).st_mtim.tv_sec));
     EXPECT_EQ(Plist::metin(Disk::bilgi(disk.yol), "ParentWholeDisk"), tam);
 
+    // Mounted again by the disk tool: under /media, a label that is a path made one folder name.
     disk.ayir();
     EXPECT_EQ(calistir({"--baglanti"}).cikti, "cikarilmis(\"" + tam + "\")  hız: -  seri: -\n");
+    ASSERT_EQ(komut("/usr/sbin/e2label", {disk.bolum, "../tmp/brimetk"}).kod, 0);
     ASSERT_TRUE(Disk::yenidenBagla(tam));
     auto yeni = Disk::birim(a.diskUUID);
     ASSERT_TRUE(yeni);
     EXPECT_TRUE(fs::exists(*yeni + "/lost+found"));
+    EXPECT_EQ(fs::path(*yeni).parent_path(), "/media") << *yeni;
+    EXPECT_EQ(fs::path(*yeni).filename().string().rfind(".._tmp_brimetk", 0), 0u) << *yeni;
 
     // Ejecting unmounts the volume and lets the disk go, as unplugging would.
     EXPECT_TRUE(Disk::cikar(*yeni));
@@ -147,13 +112,9 @@ TEST_F(GercekDisk, ConnectionStatesOfALoopDisk) {
 
 TEST_F(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
     const std::string parola = "Gizli \"parola\" \\ 42";
-    // The stored password opens it: no BRIMVALE_PAROLA.
     ASSERT_TRUE(Kurulum::parolaKaydet(parola, a));
     if (auto e = imajliDisk("BRIMIMAJ", parola); !e.empty()) GTEST_SKIP() << e;
-    EXPECT_TRUE(fs::exists(imaj + "/gocryptfs.conf"));
-    // Ours and gocryptfs' files only: the image mounts with plain gocryptfs.
-    EXPECT_EQ(Plist::metin(Plist::dosyaOku(disk->yol + "/.Brimvale.sparsebundle.plist").value_or(nullptr), "volume-name"),
-              "Brimvale");
+    unsetenv("BRIMVALE_PAROLA");  // the stored password opens it
 
     // The tools that see the password, recorded on their way to the real ones.
     std::vector<SahteArac> kayitlar;
@@ -183,7 +144,7 @@ TEST_F(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
         for (const auto& c : arac.cagrilar())
             for (const auto& arg : c.args) EXPECT_EQ(arg.find(parola), std::string::npos) << arac.yol();
     }
-    EXPECT_TRUE(icerenler(imaj, "merhaba").empty());
+    EXPECT_FALSE(iceren(imaj, "merhaba"));
 
     // What the recovery instructions tell a user: plain gocryptfs, password on standard input.
     std::string duz = TestOrtami::kok() + "/duz";
@@ -223,8 +184,8 @@ TEST_F(GercekDisk, EncryptedImageLifecycleThroughTheCommands) {
 
     // Nothing of ours keeps the password: neither the state folder nor the log.
     EXPECT_NE(TestOrtami::gunluk().find("Image compacted"), std::string::npos);
-    EXPECT_TRUE(icerenler(Yol::durum(), parola).empty());
-    EXPECT_TRUE(icerenler(Yol::durum(), "Gizli").empty());
+    EXPECT_FALSE(iceren(Yol::durum(), parola));
+    EXPECT_FALSE(iceren(Yol::durum(), "Gizli"));
 }
 
 TEST_F(GercekDisk, CommandsWithoutTheDisk) {
@@ -236,7 +197,7 @@ TEST_F(GercekDisk, CommandsWithoutTheDisk) {
         EXPECT_EQ(c.cikti, "backup disk not connected\n");
     }
     EXPECT_EQ(calistir({"--kapat"}).kod, 0);  // nothing attached
-    // While a backup runs, compaction is refused.
+    // While a backup runs, compaction is refused before the disk is looked for.
     fs::create_directories(Yol::kilit());
     atomikYaz(Yol::kilitPid(), std::to_string(getpid()));
     auto c = calistir({"--sikistir"});
@@ -246,59 +207,66 @@ TEST_F(GercekDisk, CommandsWithoutTheDisk) {
 
 // A disk pulled while the image was attached leaves the image's daemon and
 // mount behind, still answering after the disk is back but serving the files
-// of the old mounting. The next attach clears exactly that and attaches anew.
+// of the old mounting. The next attach clears exactly that and attaches anew;
+// someone else's gocryptfs at a mount point of its own is never touched.
 TEST_F(GercekDisk, APulledDiskIsAttachedAnewWhenItComesBack) {
     std::string kaynak = TestOrtami::kok() + "/belgeler";
     TestOrtami::dosyaYaz(kaynak + "/not.txt", "ilk\n");
     a.kaynaklar = {kaynak};
     a.seyrelt = false;
-    setenv("BRIMVALE_PAROLA", "cekilen disk 1", 1);
     if (auto e = imajliDisk("BRIMCEK", "cekilen disk 1", 256); !e.empty()) GTEST_SKIP() << e;
-    DenemeDiski& disk = *this->disk;
-    BaskaGocryptfs baska;
-    ASSERT_TRUE(baska.pid);
+    std::string baskaSifreli = TestOrtami::kok() + "/baska-sifreli", baska = TestOrtami::kok() + "/baska";
+    fs::create_directories(baskaSifreli);
+    fs::create_directories(baska);
+    std::string kayit = TestOrtami::kok() + "/baska.txt";
+    komut("/usr/bin/gocryptfs", {"-init", "-q", baskaSifreli}, std::string("baska\n"), kayit, kayit);
+    ASSERT_EQ(komut("/usr/bin/gocryptfs", {"-nosyslog", "-q", baskaSifreli, baska}, std::string("baska\n"), kayit,
+                    kayit).kod, 0);
+    auto baskaPid = sunucu(baska);
+    ASSERT_TRUE(baskaPid);
 
     ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
     TestOrtami::dosyaYaz(Yol::mnt() + "/once.txt", "cekilmeden once");
     auto eski = sunucu(Yol::mnt());
     ASSERT_TRUE(eski);
     // Pulled in the middle of writing a file, as during a copy.
-    int yaziliyor = ::open((Yol::mnt() + "/yarim.txt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    ASSERT_GE(yaziliyor, 0);
-    disk.cek();
-    ::close(yaziliyor);
-    disk.yenidenTak();
+    Fd yaziliyor(::open((Yol::mnt() + "/yarim.txt").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    ASSERT_TRUE(yaziliyor);
+    disk->cek();
+    yaziliyor.sifirla();
+    disk->yenidenTak();
 
     ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
     EXPECT_EQ(oku(Yol::mnt() + "/once.txt"), "cekilmeden once");
     TestOrtami::dosyaYaz(Yol::mnt() + "/sonra.txt", "takildiktan sonra");
     EXPECT_EQ(oku(Yol::mnt() + "/sonra.txt"), "takildiktan sonra");
     EXPECT_FALSE(yasiyor(*eski)) << "the stale daemon is ended";
-    EXPECT_TRUE(yasiyor(*baska.pid)) << "another gocryptfs is never touched";
+    EXPECT_TRUE(yasiyor(*baskaPid)) << "another gocryptfs is never touched";
     EXPECT_NE(TestOrtami::gunluk().find("stale attachment detached: " + Yol::mnt()), std::string::npos);
     EXPECT_EQ(Disk::imajiAyir(), std::nullopt);
 
     // Pulled again, not attached since: the first run after the replug completes.
     ASSERT_EQ(Disk::imajiBagla(imaj, false, a), std::nullopt);
-    disk.cek();
-    disk.yenidenTak();
+    disk->cek();
+    disk->yenidenTak();
     auto c = calistir({"--yedekle"});
     EXPECT_EQ(c.kod, 0) << c.cikti;
     EXPECT_EQ(YedekSonucu::oku().value_or(YedekSonucu{}).baslik, "Backup complete") << TestOrtami::gunluk();
-    if (!Disk::birim(a.diskUUID)) disk.yenidenTak();
+    if (!Disk::birim(a.diskUUID)) disk->yenidenTak();
     ASSERT_EQ(Disk::imajiBagla(imaj, true, a), std::nullopt);
     EXPECT_EQ(oku(Yol::mnt() + "/sonra.txt"), "takildiktan sonra") << "written to the disk itself";
     auto kopyalar = Kopyalar::liste(Yol::yedekler());
     ASSERT_EQ(kopyalar.size(), 1u);
     EXPECT_EQ(oku(Yol::yedekler() + "/" + kopyalar[0] + "/belgeler/not.txt"), "ilk\n");
     EXPECT_EQ(Disk::imajiAyir(), std::nullopt);
-    EXPECT_TRUE(yasiyor(*baska.pid));
+    EXPECT_TRUE(yasiyor(*baskaPid));
 }
 
 // Closing the image returns only once its daemon has let go of the disk, so
-// the disk's own unmount right after never finds it busy.
-TEST_F(GercekDisk, TheDiskUnmountsAtOnceAfterTheImageIsClosed) {
-    setenv("BRIMVALE_PAROLA", "kapat parola", 1);
+// the disk's own unmount right after never finds it busy. With settings that
+// no longer name the disk, the manual eject still closes the image first and
+// ejects the disk it lives on.
+TEST_F(GercekDisk, TheDiskIsFreeAsSoonAsTheImageIsClosed) {
     if (auto e = imajliDisk("BRIMKAPAT", "kapat parola"); !e.empty()) GTEST_SKIP() << e;
     int mesgul = 0, kalan = 0;
     for (int tur = 0; tur < 20; ++tur) {
@@ -317,37 +285,14 @@ TEST_F(GercekDisk, TheDiskUnmountsAtOnceAfterTheImageIsClosed) {
     }
     EXPECT_EQ(kalan, 0) << "rounds in which the image's daemon outlived the detach";
     EXPECT_EQ(mesgul, 0) << "rounds in which the disk was still busy";
-}
 
-// With settings that do not name the disk, the manual eject still closes the
-// image first and ejects the disk it lives on.
-TEST_F(GercekDisk, ManualEjectWithBrokenSettingsClosesTheImageAndEjectsItsDisk) {
-    setenv("BRIMVALE_PAROLA", "elle parola", 1);
-    if (auto e = imajliDisk("BRIMELLE", "elle parola"); !e.empty()) GTEST_SKIP() << e;
     ASSERT_EQ(calistir({"--ac", "--yaz"}).kod, 0);
     std::string ayar = oku(Yol::ayarlar()).value_or("");
-    auto son = ayar.rfind('}');
-    ASSERT_NE(son, std::string::npos);
-    TestOrtami::dosyaYaz(Yol::ayarlar(), ayar.substr(0, son) + ",}");  // a trailing comma
-
+    ASSERT_NE(ayar.rfind('}'), std::string::npos);
+    TestOrtami::dosyaYaz(Yol::ayarlar(), ayar.substr(0, ayar.rfind('}')) + ",}");  // a trailing comma
     auto c = calistir({"--cikar"});
     EXPECT_EQ(c.kod, 0);
     EXPECT_EQ(c.cikti, "Disk ejected; you can unplug it now.\n");
     EXPECT_EQ(Disk::imajDurumu(), Disk::Baglanti::yok);
     EXPECT_EQ(Disk::birim(disk->uuid), std::nullopt) << "the disk is ejected";
-}
-
-// A volume label is one folder name under /media, whatever it holds.
-TEST_F(GercekDisk, ALabelThatIsAPathMountsAsOneFolderUnderMedia) {
-    if (auto e = DenemeDiski::eksik(); !e.empty()) GTEST_SKIP() << e;
-    DenemeDiski disk("BRIMETK");
-    disk.ayir();
-    ASSERT_EQ(komut("/usr/sbin/e2label", {disk.bolum, "../tmp/brimetk"}).kod, 0);
-    KomutSonucu s = komut(TestOrtami::araclar() + "/diskutil", {"mount", fs::path(disk.dongu).filename().string()});
-    ASSERT_EQ(s.kod, 0) << s.cikti;
-    std::string yer;
-    for (const auto& m : Platform::baglamalar())
-        if (m.kaynak == disk.bolum) yer = m.yol;
-    EXPECT_EQ(fs::path(yer).parent_path(), "/media") << yer;
-    EXPECT_EQ(fs::path(yer).filename().string().rfind(".._tmp_brimetk", 0), 0u) << yer;
 }

@@ -13,7 +13,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(DittoYerine, FolderTreeMergesAndKeepsMetadata) {
+TEST(DittoYerine, FolderTreeMergesKeepingMetadataAndAFileGoesToANewPath) {
     std::string k = TestOrtami::kok();
     TestOrtami::dosyaYaz(k + "/kaynak/a/bir.txt", "1");
     TestOrtami::dosyaYaz(k + "/kaynak/iki.sh", "#!/bin/sh\n");
@@ -34,10 +34,7 @@ TEST(DittoYerine, FolderTreeMergesAndKeepsMetadata) {
         char deger[4] = {};
         EXPECT_EQ(::getxattr((k + "/hedef/a/bir.txt").c_str(), "user.brimvale", deger, sizeof deger), 1);
     }
-}
 
-TEST(DittoYerine, FileToANewPathAndFailures) {
-    std::string k = TestOrtami::kok();
     TestOrtami::dosyaYaz(k + "/d.txt", "veri");
     EXPECT_EQ(Yardimci::ditto({k + "/d.txt", k + "/yeni/klasor/d.txt"}), 0);
     EXPECT_EQ(oku(k + "/yeni/klasor/d.txt"), "veri");

@@ -16,15 +16,12 @@ TEST(Baglamalar, MountInfoLinesWithEscapesAndOptionalFields) {
         "44 26 0:39 / /tmp/a\\040b rw,nosuid shared:5 master:1 - fuse.gocryptfs /media/D\\040K/B.sparsebundle rw\n"
         "50 26 8:17 /sub /bind rw - ext4 /dev/sdb1 rw\n"
         "bozuk satir\n";
-    auto b = Platform::baglamalarOku(metin);
-    ASSERT_EQ(b.size(), 3u);
-    EXPECT_EQ(b[0].yol, "/");
-    EXPECT_EQ(b[0].kaynak, "/dev/vda");
-    EXPECT_EQ(b[1].yol, "/tmp/a b");
-    EXPECT_EQ(b[1].tur, "fuse.gocryptfs");
-    EXPECT_EQ(b[1].kaynak, "/media/D K/B.sparsebundle");
-    EXPECT_EQ(b[1].aygitNo, "0:39");
-    EXPECT_EQ(b[2].kok, "/sub");
+    std::vector<std::vector<std::string>> okunan;
+    for (const auto& b : Platform::baglamalarOku(metin)) okunan.push_back({b.aygitNo, b.kok, b.yol, b.tur, b.kaynak});
+    EXPECT_EQ(okunan, (std::vector<std::vector<std::string>>{
+                          {"254:0", "/", "/", "ext4", "/dev/vda"},
+                          {"0:39", "/", "/tmp/a b", "fuse.gocryptfs", "/media/D K/B.sparsebundle"},
+                          {"8:17", "/sub", "/bind", "ext4", "/dev/sdb1"}}));
 }
 
 // Checked against what the system's own tool says, and a read-only mount of our own.
@@ -51,36 +48,29 @@ TEST(Baglamalar, StatisticsOfAFolderNameItsMount) {
 }
 
 TEST(Aygitlar, UsbSerialAndSpeedFromTheDeviceAboveTheDisk) {
-    // A sysfs tree as the kernel lays it out for a USB disk.
+    // A sysfs tree as the kernel lays it out for a USB disk; the hub above has
+    // a speed too, and the first device on the way up wins.
     fs::path sys = TestOrtami::kok() + "/sys";
     fs::path usb = sys / "devices/pci0000:00/0000:00:14.0/usb2/2-1";
-    fs::path disk = usb / "2-1:1.0/host3/target3:0:0/3:0:0:0/block/sdb";
+    fs::path disk = usb / "2-1:1.0/host3/target3:0:0/3:0:0:0/block/sdb", loop = sys / "devices/virtual/block/loop0";
     fs::create_directories(disk / "sdb1");
-    TestOrtami::dosyaYaz((usb / "speed").string(), "5000\n");
-    TestOrtami::dosyaYaz((usb / "serial").string(), "SER123\n");
-    TestOrtami::dosyaYaz((usb / "idVendor").string(), "0781\n");
-    // The hub above has a speed too; the first device on the way up wins.
-    TestOrtami::dosyaYaz((usb.parent_path() / "speed").string(), "10000\n");
-    TestOrtami::dosyaYaz((usb.parent_path() / "idVendor").string(), "1d6b\n");
-    fs::create_directories(sys / "class/block");
-    fs::create_directories(sys / "bus/usb/devices");
-    fs::create_directory_symlink(disk, sys / "class/block/sdb");
-    fs::create_directory_symlink(disk / "sdb1", sys / "class/block/sdb1");
-    fs::create_directory_symlink(usb, sys / "bus/usb/devices/2-1");
-    fs::create_directory_symlink(usb.parent_path(), sys / "bus/usb/devices/usb2");
-    fs::create_directories(sys / "devices/virtual/block/loop0");
-    fs::create_directory_symlink(sys / "devices/virtual/block/loop0", sys / "class/block/loop0");
-
-    for (const char* ad : {"sdb", "sdb1"}) {
-        auto u = Platform::usbUstu(ad, sys.string());
-        ASSERT_TRUE(u) << ad;
-        EXPECT_EQ(u->seri, "SER123");
-        EXPECT_EQ(u->hiz, 5e9);
+    fs::create_directories(loop);
+    for (const auto& [dosya, icerik] : std::vector<std::pair<fs::path, std::string>>{
+             {usb / "speed", "5000\n"}, {usb / "serial", "SER123\n"}, {usb / "idVendor", "0781\n"},
+             {usb.parent_path() / "speed", "10000\n"}, {usb.parent_path() / "idVendor", "1d6b\n"}})
+        TestOrtami::dosyaYaz(dosya.string(), icerik);
+    for (const auto& [hedef, bag] : std::vector<std::pair<fs::path, std::string>>{
+             {disk, "class/block/sdb"}, {disk / "sdb1", "class/block/sdb1"}, {loop, "class/block/loop0"},
+             {usb, "bus/usb/devices/2-1"}, {usb.parent_path(), "bus/usb/devices/usb2"}}) {
+        fs::create_directories((sys / bag).parent_path());
+        fs::create_directory_symlink(hedef, sys / bag);
     }
-    EXPECT_EQ(Platform::usbUstu("loop0", sys.string()), std::nullopt);
-    EXPECT_EQ(Platform::usbUstu("sdz", sys.string()), std::nullopt);
-    auto s = Platform::usbSeri("SER123", sys.string());
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->hiz, 5e9);
+    using Bulunan = std::optional<std::pair<std::optional<std::string>, std::optional<double>>>;
+    auto bul = [](const std::optional<Platform::Usb>& u) { return u ? Bulunan({u->seri, u->hiz}) : std::nullopt; };
+    const Bulunan disktaki = std::pair(std::optional<std::string>("SER123"), std::optional(5e9));
+    for (const auto& [ad, beklenen] : std::vector<std::pair<std::string, Bulunan>>{
+             {"sdb", disktaki}, {"sdb1", disktaki}, {"loop0", std::nullopt}, {"sdz", std::nullopt}})
+        EXPECT_EQ(bul(Platform::usbUstu(ad, sys.string())), beklenen) << ad;
+    EXPECT_EQ(bul(Platform::usbSeri("SER123", sys.string())), disktaki);
     EXPECT_EQ(Platform::usbSeri("OTHER", sys.string()), std::nullopt);
 }

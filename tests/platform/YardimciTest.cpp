@@ -7,7 +7,6 @@
 #include "agent/Kurulum.hpp"
 #include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "temel/Metin.hpp"
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
@@ -20,6 +19,9 @@ namespace fs = std::filesystem;
 namespace {
 std::string yardimci(const std::string& ad) {
     return (fs::path(TestOrtami::calistirilabilir()).parent_path().parent_path() / "Helpers" / ad).string();
+}
+KomutSonucu parolaBul(const std::string& servis) {
+    return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"});
 }
 }  // namespace
 
@@ -38,27 +40,23 @@ TEST(Yardimci, LabelsBecomeOneFolderName) {
     std::string uzun(300, 'x');
     // 239 bytes and a two-byte letter: cut at 240, the letter goes whole.
     std::string yarim = std::string(239, 'y') + "\u00E7";
-    for (const auto& d : std::vector<Durum>{{"../var/x", ".._var_x"},
-                                           {"/etc", "_etc"},
-                                           {"..", "YEDEK"},
-                                           {".", "YEDEK"},
-                                           {"", "YEDEK"},
-                                           {"a\nb\tc\x7f", "a_b_c_"},
+    for (const auto& d : std::vector<Durum>{{"../var/x", ".._var_x"}, {"/etc", "_etc"}, {"..", "YEDEK"}, {".", "YEDEK"},
+                                           {"", "YEDEK"}, {"a\nb\tc\x7f", "a_b_c_"}, {"...", "..."},
                                            {"Yedek Diski \u015E", "Yedek Diski \u015E"},
-                                           {"...", "..."},
-                                           {uzun, std::string(240, 'x')},
-                                           {yarim, std::string(239, 'y')}}) {
+                                           {uzun, std::string(240, 'x')}, {yarim, std::string(239, 'y')}}) {
         std::string k = Yardimci::klasorAdi(d.etiket, "YEDEK");
         EXPECT_EQ(k, d.klasor) << d.etiket;
         EXPECT_EQ(fs::path("/media/" + k).lexically_normal().parent_path(), "/media") << d.etiket;
     }
 }
 
-TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
+// The keychain stand-in refuses a line break or NUL in a value; its file store
+// only the user can read: each save replaces the one before, and a damaged
+// store is kept aside, never overwritten.
+TEST(Yardimci, KeychainRefusesLineBreaksAndKeepsADamagedStoreAside) {
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    auto bul = [](const std::string& servis) {
-        return komut(yardimci("security"), {"find-generic-password", "-s", servis, "-a", "u", "-w"}).kod;
-    };
+    DenemeDiski::yardimcilariKur();
+    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
     struct Durum { std::string ad; std::vector<std::string> args; std::string girdi; };
     for (const auto& d : std::vector<Durum>{
              // The password ends its line early: the rest would be a command of its own.
@@ -74,27 +72,32 @@ TEST(Yardimci, KeychainRefusesLineBreaksAndNulInValues) {
         EXPECT_EQ(s.kod, 1) << d.ad;
         EXPECT_NE(s.cikti.find("nothing was"), std::string::npos) << d.ad << ": " << s.cikti;
         EXPECT_EQ(s.cikti.find("abc"), std::string::npos) << d.ad << ": the value is not echoed";
-        EXPECT_EQ(bul("s1"), 44) << d.ad;
-        EXPECT_EQ(bul("s2"), 44) << d.ad;
+        EXPECT_EQ(parolaBul("s1").kod, 44) << d.ad;
+        EXPECT_EQ(parolaBul("s2").kod, 44) << d.ad;
     }
-}
 
-TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    DenemeDiski::yardimcilariKur();
-    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
+    Ayarlar a;
+    for (std::string parola : {"a\"b\\c d'e $x", "ikinci \u015Fifre"}) {
+        EXPECT_TRUE(Kurulum::parolaKaydet(parola, a));
+        EXPECT_EQ(Disk::parola(a), parola);
+    }
+    EXPECT_EQ(TestOrtami::durum(dosya).st_mode & 0777, 0600u);
+    EXPECT_EQ(TestOrtami::durum(fs::path(dosya).parent_path()).st_mode & 0077, 0u);
+    Ayarlar baska;
+    baska.anahtar = "baska";
+    EXPECT_EQ(Disk::parola(baska), std::nullopt);
+    EXPECT_EQ(parolaBul("baska").kod, 44);
+
     // Cut off mid-write by some other program: other passwords are in it.
     const std::string bozuk = "{\n  \"baska\\nu\": {\"label\": \"x\", \"password\": \"eski sifre\"},\n  \"com.ondrak";
     TestOrtami::dosyaYaz(dosya, bozuk);
     ::chmod(dosya.c_str(), 0600);
-
-    KomutSonucu s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "u", "-w"});
+    KomutSonucu s = parolaBul("baska");
     EXPECT_EQ(s.kod, 1) << "a damaged store is not an empty one";
     EXPECT_NE(s.cikti.find("is damaged"), std::string::npos) << s.cikti;
     EXPECT_EQ(baytlariOku(dosya), bozuk);
 
     // Saving keeps the damaged store whole beside the new one, and says where.
-    Ayarlar a;
     EXPECT_TRUE(Kurulum::parolaKaydet("yeni parola 1", a));
     EXPECT_EQ(Disk::parola(a), "yeni parola 1");
     std::vector<fs::path> kenar;
@@ -102,10 +105,8 @@ TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
         if (e.path().filename().string().starts_with("anahtarlik.json.bozuk-")) kenar.push_back(e.path());
     ASSERT_EQ(kenar.size(), 1u);
     EXPECT_EQ(baytlariOku(kenar[0].string()), bozuk);
-    struct stat st{};
-    ASSERT_EQ(stat(kenar[0].c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    std::string gunluk = oku(Yol::gunluk()).value_or("");
+    EXPECT_EQ(TestOrtami::durum(kenar[0].string()).st_mode & 0777, 0600u);
+    std::string gunluk = TestOrtami::gunluk();
     EXPECT_NE(gunluk.find("WARNING: keychain: security: the password store"), std::string::npos) << gunluk;
     EXPECT_NE(gunluk.find("kept as \u201C" + kenar[0].string() + "\u201D"), std::string::npos) << gunluk;
     EXPECT_EQ(gunluk.find("yeni parola"), std::string::npos);
@@ -115,33 +116,12 @@ TEST(Yardimci, DamagedPasswordStoreIsKeptAsideNeverOverwritten) {
     fs::create_directory(dosya);
     EXPECT_FALSE(Kurulum::parolaKaydet("yeni parola 2", a));
     EXPECT_TRUE(fs::is_directory(dosya));
-    fs::remove_all(fs::path(dosya).parent_path());
 }
 
-TEST(Yardimci, PasswordRoundTripsThroughTheFileStoreOnlyTheUserCanRead) {
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    DenemeDiski::yardimcilariKur();
-    Ayarlar a;
-    for (std::string parola : {"a\"b\\c d'e $x", "ikinci \u015Fifre"}) {
-        EXPECT_TRUE(Kurulum::parolaKaydet(parola, a));
-        EXPECT_EQ(Disk::parola(a), parola);
-    }
-    std::string dosya = TestOrtami::ev() + "/.local/share/Ondrak Brimvale/anahtarlik.json";
-    struct stat st{};
-    ASSERT_EQ(stat(dosya.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_EQ(stat(fs::path(dosya).parent_path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0077, 0u);
-    a.anahtar = "baska";
-    EXPECT_EQ(Disk::parola(a), std::nullopt);
-    KomutSonucu s = komut(yardimci("security"), {"find-generic-password", "-s", "baska", "-a", "x", "-w"});
-    EXPECT_EQ(s.kod, 44);
-}
-
-TEST(Yardimci, CompressedReadOnlyImageOfAFolder) {
-    std::string kaynak = TestOrtami::kok() + "/kit/Brimvale.app";
+// A compressed read-only image of a folder, and what the image and disk tools refuse.
+TEST(Yardimci, CompressedImageOfAFolderAndTheToolsRefusals) {
+    std::string kaynak = TestOrtami::kok() + "/kit/Brimvale.app", hedef = TestOrtami::kok() + "/Kit.dmg";
     TestOrtami::dosyaYaz(kaynak + "/Contents/x", "icerik");
-    std::string hedef = TestOrtami::kok() + "/Kit.dmg";
     std::vector<std::string> args = {"create", "-format", "UDZO", "-volname", "Kit", "-srcfolder", kaynak, hedef};
     KomutSonucu s = komut(yardimci("hdiutil"), args);
     ASSERT_EQ(s.kod, 0) << s.cikti;
@@ -150,24 +130,13 @@ TEST(Yardimci, CompressedReadOnlyImageOfAFolder) {
     EXPECT_NE(liste.cikti.find("Brimvale.app/Contents/x"), std::string::npos) << liste.cikti;
     EXPECT_EQ(liste.cikti.find("./"), std::string::npos) << liste.cikti;
 
-    s = komut(yardimci("hdiutil"), args);
-    EXPECT_NE(s.kod, 0);
-    EXPECT_NE(s.cikti.find("File exists"), std::string::npos);
-    args.insert(args.begin() + 1, "-ov");
-    EXPECT_EQ(komut(yardimci("hdiutil"), args).kod, 0);
-
-    s = komut(yardimci("hdiutil"), {"create", "-format", "UDZO", "-volname", "K", "-srcfolder", kaynak + "/yok",
-                                    TestOrtami::kok() + "/b.dmg"});
-    EXPECT_EQ(s.kod, 1);
-    EXPECT_NE(s.cikti.find("No such file or directory"), std::string::npos);
-    EXPECT_FALSE(fs::exists(TestOrtami::kok() + "/b.dmg"));
-}
-
-TEST(Yardimci, ImageToolRefusalsAndDiskToolLookUps) {
     struct Durum { std::string arac; std::vector<std::string> args; int kod; std::string parca; };
     std::string klasor = TestOrtami::kok() + "/duz";
     fs::create_directories(klasor);
     for (const auto& d : std::vector<Durum>{
+             {"hdiutil", args, 1, "File exists"},
+             {"hdiutil", {"create", "-format", "UDZO", "-volname", "K", "-srcfolder", kaynak + "/yok",
+                          TestOrtami::kok() + "/b.dmg"}, 1, "No such file or directory"},
              {"hdiutil", {"attach", "-stdinpass", "-mountpoint", Yol::mnt(), klasor}, 1, "image not recognized"},
              {"hdiutil", {"compact", "-stdinpass", klasor}, 1, "image not recognized"},
              {"hdiutil", {"detach", "-quiet", TestOrtami::kok() + "/yok"}, 1, "detach failed"},
@@ -178,11 +147,14 @@ TEST(Yardimci, ImageToolRefusalsAndDiskToolLookUps) {
              {"diskutil", {"eject", "nodisk"}, 1, "Unable to find disk"},
              {"brimvale-yardimci", {}, 64, "unknown tool name"},
          }) {
-        KomutSonucu s = komut(yardimci(d.arac), d.args, std::string());
+        s = komut(yardimci(d.arac), d.args, std::string());
         EXPECT_EQ(s.kod, d.kod) << d.arac << " " << (d.args.empty() ? "" : d.args[0]);
         EXPECT_NE(s.cikti.find(d.parca), std::string::npos) << s.cikti;
     }
-    KomutSonucu s = komut(yardimci("hdiutil"), {"info", "-plist"});
+    EXPECT_FALSE(fs::exists(TestOrtami::kok() + "/b.dmg"));
+    args.insert(args.begin() + 1, "-ov");
+    EXPECT_EQ(komut(yardimci("hdiutil"), args).kod, 0);
+    s = komut(yardimci("hdiutil"), {"info", "-plist"});
     ASSERT_EQ(s.kod, 0);
     auto p = Plist::coz(s.cikti);
     ASSERT_TRUE(p);

@@ -6,17 +6,14 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
-#include <tuple>
 
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
 #include "store/BuyukDosyalar.hpp"
-#include "store/Kopyalar.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 
@@ -29,6 +26,7 @@ namespace {
 const Durdu hic = [] { return false; };
 constexpr off_t GiB = 1073741824;
 
+// The digest by another hand than the one under test.
 std::string sha(const std::string& veri) {
     unsigned char md[32];
     SHA256(reinterpret_cast<const unsigned char*>(veri.data()), veri.size(), md);
@@ -45,15 +43,13 @@ std::string govde(size_t boy, unsigned tohum) {
     return s;
 }
 
-void zamanKoy(const std::string& yol, time_t saniye, long nano = 0) {
-    struct timespec z[2] = {{saniye - 100, 0}, {saniye, nano}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, yol.c_str(), z, AT_SYMLINK_NOFOLLOW), 0);
-}
-
 // Writes `yol` with `veri`, and its modification time when given.
 void yaz(const std::string& yol, const std::string& veri, time_t saniye = 0, long nano = 0) {
     TestOrtami::dosyaYaz(yol, veri);
-    if (saniye) zamanKoy(yol, saniye, nano);
+    struct timespec z[2] = {{saniye - 100, 0}, {saniye, nano}};
+    if (saniye) {
+        ASSERT_EQ(::utimensat(AT_FDCWD, yol.c_str(), z, AT_SYMLINK_NOFOLLOW), 0);
+    }
 }
 
 // Copied, linked, bytes: what a transfer did, in one comparable value.
@@ -124,9 +120,8 @@ TEST(BuyukDosyalar, CandidatesFromTheChangeListing) {
 TEST(BuyukDosyalar, CopyIsCompleteBeforeItHasItsNameAndASecondRunDoesNothing) {
     Depo d;
     std::string veri = govde(Sha256::kParca * 2 + 12345, 1);
-    yaz(d.kaynak + "/a.mov", veri);
+    yaz(d.kaynak + "/a.mov", veri, 1700000000, 123456789);
     ::chmod((d.kaynak + "/a.mov").c_str(), 0640);
-    zamanKoy(d.kaynak + "/a.mov", 1700000000, 123456789);
     yaz(BuyukDosyalar::katalogYolu(), "{not json");
     auto aday = d.aday("a.mov");
     int soru = 0;
@@ -260,12 +255,12 @@ TEST(BuyukDosyalar, DigestAndItsErrors) {
         std::string veri = govde(boy, 12);
         yaz(yol, veri);
         EXPECT_EQ(Sha256::digest(yol, hic), sha(veri)) << boy;
-        auto c = TestOrtami::calistir({"--ozet", yol});
-        EXPECT_EQ(std::pair(c.kod, c.cikti), std::pair(0, sha(veri) + "\n")) << boy;
     }
+    auto c = TestOrtami::calistir({"--ozet", yol});
+    EXPECT_EQ(std::pair(c.kod, c.cikti), std::pair(0, sha(govde(9 << 20, 12)) + "\n"));
     EXPECT_TRUE(ayni(yol, yol));
     EXPECT_FALSE(ayni(yol, yok));
-    auto c = TestOrtami::calistir({"--ozet", yok});
+    c = TestOrtami::calistir({"--ozet", yok});
     EXPECT_EQ(std::tuple(c.kod, c.cikti, c.hata), std::tuple(1, "", "open " + yok + ": No such file or directory\n"));
 }
 

@@ -38,12 +38,11 @@ TEST(KomutlarDepo, RetentionDryRun) {
                                    {"+2,0,0,0,-1", 0, ikiSaat}, {"1,2,3", 64, ""},
                                    {"1,2,3,4,5,6", 64, ""},     {"1,2,3,4,5x", 64, ""},
                                    {"1,2,3,4, 5", 64, ""}};
-    for (std::string tz : {"UTC", "Australia/Lord_Howe"}) {
-        setenv("TZ", tz.c_str(), 1);
-        for (const auto& d : durumlar) {
-            auto c = calistir({"--gfs", d.sayilar}, adlar);
-            EXPECT_EQ(std::pair(c.kod, c.cikti), std::pair(d.kod, d.cikti)) << tz << " " << d.sayilar;
-        }
+    // The buckets in other zones are the store's own test; this is the reading of the counts.
+    setenv("TZ", "UTC", 1);
+    for (const auto& d : durumlar) {
+        auto c = calistir({"--gfs", d.sayilar}, adlar);
+        EXPECT_EQ(std::pair(c.kod, c.cikti), std::pair(d.kod, d.cikti)) << d.sayilar;
     }
     EXPECT_EQ(calistir({"--gfs"}).kod, 64);
 }

@@ -6,16 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <thread>
 
-#include "core/Dosya.hpp"
 #include "core/Komut.hpp"
-#include "temel/Metin.hpp"
 #include "platform/Platform.hpp"
+#include "temel/Dosya.hpp"
+#include "temel/Metin.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -29,15 +27,11 @@ std::string calistir(const std::string& program, const std::vector<std::string>&
     return Metin::kirp(s.cikti);
 }
 
-// Every mount whose source is `kaynak` or lies under `klasor`, newest first.
-std::vector<Platform::Baglama> ilgiliBaglamalar(const std::string& kaynak, const std::string& klasor) {
-    std::vector<Platform::Baglama> liste;
-    for (const auto& b : Platform::baglamalar())
-        if ((!kaynak.empty() && b.kaynak == kaynak) || (!klasor.empty() && b.kaynak.starts_with(klasor + "/")) ||
-            (!klasor.empty() && b.yol.starts_with(klasor + "/")))
-            liste.push_back(b);
-    std::reverse(liste.begin(), liste.end());
-    return liste;
+// The first of `programlar` that cannot be run here, as a reason; "" when none.
+std::string eksikProgram(std::initializer_list<const char*> programlar) {
+    for (const char* p : programlar)
+        if (::access(p, X_OK) != 0) return std::string(p) + " is missing";
+    return {};
 }
 
 // The device file's time, part of the connection identity.
@@ -57,20 +51,22 @@ bool kosulBekle(const std::function<bool()>& kosul, double saniye) {
     return true;
 }
 
+bool yasiyor(pid_t pid) {
+    auto stat = baytlariOku("/proc/" + std::to_string(pid) + "/stat");
+    auto p = stat ? stat->rfind(')') : std::string::npos;
+    return p != std::string::npos && p + 2 < stat->size() && (*stat)[p + 2] != 'Z';
+}
+
 std::string DenemeDiski::eksik() {
     if (::geteuid() != 0) return "needs root to attach loop devices and mount";
     if (!fs::exists("/dev/loop-control")) return "no loop devices (/dev/loop-control missing)";
-    for (const char* p : {"/usr/sbin/losetup", "/usr/sbin/sfdisk", "/usr/sbin/mkfs.ext4", "/usr/bin/partx"})
-        if (::access(p, X_OK) != 0) return std::string(p) + " is missing";
-    return {};
+    return eksikProgram({"/usr/sbin/losetup", "/usr/sbin/sfdisk", "/usr/sbin/mkfs.ext4", "/usr/bin/partx"});
 }
 
 std::string DenemeDiski::imajEksik() {
     if (auto e = eksik(); !e.empty()) return e;
     if (::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is not usable";
-    for (const char* p : {"/usr/bin/gocryptfs", "/usr/bin/fusermount3"})
-        if (::access(p, X_OK) != 0) return std::string(p) + " is missing";
-    return {};
+    return eksikProgram({"/usr/bin/gocryptfs", "/usr/bin/fusermount3"});
 }
 
 void DenemeDiski::yardimcilariKur() {
@@ -88,7 +84,7 @@ DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etike
     yol = TestOrtami::kok() + "/harici/" + etiket;
     try {
         fs::create_directories(yol);
-        std::ofstream(dosya_).close();
+        TestOrtami::dosyaYaz(dosya_, "");
         fs::resize_file(dosya_, static_cast<uintmax_t>(megabayt) << 20);
         calistir("/usr/sbin/sfdisk", {"-q", dosya_}, std::string("label: dos\n,,L\n"));
         tak();
@@ -105,18 +101,21 @@ DenemeDiski::DenemeDiski(const std::string& etiket, int megabayt) : etiket(etike
 DenemeDiski::~DenemeDiski() { temizle(); }
 
 void DenemeDiski::temizle(bool dosyaDa) {
+    auto baglamalar = Platform::baglamalar();
+    std::reverse(baglamalar.begin(), baglamalar.end());  // newest first
     // Images attached from the disk first, then the disk's own mounts.
-    for (const auto& b : ilgiliBaglamalar("", yol))
-        if (b.tur.starts_with("fuse")) komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
-    for (const auto& b : ilgiliBaglamalar(bolum, "")) {
-        komut("/usr/bin/umount", {"-l", b.yol});
-        std::error_code ec;
-        if (b.yol.starts_with("/media/")) fs::remove(b.yol, ec);
-    }
+    for (const auto& b : baglamalar)
+        if (b.tur.starts_with("fuse") && (b.kaynak.starts_with(yol + "/") || b.yol.starts_with(yol + "/")))
+            komut("/usr/bin/fusermount3", {"-u", "-z", b.yol});
+    std::error_code ec;
+    for (const auto& b : baglamalar)
+        if (!bolum.empty() && b.kaynak == bolum) {
+            komut("/usr/bin/umount", {"-l", b.yol});
+            if (b.yol.starts_with("/media/")) fs::remove(b.yol, ec);
+        }
     // Ejecting may have detached it already, and the number may be another's now.
     std::string arka = "/sys/block/" + fs::path(dongu).filename().string() + "/loop/backing_file";
     if (!dongu.empty() && Metin::kirp(oku(arka).value_or("")) == dosya_) komut("/usr/sbin/losetup", {"-d", dongu});
-    std::error_code ec;
     if (dosyaDa) fs::remove(dosya_, ec);
 }
 
@@ -143,14 +142,12 @@ void DenemeDiski::yenidenTak() {
 void DenemeDiski::cek() {
     // What was written before is on the disk; lost writes are not what this is about.
     ::sync();
-    int fd = ::open(yol.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw std::runtime_error("cannot open " + yol);
+    Fd fd(::open(yol.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // ext4's shutdown: every later access fails and nothing more reaches the device.
     constexpr unsigned long kKapat = 0x8004587D;  // EXT4_IOC_SHUTDOWN
     uint32_t bayrak = 2;                          // EXT4_GOING_FLAGS_NOLOGFLUSH
-    int r = ::ioctl(fd, kKapat, &bayrak);
-    ::close(fd);
-    if (r != 0) throw std::runtime_error("ext4 shutdown failed on " + yol);
+    if (!fd || ::ioctl(fd.get(), kKapat, &bayrak) != 0) throw std::runtime_error("ext4 shutdown failed on " + yol);
+    fd.sifirla();
     calistir("/usr/bin/umount", {"-l", yol});
     zaman_ = aygitZamani(bolum);
     // Still held by what stayed behind, the device goes once that lets go.

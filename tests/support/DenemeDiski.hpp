@@ -2,12 +2,16 @@
 // A partitioned loop-device disk with one labelled ext4 volume, mounted under
 // the test's private folder like an external disk. Everything it mounts or
 // attaches is undone when it goes, also after a failed test.
+#include <sys/types.h>
+
 #include <ctime>
 #include <functional>
 #include <string>
 
 // Polls `kosul` until it holds or `saniye` pass; whether it held.
 bool kosulBekle(const std::function<bool()>& kosul, double saniye);
+// Whether the process `pid` runs: there and not a zombie.
+bool yasiyor(pid_t pid);
 
 class DenemeDiski {
 public:

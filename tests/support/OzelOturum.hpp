@@ -7,12 +7,9 @@
 #include <gio/gio.h>
 #include <sys/types.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 class OzelOturum {
@@ -29,12 +26,11 @@ public:
     OzelOturum(const OzelOturum&) = delete;
     OzelOturum& operator=(const OzelOturum&) = delete;
 
-    bool hazir() const { return !adres_.empty(); }
+    bool hazir() const { return baglanti_ != nullptr; }
     const std::string& adres() const { return adres_; }
     // A keyring daemon on the bus whose new login keyring `parola` unlocks;
     // false when its Secret Service does not appear.
     bool anahtarlikBaslat(const std::string& parola);
-    bool sahipli(const std::string& ad);
 
 private:
     std::string klasor_, adres_;
@@ -57,21 +53,12 @@ public:
 
     bool hazir() const { return hazir_; }
     std::vector<Bildirim> cagrilar();
-    // Waits until `n` calls came or `sinir` passed; the calls so far.
-    std::vector<Bildirim> bekle(size_t n, std::chrono::seconds sinir);
 
 private:
-    void calis(const std::string& adres);
-    static void cagriGeldi(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* yontem,
-                           GVariant* parametreler, GDBusMethodInvocation* cagri, gpointer veri);
+    static GDBusMessage* geldi(GDBusConnection* b, GDBusMessage* mesaj, gboolean gelen, gpointer veri);
 
-    bool cevapla_;
-    bool hazir_ = false, basladi_ = false;
+    bool cevapla_, hazir_ = false;
+    GDBusConnection* baglanti_;
     std::mutex kilit_;
-    std::condition_variable degisti_;
     std::vector<Bildirim> cagrilar_;
-    std::vector<GDBusMethodInvocation*> bekleyenler_;
-    GMainContext* baglam_ = nullptr;
-    GMainLoop* dongu_ = nullptr;
-    std::thread is_;
 };
