@@ -78,6 +78,12 @@ int yanlis(size_t n, size_t beklenen, const char* ne) {
     return 1;
 }
 
+void listeDoldur(const std::string& kopya) {
+    std::string liste = Yol::yedekler() + "/" + kopya + "/Belgeler/liste";
+    fs::create_directories(liste);
+    for (int d = 0; d < 10000; ++d) std::ofstream(liste + "/Belge " + std::to_string(d) + ".pdf");
+}
+
 void doldur(const std::vector<std::string>& adlar) {
     std::string yedekler = Yol::yedekler();
     std::string ilk = yedekler + "/" + adlar[0] + "/Belgeler/alt/a.txt";
@@ -94,9 +100,7 @@ void doldur(const std::vector<std::string>& adlar) {
         fs::create_directories(alt);
         for (int d = 0; d < 1000; ++d) std::ofstream(alt + "/dosya " + std::to_string(d) + ".txt");
     }
-    std::string liste = yedekler + "/" + adlar[0] + "/Belgeler/liste";
-    fs::create_directories(liste);
-    for (int d = 0; d < 10000; ++d) std::ofstream(liste + "/Belge " + std::to_string(d) + ".pdf");
+    listeDoldur(adlar[0]);
 }
 
 }  // namespace
@@ -156,15 +160,24 @@ int main() {
         kod |= yanlis(n, 1, "versions");
         olc("ara, 200,000 entries", 0.5, gercek, [&] { n = Arama::ara(adlar[0], "", nullptr).size(); }, "", nullptr);
         kod |= yanlis(n, Arama::kEnCok, "results");
-        olc(
-            "oku, 10,000 entries in order", 0.05, gercek, [&] { n = Dugum::oku(adlar[0], "Belgeler/liste").size(); },
-            "plain readdir", [&] {
-                size_t m = 0;
-                for (const auto& e : fs::directory_iterator(Yol::yedekler() + "/" + adlar[0] + "/Belgeler/liste"))
-                    m += e.path().native().size() > 0;
-            });
-        kod |= yanlis(n, 10000, "entries");
-        if (gercek && ayirici.ayir()) kod = 1;
+        auto listele = [&](const char* nerede) {
+            olc(
+                nerede, 0.05, gercek, [&] { n = Dugum::oku(adlar[0], "Belgeler/liste").size(); }, "plain readdir",
+                [&] {
+                    size_t m = 0;
+                    for (const auto& e : fs::directory_iterator(Yol::yedekler() + "/" + adlar[0] + "/Belgeler/liste"))
+                        m += e.path().native().size() > 0;
+                });
+            kod |= yanlis(n, 10000, "entries");
+        };
+        listele("oku, 10,000 entries in order");
+        if (gercek) {
+            // The same listing outside the image: what the ordering itself costs
+            // where the file system lists quickly.
+            if (ayirici.ayir()) kod = 1;
+            listeDoldur(adlar[0]);
+            listele("oku, the same outside the image");
+        }
     }
     std::error_code ec;
     fs::remove_all(kok, ec);
