@@ -1,4 +1,5 @@
-// Commands of the restore side: versions, restores and their records.
+// Commands of the restore side: versions, restores and their records. What
+// they throw ends the command through the dispatcher's error exit.
 #include "app/Isleyiciler.hpp"
 #include "restore/GeriYukle.hpp"
 
@@ -10,20 +11,12 @@ int surumler(Komutlar::Istek& istek) {
 }
 
 int yerineKoy(Komutlar::Istek& istek) {
-    try {
-        Komutlar::json(GeriYukle::yerineKoy(istek.arg(1), istek.arg(2), istek.ayarlar));
-    } catch (const std::exception& e) {
-        Komutlar::hata(e);
-    }
+    Komutlar::json(GeriYukle::yerineKoy(istek.arg(1), istek.arg(2), istek.ayarlar));
     return 0;
 }
 
 int farkliKaydet(Komutlar::Istek& istek) {
-    try {
-        Komutlar::yaz(GeriYukle::farkliKaydet(istek.arg(1), istek.arg(2), istek.arg(3)));
-    } catch (const std::exception& e) {
-        Komutlar::hata(e);
-    }
+    Komutlar::yaz(GeriYukle::farkliKaydet(istek.arg(1), istek.arg(2), istek.arg(3)));
     return 0;
 }
 
@@ -33,20 +26,12 @@ int degistirilmisler(Komutlar::Istek&) {
 }
 
 int geriAl(Komutlar::Istek& istek) {
-    try {
-        GeriYukle::geriAl(istek.arg(1));
-    } catch (const std::exception& e) {
-        Komutlar::hata(e);
-    }
+    GeriYukle::geriAl(istek.arg(1));
     return 0;
 }
 
 int copeAt(Komutlar::Istek& istek) {
-    try {
-        GeriYukle::copeAt(istek.arg(1));
-    } catch (const std::exception& e) {
-        Komutlar::hata(e);
-    }
+    GeriYukle::copeAt(istek.arg(1));
     return 0;
 }
 

@@ -84,7 +84,9 @@ protected:
         ayarlar.kaydet();
         imaj = disk->yol + "/" + ayarlar.imajAdi;
         Birim birim{disk->uuid, disk->etiket, disk->yol, Disk::toplamYer(disk->yol), Disk::bosYer(disk->yol)};
-        if (imajla) ASSERT_EQ(Kurulum::imajOlustur(birim, ayarlar, kParola), std::nullopt);
+        if (imajla) {
+            ASSERT_EQ(Kurulum::imajOlustur(birim, ayarlar, kParola), std::nullopt);
+        }
     }
 
     // A failed test must not leave a run waiting for an answer on a disk that goes.
