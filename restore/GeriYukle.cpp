@@ -194,8 +194,12 @@ std::string farkliKaydet(const std::string& kopya, const std::string& rel, const
         std::replace(tarih.begin(), tarih.end(), '_', ' ');
         size_t nokta = ad.rfind('.');
         bool uzantili = nokta != std::string::npos && nokta != 0 && nokta + 1 < ad.size();
-        hedef = klasor + "/" + (uzantili ? ad.substr(0, nokta) : ad) + " (" + tarih + ")" +
-                (uzantili ? ad.substr(nokta) : "");
+        std::string kok = klasor + "/" + (uzantili ? ad.substr(0, nokta) : ad) + " (" + tarih;
+        std::string uzanti = ")" + (uzantili ? ad.substr(nokta) : "");
+        // The copier would merge into or overwrite an item under the dated
+        // name: a counter keeps what is there.
+        hedef = kok + uzanti;
+        for (int sayac = 2; var(hedef); ++sayac) hedef = kok + " " + std::to_string(sayac) + uzanti;
     }
     ditto(*kaynak, hedef);
     return hedef;

@@ -37,6 +37,11 @@ TEST(KomutlarGeriYukle, PrintWhatTheRestoreGivesAndEndThrownErrorsWithTheirText)
     EXPECT_EQ(TestOrtami::calistir({"--farkli-kaydet", A, "Belgeler/a.txt", klasor}).cikti,
               klasor + "/a (2024-01-01 100000).txt\n");
     EXPECT_EQ(oku(klasor + "/a (2024-01-01 100000).txt"), "yedek");
+    // Nor an item under the dated name: a counter follows it.
+    TestOrtami::dosyaYaz(klasor + "/a (2024-01-01 100000).txt", "kullanicinin");
+    EXPECT_EQ(TestOrtami::calistir({"--farkli-kaydet", A, "Belgeler/a.txt", klasor}).cikti,
+              klasor + "/a (2024-01-01 100000 2).txt\n");
+    EXPECT_EQ(oku(klasor + "/a (2024-01-01 100000).txt"), "kullanicinin");
 
     struct {
         std::vector<std::string> args;
