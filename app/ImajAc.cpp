@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <iostream>
 
+#include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
 #include "backup/Durum.hpp"
@@ -47,6 +49,12 @@ std::string imajiAc(Istek& istek, bool salt) {
         throw Cikis{1};
     }
     return yol;
+}
+
+void imajBagliOlmali() {
+    if (Disk::imajDurumu() != Disk::Baglanti::yok) return;
+    std::cerr << Yerel::metin("the backup image is not attached; attach it with --ac") << "\n";
+    throw Cikis{1};
 }
 
 void calisanYedekYok() {

@@ -1,56 +1,75 @@
 #include "app/Komutlar.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
+#include "app/ImajAc.hpp"
 #include "app/Isleyiciler.hpp"
 #include "core/Json.hpp"
+#include "core/Yerel.hpp"
 #include "temel/Metin.hpp"
 
 namespace Komutlar {
 namespace {
 
+enum class Imaj { serbest, gerekir };
+
 struct Satir {
     const char* bayrak;
     size_t arguman;      // positional arguments the command needs
     Isleyici isleyici;   // nullptr while its part of the program is not built
+    Imaj imaj;           // reads the image, which it expects attached
+    const char* argumanlar;  // for the help, "" when none
+    const char* aciklama;    // for the help, one line
 };
+
+// Short names keep each row of the table on one line.
+constexpr Imaj S = Imaj::serbest, I = Imaj::gerekir;
 
 // In the order in which the flags are tested.
 const std::vector<Satir>& tablo() {
     static const std::vector<Satir> t = {
-        {"--ajan", 0, Isleyiciler::ajan},
-        {"--guncelleme-dene", 0, nullptr},
-        {"--destek-raporu", 0, nullptr},
-        {"--kaldir", 0, nullptr},
-        {"--surum", 0, Isleyiciler::surum},
-        {"--ajan-durumu", 0, nullptr},
-        {"--ajan-kur", 0, nullptr},
-        {"--yedekle", 0, Isleyiciler::yedekle},
-        {"--cikar", 0, Isleyiciler::cikar},
-        {"--ac", 0, Isleyiciler::ac},
-        {"--kapat", 0, Isleyiciler::kapat},
-        {"--kopya-sil", 1, Isleyiciler::kopyaSil},
-        {"--sikistir", 0, Isleyiciler::sikistir},
-        {"--kurtulus-yaz", 0, Isleyiciler::kurtulusYaz},
-        {"--programlar", 0, Isleyiciler::programlar},
-        {"--ozet", 1, Isleyiciler::sha256},
-        {"--kopyalar", 0, Isleyiciler::kopyalar},
-        {"--bilgiler", 0, Isleyiciler::bilgiler},
-        {"--surumler", 1, Isleyiciler::surumler},
-        {"--yerine-koy", 2, Isleyiciler::yerineKoy},
-        {"--farkli-kaydet", 3, Isleyiciler::farkliKaydet},
-        {"--degistirilmisler", 0, Isleyiciler::degistirilmisler},
-        {"--geri-al", 1, Isleyiciler::geriAl},
-        {"--cope-at", 1, Isleyiciler::copeAt},
-        {"--gfs", 1, Isleyiciler::gfs},
-        {"--ikon", 1, nullptr},
-        {"--baglanti", 0, Isleyiciler::baglanti},
-        {"--izinler", 0, nullptr},
-        {"--hata-sinifla", 1, Isleyiciler::hataSinifla},
+        {"--ajan", 0, Isleyiciler::ajan, S, "", "back up as the background agent does"},
+        {"--guncelleme-dene", 0, nullptr, S, "", "look for an update and install it without asking"},
+        {"--destek-raporu", 0, nullptr, S, "", "print the support report"},
+        {"--kaldir", 0, nullptr, S, "", "uninstall, keeping the application itself"},
+        {"--surum", 0, Isleyiciler::surum, S, "", "print the version"},
+        {"--ajan-durumu", 0, nullptr, S, "", "show the background agent's state"},
+        {"--ajan-kur", 0, nullptr, S, "", "install the background agent"},
+        {"--yedekle", 0, Isleyiciler::yedekle, S, "", "back up now"},
+        {"--cikar", 0, Isleyiciler::cikar, S, "", "detach the image and eject the backup disk"},
+        {"--ac", 0, Isleyiciler::ac, S, "[--yaz]", "attach the image (writable with --yaz) and print where"},
+        {"--kapat", 0, Isleyiciler::kapat, S, "", "detach the image"},
+        {"--kopya-sil", 1, Isleyiciler::kopyaSil, S, "<copy>", "delete one dated copy"},
+        {"--sikistir", 0, Isleyiciler::sikistir, S, "", "compact the image"},
+        {"--kurtulus-yaz", 0, Isleyiciler::kurtulusYaz, S, "", "write the recovery kit to the backup disk"},
+        {"--programlar", 0, Isleyiciler::programlar, S, "", "the programs the recovery kit reinstalls, as JSON"},
+        {"--ozet", 1, Isleyiciler::sha256, S, "<file>", "print a file's SHA-256 digest"},
+        {"--kopyalar", 0, Isleyiciler::kopyalar, I, "", "the dated copies in the image, as JSON"},
+        {"--bilgiler", 0, Isleyiciler::bilgiler, I, "", "the statistics of every copy, as JSON"},
+        {"--surumler", 1, Isleyiciler::surumler, I, "<path>", "the versions of an item across the copies, as JSON"},
+        {"--yerine-koy", 2, Isleyiciler::yerineKoy, I, "<copy> <path>", "restore an item of a copy in place"},
+        {"--farkli-kaydet", 3, Isleyiciler::farkliKaydet, I, "<copy> <path> <folder>",
+         "save an item of a copy into a folder"},
+        {"--degistirilmisler", 0, Isleyiciler::degistirilmisler, S, "", "the restores in place, as JSON"},
+        {"--geri-al", 1, Isleyiciler::geriAl, S, "<id>", "undo a restore in place"},
+        {"--cope-at", 1, Isleyiciler::copeAt, S, "<id>", "move what a restore in place kept aside to the Trash"},
+        {"--gfs", 1, Isleyiciler::gfs, S, "<h,d,w,m,y>",
+         "of the copy names on standard input, print those the retention keeps"},
+        {"--ikon", 1, nullptr, S, "<folder>", "draw the application icon into PNG files"},
+        {"--baglanti", 0, Isleyiciler::baglanti, S, "", "show the backup disk's connection, speed and serial"},
+        {"--izinler", 0, nullptr, S, "", "show the permissions the program has"},
+        {"--hata-sinifla", 1, Isleyiciler::hataSinifla, S, "<file>",
+         "tell vanished files from real errors in a copy error text"},
     };
     return t;
+}
+
+// Characters, not bytes, so that translated columns line up.
+size_t genislik(const std::string& s) {
+    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 [[noreturn]] void bitir(int kod) {
@@ -83,6 +102,7 @@ int yurut(const std::vector<std::string>& args) {
         for (const auto& satir : tablo()) {
             if (args.empty() || args[0] != satir.bayrak) continue;
             if (satir.arguman > 0) istek.arg(satir.arguman);
+            if (satir.imaj == Imaj::gerekir) imajBagliOlmali();
             return satir.isleyici ? satir.isleyici(istek) : 64;
         }
         return 64;
@@ -95,6 +115,28 @@ int yurut(const std::vector<std::string>& args) {
 }
 
 void calistir(const std::vector<std::string>& args) { bitir(yurut(args)); }
+
+bool yardimMi(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+void yardim() {
+    std::vector<std::pair<std::string, std::string>> satirlar;
+    for (const auto& satir : tablo()) {
+        std::string sol = satir.bayrak;
+        if (*satir.argumanlar) sol += " " + Yerel::metin(satir.argumanlar);
+        satirlar.emplace_back(sol, Yerel::metin(satir.aciklama));
+    }
+    satirlar.emplace_back("-h, --help", Yerel::metin("show this help"));
+    size_t en = 0;
+    for (const auto& [sol, sag] : satirlar) en = std::max(en, genislik(sol));
+    yaz(Yerel::metin("Usage: Brimvale <flag> [arguments]; without a flag the window application starts."));
+    yaz("");
+    for (const auto& [sol, sag] : satirlar) yaz("  " + sol + std::string(en - genislik(sol) + 2, ' ') + sag);
+}
+
+int bilinmeyen(const std::string& bayrak) {
+    std::cerr << Yerel::bicim("unknown flag %@; --help lists them", {bayrak}) << "\n";
+    return 64;
+}
 
 void hata(const std::exception& e) {
     std::cerr << e.what() << "\n";

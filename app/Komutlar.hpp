@@ -26,7 +26,14 @@ struct Istek {
 
 using Isleyici = int (*)(Istek&);
 
+// The flags of the command table; the help switches are not among them.
 const std::set<std::string>& bayraklar();
+// "--help" or "-h".
+bool yardimMi(const std::string& arg);
+// Every flag with its arguments and what it does, on standard output.
+void yardim();
+// Says on standard error that `bayrak` is no flag; the exit status, 64.
+int bilinmeyen(const std::string& bayrak);
 
 // Runs the command named by args[0] and ends the process.
 [[noreturn]] void calistir(const std::vector<std::string>& args);

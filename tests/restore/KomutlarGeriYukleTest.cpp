@@ -1,5 +1,6 @@
 // The restore commands of the built program: what they print and how they end.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -7,10 +8,14 @@
 #include "restore/GeriYukle.hpp"
 #include "tests/restore/GeriYukleOrtami.hpp"
 #include "tests/support/DenemeDiski.hpp"
+#include "tests/support/SahteBaglama.hpp"
 
 using namespace GeriYukleOrtami;
 
 TEST(KomutlarGeriYukle, PrintWhatTheRestoreGivesAndEndThrownErrorsWithTheirText) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount a stand-in for the attached image";
+    SahteBaglama imaj(false);
+    ASSERT_TRUE(imaj.tamam);
     DenemeDiski::yardimcilariKur();
     setenv("BRIMVALE_COP", (TestOrtami::kok() + "/cop").c_str(), 1);
     ayarlar().kaydet();
