@@ -56,8 +56,10 @@ const std::map<std::string, std::string>& katalog(const std::string& d) {
     static std::map<std::string, std::map<std::string, std::string>> kataloglar;
     std::lock_guard<std::mutex> k(kilit);
     auto [it, yeni] = kataloglar.try_emplace(d);
-    if (yeni && d != "en") {
+    if (yeni) {
         // Every catalog of the language's folder, one per part of the program.
+        // English has one too: it words for this system the few keys that
+        // name another system's things.
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(UygulamaBilgisi::kaynaklar() + "/" + d + ".lproj", ec)) {
             if (e.path().extension() != ".json") continue;

@@ -1,6 +1,7 @@
 #pragma once
 // Every user-facing text goes through here: the key is the English text, the
-// translation comes from <lang>.lproj/Localizable.json in the bundle.
+// translation comes from the <lang>.lproj/*.json catalogs in the bundle. A key
+// missing from the catalog, in English most keys, is shown as it is.
 #include <string>
 #include <vector>
 

@@ -87,8 +87,8 @@ std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std
         s += "\n";
         s += "UYGULAMAYLA GERİ YÜKLE\n";
         s += "1. " + dmgAdi + " dosyasını aç, Ondrak Brimvale'i Uygulamalar klasörüne çıkar: " + y.kur + "\n";
-        s += "2. Aç. macOS \"doğrulanamadı\" derse: Sistem Ayarları › Gizlilik ve Güvenlik › en altta \"Yine de Aç\".\n";
-        s += "3. Sistem Ayarları › Gizlilik ve Güvenlik › Tam Disk Erişimi'nde Ondrak Brimvale'i aç.\n";
+        s += "2. Uygulamalar klasöründeki Ondrak Brimvale'i dosya yöneticisinden aç.\n";
+        s += "3. Geri yüklenecek klasörlerde kullanıcının okuma ve yazma izni olsun.\n";
         s += "4. Brimvale'te Ayarlar › Genel'de bu diski (" + disk + ") seç, imajın parolasını gir.\n";
         s += "5. Geri Yükle'de kopyayı ve klasörü seç, \"Yerine Koy\"a bas.\n";
         s += "\n";
@@ -107,8 +107,8 @@ std::string okuMetni(const Ayarlar& ayarlar, const std::string& birim, const std
     s += "- " + image + ": encrypted backup image (the password is not in this file). Dated copies inside: yedekler/<date>/, newest " +
          newest + ".\n";
     s += "- With the app: open " + dmgAdi + ", unpack Ondrak Brimvale to Applications (" + y.kur +
-         ") and open it (if macOS refuses: System Settings ›\n";
-    s += "  Privacy & Security › Open Anyway). Allow Full Disk Access, choose this disk (" + disk +
+         ") and open it from the file manager.\n";
+    s += "  Give your user read and write permission on the folders, choose this disk (" + disk +
          ") in Settings › General, then use Restore.\n";
     s += "- Without the app: " + y.ac + " (asks for the password), then for each folder\n";
     s += ditto + "\n";

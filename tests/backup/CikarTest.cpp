@@ -67,9 +67,9 @@ TEST_F(Cikar, EveryOutcomeOfTheWrapUpIsInItsResult) {
     for (const auto& d : std::vector<Durum>{
              {"ejected", true, 0, 0, false, 0, "Disk ejected; you can unplug it now.", true, true, false},
              {"left to the user", false, 0, 0, false, 0, "Eject the disk before unplugging it.", true, false, false},
-             {"eject fails", true, 0, 1, false, 1, "The disk could NOT be ejected: do not unplug it. Try Eject in Finder.",
+             {"eject fails", true, 0, 1, false, 1, "The disk could NOT be ejected: do not unplug it. Try Eject in the file manager.",
               true, true, false},
-             {"detach fails", true, 16, 0, true, 1, "The disk could NOT be ejected: do not unplug it. Try Eject in Finder.",
+             {"detach fails", true, 16, 0, true, 1, "The disk could NOT be ejected: do not unplug it. Try Eject in the file manager.",
               false, false, false},
              {"recovery files fail", true, 0, 0, true, 0, "Disk ejected; you can unplug it now.", true, true, true},
          }) {
@@ -112,7 +112,7 @@ TEST_F(Cikar, ByHandNeverSaysUnplugWhileTheImageIsAttached) {
              {"attached, its disk unknown", true, "?", 0, 1,
               "The backup was closed, but its disk was not found to eject it. Eject it before unplugging it.", false},
              {"attached and busy", true, listede, 16, 1,
-              "The backup could not be closed (an open Finder window or file?). Do not unplug the disk.", false},
+              "The backup could not be closed (an open file manager window or file?). Do not unplug the disk.", false},
          }) {
         // A trailing comma: the settings no longer name the disk.
         TestOrtami::dosyaYaz(Yol::ayarlar(), "{\"diskUUID\": \"1234-ABCD\",}");

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
 
 #include "backup/Siniflama.hpp"
+#include "recovery/Kurtulus.hpp"
 #include "tests/backup/YedekOrtami.hpp"
 
 namespace {
@@ -91,7 +93,7 @@ TEST(Siniflama, ResultsOfTheCopyPass) {
     };
     const Durum durumlar[] = {
         {24, kaybolan1 + kaybolan2 + uyari24, true, "bilgi", bitti, 2, mnt,
-         "2 KB copied in 5m. 2 files were deleted on the Mac while the backup was running, so they were skipped. "
+         "2 KB copied in 5m. 2 files were deleted on this computer while the backup was running, so they were skipped. "
          "That is normal; nothing is missing."},
         {0, "", false, "tamam", bitti, 0, mnt, "2 KB copied in 5m. Everything is in the backup."},
         {23, izin + kaybolan1 + hata23, true, "dikkat", okunmadi, 2},
@@ -177,7 +179,7 @@ TEST(Siniflama, AfterThePassErrorsAreKeptAndLogged) {
     EXPECT_EQ(oku(Yol::sonHatalar()), hata);
     EXPECT_EQ(YedekSonucu::oku(), s);
     std::string gunluk = TestOrtami::gunluk();
-    EXPECT_NE(gunluk.find("Skipped (deleted on the Mac during the backup): /Users/a/Documents/x.txt\n"), yok);
+    EXPECT_NE(gunluk.find("Skipped (deleted on this computer during the backup): /Users/a/Documents/x.txt\n"), yok);
     EXPECT_NE(gunluk.find(" rsync (23): file has vanished: "), yok);
 
     YedekSonucu durdu = YedekSonucu::durdu();
@@ -276,4 +278,32 @@ TEST(Siniflama, TheImageVolumeIsShortWhenItsBytesOrInodesRunOut) {
     }
     fs::remove_all(mnt);
     EXPECT_EQ(Siniflama::hedef().yerDar, std::nullopt) << "no volume to measure";
+}
+
+// What a user reads after a run and on a new computer names this system's
+// things in either language: the catalogs are looked up in English too.
+TEST(Sozcukler, ResultsNotificationsAndInstructionsUseThisSystemsWords) {
+    const std::function<std::string()> okunamadi = [] {
+        YedekSonucu s = Siniflama::esitlemeSonucu(23, izin + hata23, "1m", 0, 0, {Yol::mnt(), false});
+        return s.aciklama + " " + *s.oneri;
+    };
+    const std::function<std::string()> izinYok = [] { return YedekSonucu::tamDiskErisimiYok().bildirim(); };
+    const std::function<std::string()> acilamadi = [] { return YedekSonucu::acilamadi().bildirim(); };
+    const std::function<std::string()> talimat = [] {
+        return Kurtulus::okuMetni(Ayarlar{}, "/media/YEDEK", std::nullopt, std::nullopt, false);
+    };
+    struct Durum { std::string dil; const std::function<std::string()>& metin; std::string sozcuk; };
+    const Durum durumlar[] = {
+        {"C", okunamadi, "read permission"},      {"tr_TR.UTF-8", okunamadi, "okuma izni"},
+        {"C", izinYok, "read permission"},        {"tr_TR.UTF-8", izinYok, "okuma izni"},
+        {"C", acilamadi, "keyring"},              {"tr_TR.UTF-8", acilamadi, "anahtarlık"},
+        {"C", talimat, "from the file manager"},  {"tr_TR.UTF-8", talimat, "dosya yöneticisinden"},
+    };
+    for (const char* v : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) unsetenv(v);
+    for (const auto& d : durumlar) {
+        setenv("LANG", d.dil.c_str(), 1);
+        std::string m = d.metin();
+        EXPECT_NE(m.find(d.sozcuk), yok) << d.dil << ": " << m;
+        EXPECT_FALSE(TestOrtami::yabanciSozcukVar(m)) << d.dil << ": " << m;
+    }
 }

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <regex>
 
 #include "core/Komut.hpp"
 #include "core/Yol.hpp"
@@ -45,6 +46,12 @@ struct stat durum(const std::string& yol) {
     struct stat st{};
     EXPECT_EQ(::lstat(yol.c_str(), &st), 0) << yol;
     return st;
+}
+
+bool yabanciSozcukVar(const std::string& metin) {
+    static const std::regex r("\\bMac\\b|macOS|Finder|Keychain|System Settings|Full Disk Access|Anahtar Zinciri|"
+                              "Sistem Ayarları|Tam Disk Erişimi");
+    return std::regex_search(metin, r);
 }
 
 namespace {

@@ -30,5 +30,7 @@ Cikti calistir(const std::vector<std::string>& args, const std::string& girdi = 
 std::string gunluk();
 // lstat of `yol`; a failure fails the test.
 struct stat durum(const std::string& yol);
+// Whether `metin` names another desktop's things, in English or Turkish.
+bool yabanciSozcukVar(const std::string& metin);
 
 }  // namespace TestOrtami
