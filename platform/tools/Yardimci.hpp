@@ -23,6 +23,14 @@ int ditto(const Argumanlar& a);
 int osascript(const Argumanlar& a);
 // An application bundle is started detached; other paths go to the desktop.
 int open(const Argumanlar& a);
+// print, bootout, bootstrap and kickstart of jobs in the user's own domain;
+// "__izle FOLDER" is the watcher that starts jobs when a volume is mounted.
+int launchctl(const Argumanlar& a);
+// Where registered jobs are kept: under BRIMVALE_DURUM when set, else the
+// user's state folder ($XDG_STATE_HOME or ~/.local/state) under "brimvale".
+std::string isKlasoru();
+// Arguments as the Exec line of a desktop entry, each quoted and escaped.
+std::string masaustuKomutu(const Argumanlar& args);
 // A volume label as one folder name (mounting under /media): no "/" or
 // control characters, never "." or "..", not too long; `yedek` when nothing
 // usable is left.

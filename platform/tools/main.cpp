@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     if (ad == "ditto") return Yardimci::ditto(args);
     if (ad == "osascript") return Yardimci::osascript(args);
     if (ad == "open") return Yardimci::open(args);
-    return Yardimci::hata(ad + ": unknown tool name; run this program as hdiutil, diskutil, security, ditto, osascript or open", 64);
+    if (ad == "launchctl") return Yardimci::launchctl(args);
+    return Yardimci::hata(ad + ": unknown tool name; run this program as hdiutil, diskutil, security, ditto, osascript, open or launchctl", 64);
 }

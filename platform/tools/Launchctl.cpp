@@ -1,0 +1,364 @@
+// launchctl: a per-user service manager for the program's own agent. A job
+// is registered as a file in a state folder of ours; one watcher per user
+// starts the jobs that ask for it whenever a volume is mounted.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <thread>
+#include <tuple>
+
+#include "core/Dosya.hpp"
+#include "core/Plist.hpp"
+#include "platform/Platform.hpp"
+#include "platform/tools/Yardimci.hpp"
+
+extern char** environ;
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace Yardimci {
+
+namespace {
+
+const char* kIzle = "__izle";
+
+std::string ortam(const char* ad) {
+    const char* d = std::getenv(ad);
+    return d ? d : "";
+}
+
+std::string alan() { return "gui/" + std::to_string(::getuid()); }
+
+std::string autostartKlasoru() {
+    std::string c = ortam("XDG_CONFIG_HOME");
+    return (c.empty() ? Platform::evDizini() + "/.config" : c) + "/autostart";
+}
+
+bool etiketGecerli(const std::string& e) {
+    return !e.empty() && e != "." && e != ".." && e.find('/') == std::string::npos && e.find('\0') == std::string::npos;
+}
+
+// "gui/<our uid>/<label>": the label; nothing for another domain or user.
+std::optional<std::string> etiketi(const std::string& hedef) {
+    std::string on = alan() + "/";
+    if (hedef.rfind(on, 0) != 0 || !etiketGecerli(hedef.substr(on.size()))) return std::nullopt;
+    return hedef.substr(on.size());
+}
+
+std::string isDosyasi(const std::string& klasor, const std::string& etiket) { return klasor + "/" + etiket + ".json"; }
+
+struct Is {
+    std::string etiket, yol;  // the definition file it was registered from
+    json tanim;
+};
+
+std::optional<Is> isOku(const std::string& dosya) {
+    auto j = jsonOku<json>(dosya);
+    if (!j || !j->is_object() || !j->contains("tanim")) return std::nullopt;
+    Is is{Plist::metin((*j)["tanim"], "Label").value_or(""), j->value("yol", ""), (*j)["tanim"]};
+    if (!etiketGecerli(is.etiket)) return std::nullopt;
+    return is;
+}
+
+std::vector<Is> isler(const std::string& klasor) {
+    std::vector<Is> v;
+    std::error_code ec;
+    for (const auto& g : fs::directory_iterator(klasor, ec))
+        if (g.path().extension() == ".json")
+            if (auto is = isOku(g.path().string())) v.push_back(*is);
+    return v;
+}
+
+std::vector<std::string> argumanlar(const json& tanim) {
+    std::vector<std::string> v;
+    for (const auto& a : Plist::dizi(tanim, "ProgramArguments"))
+        if (a.is_string()) v.push_back(a.get<std::string>());
+    return v;
+}
+
+std::string program(const json& tanim) {
+    if (auto p = Plist::metin(tanim, "Program")) return *p;
+    auto a = argumanlar(tanim);
+    return a.empty() ? "" : a[0];
+}
+
+// Standard input from nothing, the given output files appended to, every
+// other descriptor closed, all signals at their defaults, a session of its
+// own: the child depends on nothing of ours and outlives us.
+int ayriBaslat(const std::string& prog, std::vector<std::string> args, const std::vector<std::string>& ekOrtam,
+               const std::string& cikti, const std::string& hata, const std::string& klasor, pid_t* pid) {
+    for (const auto& y : {cikti, hata}) {
+        std::error_code ec;
+        if (fs::path(y).has_parent_path()) fs::create_directories(fs::path(y).parent_path(), ec);
+    }
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, cikti.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, hata.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addchdir_np(&fa, klasor.c_str());
+    posix_spawn_file_actions_addclosefrom_np(&fa, 3);
+    posix_spawnattr_t at;
+    posix_spawnattr_init(&at);
+    sigset_t hepsi, bos;
+    sigfillset(&hepsi);
+    sigemptyset(&bos);
+    // The watcher ignores SIGCHLD; a job must not inherit that.
+    posix_spawnattr_setsigdefault(&at, &hepsi);
+    posix_spawnattr_setsigmask(&at, &bos);
+    posix_spawnattr_setflags(&at, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    env.insert(env.end(), ekOrtam.begin(), ekOrtam.end());
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t p = 0;
+    int hataNo = posix_spawn(&p, prog.c_str(), &fa, &at, argv.data(), envp.data());
+    posix_spawnattr_destroy(&at);
+    posix_spawn_file_actions_destroy(&fa);
+    if (pid) *pid = p;
+    return hataNo;
+}
+
+// Starts the job as its definition says; 0 or the error number.
+int isBaslat(const json& tanim, const std::vector<std::string>& ekOrtam = {}) {
+    std::string prog = program(tanim);
+    auto args = argumanlar(tanim);
+    if (args.empty()) args.push_back(prog);
+    std::vector<std::string> e = ekOrtam;
+    json degiskenler = Plist::sozluk(tanim, "EnvironmentVariables");
+    for (const auto& [k, v] : degiskenler.items())
+        if (v.is_string()) e.push_back(k + "=" + v.get<std::string>());
+    return ayriBaslat(prog, args, e, Plist::metin(tanim, "StandardOutPath").value_or("/dev/null"),
+                      Plist::metin(tanim, "StandardErrorPath").value_or("/dev/null"),
+                      Plist::metin(tanim, "WorkingDirectory").value_or("/"), nullptr);
+}
+
+bool baslatilabilir(const json& tanim) {
+    std::string p = program(tanim);
+    return !p.empty() && ::access(p.c_str(), X_OK) == 0 && !fs::is_directory(p);
+}
+
+// ----- the watcher -----
+
+std::string kilitDosyasi(const std::string& klasor) { return klasor + "/izleyici.kilit"; }
+std::string pidDosyasi(const std::string& klasor) { return klasor + "/izleyici.pid"; }
+
+// The lock taken, or nothing when a watcher already holds it.
+Fd kilitAl(const std::string& klasor) {
+    std::error_code ec;
+    fs::create_directories(klasor, ec);
+    Fd fd(::open(kilitDosyasi(klasor).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return Fd();
+    return fd;
+}
+
+bool izleyiciCalisiyor(const std::string& klasor) { return !kilitAl(klasor); }
+
+template <typename F>
+bool bekle(F kosul) {
+    for (int i = 0; i < 150; ++i) {
+        if (kosul()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return kosul();
+}
+
+std::string kendiYolu() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    fs::path ad = exe.parent_path() / "launchctl";
+    return fs::exists(ad, ec) ? ad.string() : exe.string();
+}
+
+void izleyiciBaslat(const std::string& klasor) {
+    if (izleyiciCalisiyor(klasor)) return;
+    std::error_code ec;
+    std::string exe = fs::read_symlink("/proc/self/exe", ec).string();
+    if (ayriBaslat(exe, {"launchctl", kIzle, klasor}, {}, "/dev/null", "/dev/null", "/", nullptr) == 0)
+        bekle([&] { return izleyiciCalisiyor(klasor); });
+}
+
+void izleyiciDurdur(const std::string& klasor) {
+    if (!izleyiciCalisiyor(klasor)) return;
+    auto pid = oku(pidDosyasi(klasor), kSatirDosyasi);
+    if (!pid) return;
+    ::kill(std::atoi(pid->c_str()), SIGTERM);
+    bekle([&] { return !izleyiciCalisiyor(klasor); });
+}
+
+using BaglamaAnahtari = std::tuple<std::string, std::string, std::string, std::string, std::string>;
+
+std::map<BaglamaAnahtari, int> baglamaSayilari(int fd) {
+    std::string metin;
+    char tampon[65536];
+    ::lseek(fd, 0, SEEK_SET);
+    for (ssize_t n; (n = ::read(fd, tampon, sizeof tampon)) > 0;) metin.append(tampon, size_t(n));
+    std::map<BaglamaAnahtari, int> m;
+    for (const auto& b : Platform::baglamalarOku(metin)) ++m[{b.yol, b.aygitNo, b.kok, b.tur, b.kaynak}];
+    return m;
+}
+
+int izle(const std::string& klasor) {
+    Fd kilit = kilitAl(klasor);
+    if (!kilit) return 0;
+    try {
+        atomikYaz(pidDosyasi(klasor), std::to_string(::getpid()) + "\n");
+    } catch (const std::exception& e) {
+        return hata(std::string("launchctl: ") + e.what());
+    }
+    ::signal(SIGCHLD, SIG_IGN);  // started jobs are not waited for
+    Fd tablo(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
+    if (!tablo) return hata("launchctl: /proc/self/mountinfo: " + std::string(std::strerror(errno)));
+    auto once = baglamaSayilari(tablo.get());
+    while (!isler(klasor).empty()) {
+        pollfd p{tablo.get(), POLLPRI, 0};
+        // The kernel raises POLLPRI on every change of the mount table.
+        if (::poll(&p, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return hata("launchctl: poll: " + std::string(std::strerror(errno)));
+        }
+        auto simdi = baglamaSayilari(tablo.get());
+        for (const auto& [b, n] : simdi) {
+            auto eski = once.find(b);
+            int yeni = n - (eski == once.end() ? 0 : eski->second);
+            for (int i = 0; i < yeni; ++i)
+                for (const auto& is : isler(klasor))
+                    if (Plist::mantik(is.tanim, "StartOnMount").value_or(false))
+                        (void)isBaslat(is.tanim, {"BRIMVALE_BAGLANAN=" + std::get<0>(b)});
+        }
+        once = std::move(simdi);
+    }
+    ::unlink(pidDosyasi(klasor).c_str());
+    return 0;
+}
+
+// ----- the operations -----
+
+std::string bulunamadi(const std::string& etiket) {
+    return "Could not find service \"" + etiket + "\" in domain for user gui: " + std::to_string(::getuid());
+}
+
+int bootstrap(const Argumanlar& a, const std::string& klasor) {
+    if (a.size() != 3) return hata("Usage: launchctl bootstrap <domain-target> <service-path>", 64);
+    if (a[1] != alan()) return hata("Bootstrap failed: 125: Domain does not support specified action", 125);
+    std::error_code ec;
+    if (!fs::exists(a[2], ec)) return hata("Bootstrap failed: 2: No such file or directory", 2);
+    auto tanim = Plist::dosyaOku(a[2]);
+    std::string etiket = tanim ? Plist::metin(*tanim, "Label").value_or("") : "";
+    if (!tanim || !tanim->is_object() || !etiketGecerli(etiket) || program(*tanim).empty())
+        return hata("Bootstrap failed: 22: Invalid argument", 22);
+    bool vardi = isOku(isDosyasi(klasor, etiket)).has_value();
+    if (!vardi) {
+        std::string exec = masaustuKomutu({kendiYolu(), kIzle, klasor});
+        try {
+            jsonYaz(json{{"yol", fs::absolute(a[2]).string()}, {"tanim", *tanim}}, isDosyasi(klasor, etiket));
+            atomikYaz(autostartKlasoru() + "/" + etiket + ".desktop",
+                      "[Desktop Entry]\nType=Application\nName=" + etiket + "\nExec=" + exec +
+                          "\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
+        } catch (const std::exception& e) {
+            return hata(std::string("Bootstrap failed: 5: Input/output error: ") + e.what(), 5);
+        }
+    }
+    izleyiciBaslat(klasor);
+    if (vardi) return hata("Bootstrap failed: 5: Input/output error", 5);
+    if (Plist::mantik(*tanim, "RunAtLoad").value_or(false)) (void)isBaslat(*tanim);
+    return 0;
+}
+
+int bootout(const Argumanlar& a, const std::string& klasor) {
+    if (a.size() != 2) return hata("Usage: launchctl bootout <service-target>", 64);
+    auto etiket = etiketi(a[1]);
+    if (!etiket || !isOku(isDosyasi(klasor, *etiket))) return hata("Boot-out failed: 3: No such process", 3);
+    std::error_code ec;
+    fs::remove(isDosyasi(klasor, *etiket), ec);
+    fs::remove(autostartKlasoru() + "/" + *etiket + ".desktop", ec);
+    if (isler(klasor).empty()) izleyiciDurdur(klasor);
+    return 0;
+}
+
+int print(const Argumanlar& a, const std::string& klasor) {
+    if (a.size() != 2) return hata("Usage: launchctl print <service-target>", 64);
+    auto etiket = etiketi(a[1]);
+    auto is = etiket ? isOku(isDosyasi(klasor, *etiket)) : std::nullopt;
+    if (!is) return hata(bulunamadi(etiket.value_or(a[1])), 113);
+    const json& t = is->tanim;
+    std::cout << a[1] << " = {\n\tpath = " << is->yol << "\n\tstate = "
+              << (baslatilabilir(t) ? "waiting" : "spawn failed") << "\n\tprogram = " << program(t)
+              << "\n\targuments = {\n";
+    for (const auto& arg : argumanlar(t)) std::cout << "\t\t" << arg << "\n";
+    std::cout << "\t}\n\tstdout path = " << Plist::metin(t, "StandardOutPath").value_or("/dev/null")
+              << "\n\tstderr path = " << Plist::metin(t, "StandardErrorPath").value_or("/dev/null")
+              << "\n\tstart on mount = " << Plist::mantik(t, "StartOnMount").value_or(false)
+              << "\n\trun at load = " << Plist::mantik(t, "RunAtLoad").value_or(false)
+              << "\n\twatcher = " << (izleyiciCalisiyor(klasor) ? "running" : "not running") << "\n}\n";
+    return 0;
+}
+
+int kickstart(const Argumanlar& a, const std::string& klasor) {
+    std::vector<std::string> hedefler;
+    for (size_t i = 1; i < a.size(); ++i)
+        if (a[i].empty() || a[i][0] != '-') hedefler.push_back(a[i]);
+    if (hedefler.size() != 1) return hata("Usage: launchctl kickstart [-k] [-p] <service-target>", 64);
+    auto etiket = etiketi(hedefler[0]);
+    auto is = etiket ? isOku(isDosyasi(klasor, *etiket)) : std::nullopt;
+    if (!is) return hata(bulunamadi(etiket.value_or(hedefler[0])), 113);
+    if (int e = isBaslat(is->tanim))
+        return hata("Could not kickstart service \"" + *etiket + "\": spawn failed: " + std::strerror(e), 1);
+    return 0;
+}
+
+}  // namespace
+
+std::string isKlasoru() {
+    std::string d = ortam("BRIMVALE_DURUM");
+    if (!d.empty()) return d + "/hizmetler";
+    std::string s = ortam("XDG_STATE_HOME");
+    return (s.empty() ? Platform::evDizini() + "/.local/state" : s) + "/brimvale/hizmetler";
+}
+
+std::string masaustuKomutu(const Argumanlar& args) {
+    std::string satir;
+    for (const auto& a : args) {
+        if (!satir.empty()) satir += ' ';
+        satir += '"';
+        for (char c : a) {
+            // Quoted as the desktop entry's Exec key wants it, then escaped as
+            // any of its strings (a backslash doubled once more), "%" as "%%".
+            if (c == '"' || c == '`' || c == '$') satir += std::string("\\\\") + c;
+            else if (c == '\\') satir += "\\\\\\\\";
+            else if (c == '%') satir += "%%";
+            else if (c == '\n') satir += "\\n";
+            else satir += c;
+        }
+        satir += '"';
+    }
+    return satir;
+}
+
+int launchctl(const Argumanlar& a) {
+    std::string islem = a.empty() ? "" : a[0];
+    if (islem == kIzle) return a.size() == 2 ? izle(a[1]) : hata("launchctl: the watcher needs its folder", 64);
+    std::string klasor = isKlasoru();
+    if (islem == "bootstrap") return bootstrap(a, klasor);
+    if (islem == "bootout") return bootout(a, klasor);
+    if (islem == "print") return print(a, klasor);
+    if (islem == "kickstart") return kickstart(a, klasor);
+    return hata("Usage: launchctl print|bootout|bootstrap|kickstart ...", 64);
+}
+
+}  // namespace Yardimci
