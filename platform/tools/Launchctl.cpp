@@ -214,6 +214,11 @@ std::map<BaglamaAnahtari, int> baglamaSayilari(int fd) {
 }
 
 int izle(const std::string& klasor) {
+    // The table as it stands before the lock is taken: whoever waits for the
+    // lock to be held may mount right after, and that mount is new.
+    Fd tablo(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
+    if (!tablo) return hata("launchctl: /proc/self/mountinfo: " + std::string(std::strerror(errno)));
+    auto once = baglamaSayilari(tablo.get());
     Fd kilit = kilitAl(klasor);
     if (!kilit) return 0;
     try {
@@ -222,9 +227,6 @@ int izle(const std::string& klasor) {
         return hata(std::string("launchctl: ") + e.what());
     }
     ::signal(SIGCHLD, SIG_IGN);  // started jobs are not waited for
-    Fd tablo(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC));
-    if (!tablo) return hata("launchctl: /proc/self/mountinfo: " + std::string(std::strerror(errno)));
-    auto once = baglamaSayilari(tablo.get());
     while (!isler(klasor).empty()) {
         pollfd p{tablo.get(), POLLPRI, 0};
         // The kernel raises POLLPRI on every change of the mount table.

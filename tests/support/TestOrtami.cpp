@@ -108,6 +108,8 @@ int main(int argc, char** argv) {
     setenv("BRIMVALE_ARACLAR", TestOrtami::araclar().c_str(), 1);
     setenv("HOME", TestOrtami::ev().c_str(), 1);
     setenv("XDG_DATA_HOME", (TestOrtami::ev() + "/.local/share").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (TestOrtami::ev() + "/.config").c_str(), 1);
+    setenv("XDG_STATE_HOME", (TestOrtami::ev() + "/.local/state").c_str(), 1);
     setenv("BRIMVALE_BILDIRIM_YOK", "1", 1);
     unsetenv("BRIMVALE_COP");
     unsetenv("BRIMVALE_PAROLA");
