@@ -5,7 +5,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -158,16 +157,32 @@ bool baslatilabilir(const json& tanim) {
 std::string kilitDosyasi(const std::string& klasor) { return klasor + "/izleyici.kilit"; }
 std::string pidDosyasi(const std::string& klasor) { return klasor + "/izleyici.pid"; }
 
-// The lock taken, or nothing when a watcher already holds it.
-Fd kilitAl(const std::string& klasor) {
+// A record lock on the whole lock file: unlike flock, it can be looked at
+// without taking it, so asking whether a watcher runs never makes a starting
+// watcher believe another one holds the lock.
+Fd kilitDosyasiAc(const std::string& klasor) {
     std::error_code ec;
     fs::create_directories(klasor, ec);
-    Fd fd(::open(kilitDosyasi(klasor).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return Fd();
+    return Fd(::open(kilitDosyasi(klasor).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+}
+
+// The lock taken, or nothing when a watcher already holds it.
+Fd kilitAl(const std::string& klasor) {
+    Fd fd = kilitDosyasiAc(klasor);
+    struct flock k{};
+    k.l_type = F_WRLCK;
+    k.l_whence = SEEK_SET;
+    if (!fd || ::fcntl(fd.get(), F_SETLK, &k) != 0) return Fd();
     return fd;
 }
 
-bool izleyiciCalisiyor(const std::string& klasor) { return !kilitAl(klasor); }
+bool izleyiciCalisiyor(const std::string& klasor) {
+    Fd fd = kilitDosyasiAc(klasor);
+    struct flock k{};
+    k.l_type = F_WRLCK;
+    k.l_whence = SEEK_SET;
+    return fd && ::fcntl(fd.get(), F_GETLK, &k) == 0 && k.l_type != F_UNLCK;
+}
 
 template <typename F>
 bool bekle(F kosul) {

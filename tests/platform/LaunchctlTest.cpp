@@ -169,6 +169,10 @@ TEST_F(Launchctl, RefusalsHaveTheirStatusesAndTexts) {
 // Kickstart starts the job at once in a session of its own, output where the
 // definition says; a job whose program is gone cannot start.
 TEST_F(Launchctl, KickstartStartsTheJobDetachedOrReportsSpawnFailed) {
+    // Without the mount trigger: other tests' mounts must not start it meanwhile.
+    TestOrtami::dosyaYaz(tanim, Plist::xml({{"Label", etiket},
+                                            {"ProgramArguments", {program, "--ajan"}},
+                                            {"StandardOutPath", cikti}}));
     ASSERT_EQ(launchctl({"bootstrap", alan(), tanim}).kod, 0);
     ASSERT_EQ(launchctl({"kickstart", "-k", hedef}).kod, 0);
     ASSERT_TRUE(bekle([&] { return baslamalar().size() == 1 && oku(cikti).value_or("") == "calisti\n"; }));
