@@ -1,7 +1,11 @@
 #pragma once
 // Setting Brimvale up: the disks a user may choose, the image password in
 // the keychain, the encrypted image, and the background agent. Implemented
-// in Kurulum.cpp (disks, password, image) and Yoklama.cpp (agent probe).
+// in Kurulum.cpp (disks, password, image), Ajan.cpp (the agent's definition
+// and its loading) and Yoklama.cpp (agent probe).
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,5 +27,28 @@ bool parolaKaydet(const std::string& parola, const Ayarlar& ayarlar);
 [[nodiscard]] HataMetni imajOlustur(const Birim& birim, const Ayarlar& ayarlar, const std::string& parola);
 // Does the agent start when asked? It removes the probe marker when it runs.
 bool ajanYokla();
+
+// The agent's definition in the user's LaunchAgents folder.
+std::string plistYolu();
+// The bundle's template with this executable and "--ajan" as its program;
+// nothing without a bundle, a template or the executable's path.
+std::optional<nlohmann::json> istenenPlist();
+// False in a test run (private state folder) unless BRIMVALE_AJAN_DENE is
+// set and this is the real bundle.
+bool ajanaDokunulur();
+// The definition names this executable and the service manager knows the job.
+bool ajanKurulu();
+// The service manager's description of the job; nothing when it has none.
+std::optional<std::string> launchdIsi();
+bool ajanBaslatilamiyor();
+bool eskiKayitVar();
+void eskiKaydiKaldir();
+// 0 not registered, 1 enabled, 2 requires approval, 3 not found.
+int ajanDurumu();
+// Installs or refreshes the agent, never while a backup runs (the caller
+// says whether one does); a definition already current is left alone.
+// Nothing on success or when nothing was to be done, else the message.
+[[nodiscard]] HataMetni ajaniKur(const std::function<bool()>& yedekCalisiyor);
+void ajaniKaldir();
 
 }  // namespace Kurulum

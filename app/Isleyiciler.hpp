@@ -3,8 +3,8 @@
 // room: KomutlarGenel.cpp (--surum), KomutlarCalisma.cpp (the run),
 // KomutlarYedek.cpp (programs, the kit's recipe, error classing),
 // KomutlarDepo.cpp (copies and large files), KomutlarKurtulus.cpp (the kit
-// on the disk), KomutlarDisk.cpp (disk and image), KomutlarGeriYukle.cpp
-// (restores).
+// on the disk), KomutlarDisk.cpp (disk and image), KomutlarAjan.cpp (the
+// agent), KomutlarGeriYukle.cpp (restores).
 #include <functional>
 
 #include "app/Komutlar.hpp"
@@ -32,6 +32,10 @@ int kopyaSil(Komutlar::Istek&);
 // deletes, refreshes the history, logs and prints. The exit status; throws
 // what Kopyalar::sil throws. The caller keeps the image attached meanwhile.
 int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer);
+
+// KomutlarAjan.cpp
+int ajanKur(Komutlar::Istek&);
+int ajanDurumu(Komutlar::Istek&);
 
 // Restores.
 int surumler(Komutlar::Istek&);

@@ -23,6 +23,7 @@ std::string calistirilabilir();
 struct Cikti {
     int kod;
     std::string cikti, hata;
+    bool operator==(const Cikti&) const = default;
 };
 // Runs the built program with `args` and `girdi` on its standard input.
 Cikti calistir(const std::vector<std::string>& args, const std::string& girdi = "");
