@@ -8,17 +8,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <thread>
 #include <tuple>
 
 #include "core/Dosya.hpp"
 #include "core/Plist.hpp"
+#include "core/Saat.hpp"
 #include "platform/Platform.hpp"
 #include "platform/tools/Yardimci.hpp"
 
@@ -166,21 +165,25 @@ Fd kilitDosyasiAc(const std::string& klasor) {
     return Fd(::open(kilitDosyasi(klasor).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
 }
 
-// The lock taken, or nothing when a watcher already holds it.
-Fd kilitAl(const std::string& klasor) {
-    Fd fd = kilitDosyasiAc(klasor);
+// A write lock on the whole file.
+struct flock tumDosya() {
     struct flock k{};
     k.l_type = F_WRLCK;
     k.l_whence = SEEK_SET;
+    return k;
+}
+
+// The lock taken, or nothing when a watcher already holds it.
+Fd kilitAl(const std::string& klasor) {
+    Fd fd = kilitDosyasiAc(klasor);
+    struct flock k = tumDosya();
     if (!fd || ::fcntl(fd.get(), F_SETLK, &k) != 0) return Fd();
     return fd;
 }
 
 bool izleyiciCalisiyor(const std::string& klasor) {
     Fd fd = kilitDosyasiAc(klasor);
-    struct flock k{};
-    k.l_type = F_WRLCK;
-    k.l_whence = SEEK_SET;
+    struct flock k = tumDosya();
     return fd && ::fcntl(fd.get(), F_GETLK, &k) == 0 && k.l_type != F_UNLCK;
 }
 
@@ -188,7 +191,7 @@ template <typename F>
 bool bekle(F kosul) {
     for (int i = 0; i < 150; ++i) {
         if (kosul()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Saat::bekle(0.02);
     }
     return kosul();
 }
