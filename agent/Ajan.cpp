@@ -68,10 +68,14 @@ void eskiKaydiKaldir() {
     Gunluk::yaz("Eski (SMAppService) arka plan ajanı kaldırıldı");
 }
 
+// "Requires approval" is the user having turned the login start off in the
+// desktop's settings: the job is there but would not come back after a login.
 int ajanDurumu() {
     std::error_code ec;
     if (!fs::exists(plistYolu(), ec)) return 3;  // not found
-    return Servis::sorgula().kod == 0 ? 1 : 0;   // enabled, or not registered
+    KomutSonucu s = Servis::sorgula();
+    if (s.kod != 0) return 0;  // not registered
+    return s.cikti.find("login start = disabled") != std::string::npos ? 2 : 1;
 }
 
 HataMetni ajaniKur(const std::function<bool()>& yedekCalisiyor) {

@@ -2,7 +2,9 @@
 // Setting Brimvale up: the disks a user may choose, the image password in
 // the keychain, the encrypted image, and the background agent. Implemented
 // in Kurulum.cpp (disks, password, image), Ajan.cpp (the agent's definition
-// and its loading) and Yoklama.cpp (agent probe).
+// and its loading), Yoklama.cpp (agent probe) and Baslatma.cpp (starting it
+// from the window application).
+#include <atomic>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -50,5 +52,15 @@ int ajanDurumu();
 // Nothing on success or when nothing was to be done, else the message.
 [[nodiscard]] HataMetni ajaniKur(const std::function<bool()>& yedekCalisiyor);
 void ajaniKaldir();
+
+// Set once the window application has finished starting.
+extern std::atomic<bool> hazir;
+// The window application's start: the agent installed or brought up to date
+// where this process may touch it, then `hazir`.
+void uygulamaBasladi(const std::function<bool()>& yedekCalisiyor);
+// Leaves the marker `isaret` (back up now, ask again) for the agent and starts
+// it; when the service manager cannot start it and no backup runs, installs it
+// afresh and tries once more. Nothing when it started, else the message.
+[[nodiscard]] HataMetni ajaniBaslat(const std::string& isaret, const std::function<bool()>& yedekCalisiyor);
 
 }  // namespace Kurulum

@@ -15,7 +15,7 @@ bool ajanYokla() {
     std::error_code ec;
     fs::create_directories(Yol::durum(), ec);
     yazDene(Yol::yoklama(), "");
-    Servis::baslat();
+    (void)Servis::baslat();
     for (int i = 0; i < 20; ++i) {
         if (!fs::exists(Yol::yoklama(), ec)) return true;
         Saat::bekle(0.25);

@@ -36,6 +36,7 @@ int kopyaSilDepoda(const std::string& ad, const std::function<double()>& bosYer)
 // KomutlarAjan.cpp
 int ajanKur(Komutlar::Istek&);
 int ajanDurumu(Komutlar::Istek&);
+int izinler(Komutlar::Istek&);
 
 // Restores.
 int surumler(Komutlar::Istek&);

@@ -60,7 +60,7 @@ const std::vector<Satir>& tablo() {
          "of the copy names on standard input, print those the retention keeps"},
         {"--ikon", 1, nullptr, S, "<folder>", "draw the application icon into PNG files"},
         {"--baglanti", 0, Isleyiciler::baglanti, S, "", "show the backup disk's connection, speed and serial"},
-        {"--izinler", 0, nullptr, S, "", "show the permissions the program has"},
+        {"--izinler", 0, Isleyiciler::izinler, S, "", "show the permissions the program has"},
         {"--hata-sinifla", 1, Isleyiciler::hataSinifla, S, "<file>",
          "tell vanished files from real errors in a copy error text"},
     };

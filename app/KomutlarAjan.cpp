@@ -1,4 +1,5 @@
 // Commands about the background agent.
+#include "agent/Izinler.hpp"
 #include "agent/Kurulum.hpp"
 #include "app/Isleyiciler.hpp"
 #include "backup/Durum.hpp"
@@ -27,6 +28,12 @@ int ajanDurumu(Komutlar::Istek&) {
     Komutlar::yaz("etiket: " + Yol::ajanEtiketi() + "  kurulu: " + evetHayir(Kurulum::ajanKurulu()) +
                   "  izin: " + std::to_string(Kurulum::ajanDurumu()) + "  eski SMAppService kaydı: " +
                   evetHayir(Kurulum::eskiKayitVar()) + "  başlatılamıyor: " + evetHayir(Kurulum::ajanBaslatilamiyor()));
+    return 0;
+}
+
+int izinler(Komutlar::Istek&) {
+    Komutlar::yaz(std::string("tam disk erişimi: ") + evetHayir(Izinler::tamDiskErisimi()) +
+                  "  arka plan: " + evetHayir(Izinler::arkaPlan()));
     return 0;
 }
 

@@ -26,7 +26,7 @@ HataMetni yukle(const std::string& plistYolu) {
     return Metin::kirp(s.cikti);
 }
 
-bool baslat() { return komut(kLaunchctl, {"kickstart", hedef()}).kod == 0; }
+int baslat() { return komut(kLaunchctl, {"kickstart", hedef()}).kod; }
 
 }  // namespace Servis
 

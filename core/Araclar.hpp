@@ -18,8 +18,8 @@ KomutSonucu sorgula();
 void bosalt();
 // "bootstrap": nothing on success, else the trimmed output.
 [[nodiscard]] HataMetni yukle(const std::string& plistYolu);
-// "kickstart": true when the start request was accepted.
-bool baslat();
+// "kickstart": its exit status, 0 when the start request was accepted.
+int baslat();
 
 }  // namespace Servis
 

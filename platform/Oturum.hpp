@@ -10,6 +10,8 @@ namespace Platform {
 // Posts a notification through the desktop notification service; false when
 // there is no session bus or no answer within `sureSn` seconds.
 bool masaustuBildirimi(const std::string& baslik, const std::string& metin, double sureSn);
+// Whether a desktop notification service answers within `sureSn` seconds.
+bool bildirimServisiVar(double sureSn);
 
 // Holds the machine out of sleep and idle sleep while it lives.
 class UykuEngeli {

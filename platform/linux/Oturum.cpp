@@ -26,22 +26,40 @@ GDBusConnection* bagla(GBusType tur) {
 
 }  // namespace
 
-bool masaustuBildirimi(const std::string& baslik, const std::string& metin, double sureSn) {
+namespace {
+
+// One call to the desktop notification service; whether it answered in time.
+bool bildirimServisi(const char* yontem, GVariant* girdi, const char* cevapTuru, double sureSn) {
     GDBusConnection* b = bagla(G_BUS_TYPE_SESSION);
-    if (!b) return false;
-    GVariantBuilder eylemler, ipuclari;
-    g_variant_builder_init(&eylemler, G_VARIANT_TYPE("as"));
-    g_variant_builder_init(&ipuclari, G_VARIANT_TYPE("a{sv}"));
+    if (!b) {
+        if (girdi) g_variant_unref(g_variant_ref_sink(girdi));
+        return false;
+    }
     GError* hata = nullptr;
     GVariant* cevap = g_dbus_connection_call_sync(
-        b, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "Notify",
-        g_variant_new("(susssasa{sv}i)", baslik.c_str(), 0u, "", baslik.c_str(), metin.c_str(), &eylemler, &ipuclari, -1),
-        G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, static_cast<int>(sureSn * 1000), nullptr, &hata);
+        b, "org.freedesktop.Notifications", "/org/freedesktop/Notifications", "org.freedesktop.Notifications", yontem,
+        girdi, G_VARIANT_TYPE(cevapTuru), G_DBUS_CALL_FLAGS_NONE, static_cast<int>(sureSn * 1000), nullptr, &hata);
     bool tamam = cevap != nullptr;
     if (cevap) g_variant_unref(cevap);
     if (hata) g_error_free(hata);
     g_object_unref(b);
     return tamam;
+}
+
+}  // namespace
+
+bool masaustuBildirimi(const std::string& baslik, const std::string& metin, double sureSn) {
+    GVariantBuilder eylemler, ipuclari;
+    g_variant_builder_init(&eylemler, G_VARIANT_TYPE("as"));
+    g_variant_builder_init(&ipuclari, G_VARIANT_TYPE("a{sv}"));
+    return bildirimServisi(
+        "Notify",
+        g_variant_new("(susssasa{sv}i)", baslik.c_str(), 0u, "", baslik.c_str(), metin.c_str(), &eylemler, &ipuclari, -1),
+        "(u)", sureSn);
+}
+
+bool bildirimServisiVar(double sureSn) {
+    return bildirimServisi("GetServerInformation", nullptr, "(ssss)", sureSn);
 }
 
 std::unique_ptr<UykuEngeli> uykuyuEngelle(const std::string& ad, const std::string& neden) {

@@ -269,6 +269,14 @@ int izle(const std::string& klasor) {
 
 // ----- the operations -----
 
+// The desktop starts the watcher at login unless the user turned its entry
+// off in the settings (each desktop marks that its own way) or removed it.
+bool giristeBaslar(const std::string& etiket) {
+    auto giris = oku(autostartKlasoru() + "/" + etiket + ".desktop");
+    return giris && giris->find("\nHidden=true") == std::string::npos &&
+           giris->find("\nX-GNOME-Autostart-enabled=false") == std::string::npos;
+}
+
 std::string bulunamadi(const std::string& etiket) {
     return "Could not find service \"" + etiket + "\" in domain for user gui: " + std::to_string(::getuid());
 }
@@ -325,7 +333,8 @@ int print(const Argumanlar& a, const std::string& klasor) {
               << "\n\tstderr path = " << Plist::metin(t, "StandardErrorPath").value_or("/dev/null")
               << "\n\tstart on mount = " << Plist::mantik(t, "StartOnMount").value_or(false)
               << "\n\trun at load = " << Plist::mantik(t, "RunAtLoad").value_or(false)
-              << "\n\twatcher = " << (izleyiciCalisiyor(klasor) ? "running" : "not running") << "\n}\n";
+              << "\n\twatcher = " << (izleyiciCalisiyor(klasor) ? "running" : "not running")
+              << "\n\tlogin start = " << (giristeBaslar(etiket.value()) ? "enabled" : "disabled") << "\n}\n";
     return 0;
 }
 

@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 #include "agent/Bildirim.hpp"
+#include "agent/Izinler.hpp"
 #include "platform/Oturum.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/OzelOturum.hpp"
@@ -65,5 +67,26 @@ TEST_F(Masaustu, OneNotifyCarriesTheExactTextAndAHungServerHoldsUpOnlyBriefly) {
             EXPECT_EQ(c.back().baslik, kBaslik);
             EXPECT_EQ(c.back().metin, kMetin);
         }
+    }
+}
+
+// Notifications count as allowed exactly when a service answers, unless a
+// test run grants every permission.
+TEST_F(Masaustu, NotificationPermissionIsAServiceThatAnswers) {
+    struct Durum { const char* ad; bool servis, cevapla, denemede, izin; };
+    for (const auto& d : std::vector<Durum>{{"no service", false, false, false, false},
+                                            {"answering service", true, true, false, true},
+                                            {"hung service", true, false, false, false},
+                                            {"test run without a service", false, false, true, true}}) {
+        SCOPED_TRACE(d.ad);
+        OzelOturum oturum;
+        ASSERT_TRUE(oturum.hazir());
+        std::optional<BildirimSunucusu> sunucu;
+        if (d.servis) sunucu.emplace(oturum.adres(), d.cevapla);
+        if (d.denemede) unsetenv("BRIMVALE_IZIN_DENE");
+        else setenv("BRIMVALE_IZIN_DENE", "1", 1);
+        std::optional<bool> izin;
+        Izinler::bildirimIste([&](bool b) { izin = b; });
+        EXPECT_EQ(izin, d.izin);
     }
 }

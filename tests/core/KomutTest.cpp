@@ -91,7 +91,7 @@ TEST(AracSozlesmeleri, ServiceManagerAndCopierCommandLines) {
     EXPECT_EQ(Servis::yukle("/p/ajan.plist"), "bootstrap failed: 5: Input/output error");
     launchctl.cevap("state = running\n", 0);
     EXPECT_EQ(Servis::yukle("/p/ajan.plist"), std::nullopt);
-    EXPECT_TRUE(Servis::baslat());
+    EXPECT_EQ(Servis::baslat(), 0);
     Servis::bosalt();
     EXPECT_EQ(Servis::sorgula().cikti, "state = running\n");
     std::vector<std::vector<std::string>> args;

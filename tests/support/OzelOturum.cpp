@@ -135,10 +135,21 @@ BildirimSunucusu::~BildirimSunucusu() {
 }
 
 GDBusMessage* BildirimSunucusu::geldi(GDBusConnection* b, GDBusMessage* mesaj, gboolean gelen, gpointer veri) {
+    auto* s = static_cast<BildirimSunucusu*>(veri);
+    const char* uye = g_dbus_message_get_member(mesaj);
+    if (gelen && uye && std::string(uye) == "GetServerInformation") {
+        if (s->cevapla_) {
+            GDBusMessage* cevap = g_dbus_message_new_method_reply(mesaj);
+            g_dbus_message_set_body(cevap, g_variant_new("(ssss)", "deneme", "Brimvale", "1", "1.2"));
+            g_dbus_connection_send_message(b, cevap, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+            g_object_unref(cevap);
+        }
+        g_object_unref(mesaj);
+        return nullptr;
+    }
     GVariant* govde = g_dbus_message_get_body(mesaj);
     // Only Notify carries this signature.
     if (!gelen || !govde || !g_variant_is_of_type(govde, G_VARIANT_TYPE("(susssasa{sv}i)"))) return mesaj;
-    auto* s = static_cast<BildirimSunucusu*>(veri);
     const gchar *uygulama = nullptr, *baslik = nullptr, *metin = nullptr;
     g_variant_get_child(govde, 0, "&s", &uygulama);
     g_variant_get_child(govde, 3, "&s", &baslik);

@@ -42,8 +42,9 @@ struct Bildirim {
     std::string uygulama, baslik, metin;
 };
 
-// Owns org.freedesktop.Notifications on the bus at `adres`. With `cevapla`
-// false it takes every call and never answers, like a hung server.
+// Owns org.freedesktop.Notifications on the bus at `adres` and answers Notify
+// and GetServerInformation. With `cevapla` false it takes every call and
+// never answers, like a hung server.
 class BildirimSunucusu {
 public:
     BildirimSunucusu(const std::string& adres, bool cevapla);

@@ -50,7 +50,7 @@ struct stat durum(const std::string& yol) {
 
 bool yabanciSozcukVar(const std::string& metin) {
     static const std::regex r("\\bMac\\b|macOS|Finder|Keychain|System Settings|Full Disk Access|Anahtar Zinciri|"
-                              "Sistem Ayarları|Tam Disk Erişimi");
+                              "Sistem Ayarları|Tam Disk Erişimi|Login Items|Applications folder|Allow in the Background");
     return std::regex_search(metin, r);
 }
 
