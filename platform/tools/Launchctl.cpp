@@ -38,10 +38,12 @@ std::string ortam(const char* ad) {
 
 std::string alan() { return "gui/" + std::to_string(::getuid()); }
 
-std::string autostartKlasoru() {
+std::string ayarKlasoru() {
     std::string c = ortam("XDG_CONFIG_HOME");
-    return (c.empty() ? Platform::evDizini() + "/.config" : c) + "/autostart";
+    return c.empty() ? Platform::evDizini() + "/.config" : c;
 }
+
+std::string autostartKlasoru() { return ayarKlasoru() + "/autostart"; }
 
 bool etiketGecerli(const std::string& e) {
     return !e.empty() && e != "." && e != ".." && e.find('/') == std::string::npos && e.find('\0') == std::string::npos;
@@ -203,12 +205,86 @@ std::string kendiYolu() {
     return fs::exists(ad, ec) ? ad.string() : exe.string();
 }
 
+// ----- the login start -----
+// Where a systemd user manager runs, one unit of ours has it start the
+// watcher at login (and again should it fail); elsewhere the desktop starts
+// it from each job's autostart entry.
+
+const char* const kSystemctl = "/usr/bin/systemctl";
+const char* const kBirim = "brimvale-izleyici.service";
+
+bool yoneticiVar() {
+    std::string r = ortam("XDG_RUNTIME_DIR");
+    std::error_code ec;
+    return !r.empty() && fs::exists(r + "/systemd/private", ec);
+}
+
+KomutSonucu systemctl(Argumanlar a) {
+    a.insert(a.begin(), "--user");
+    return komut(kSystemctl, a);
+}
+
+std::string birimDosyasi() { return ayarKlasoru() + "/systemd/user/" + kBirim; }
+std::string girisKaydi(const std::string& etiket) { return autostartKlasoru() + "/" + etiket + ".desktop"; }
+
+// Arguments as a unit's command line: quoted, with the manager's own
+// specifiers and variables escaped.
+std::string birimKomutu(const Argumanlar& args) {
+    std::string satir;
+    for (const auto& a : args) {
+        satir += satir.empty() ? "\"" : " \"";
+        for (char c : a) {
+            if (c == '"' || c == '\\') satir += '\\';
+            if (c == '%' || c == '$') satir += c;
+            satir += c == '\n' ? std::string("\\n") : std::string(1, c);
+        }
+        satir += '"';
+    }
+    return satir;
+}
+
+// Throws when the entry cannot be written.
+void girisKaydiYaz(const std::string& etiket, const std::string& klasor) {
+    if (!yoneticiVar()) {
+        atomikYaz(girisKaydi(etiket), "[Desktop Entry]\nType=Application\nName=" + etiket +
+                                          "\nExec=" + masaustuKomutu({kendiYolu(), kIzle, klasor}) +
+                                          "\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
+        return;
+    }
+    atomikYaz(birimDosyasi(), "[Unit]\nDescription=Brimvale: starts the backup agent when a disk is connected\n\n"
+                              "[Service]\nExecStart=" + birimKomutu({kendiYolu(), kIzle, klasor}) +
+                              "\n# A backup the watcher started outlives it.\nKillMode=process\nRestart=on-failure\n\n"
+                              "[Install]\nWantedBy=default.target\n");
+    (void)systemctl({"daemon-reload"});
+    (void)systemctl({"enable", kBirim});
+}
+
+void girisKaydiSil(const std::string& etiket, bool sonIs) {
+    std::error_code ec;
+    fs::remove(girisKaydi(etiket), ec);
+    if (!sonIs || !fs::exists(birimDosyasi(), ec)) return;
+    (void)systemctl({"disable", "--now", kBirim});
+    fs::remove(birimDosyasi(), ec);
+    (void)systemctl({"daemon-reload"});
+}
+
+// Whether the watcher comes back at login: the user may have turned that
+// off in the desktop's settings (each desktop marks it its own way).
+bool giristeBaslar(const std::string& etiket) {
+    if (yoneticiVar()) return systemctl({"is-enabled", "--quiet", kBirim}).kod == 0;
+    auto giris = oku(girisKaydi(etiket));
+    return giris && giris->find("\nHidden=true") == std::string::npos &&
+           giris->find("\nX-GNOME-Autostart-enabled=false") == std::string::npos;
+}
+
 void izleyiciBaslat(const std::string& klasor) {
     if (izleyiciCalisiyor(klasor)) return;
     std::error_code ec;
     std::string exe = fs::read_symlink("/proc/self/exe", ec).string();
-    if (ayriBaslat(exe, {"launchctl", kIzle, klasor}, {}, "/dev/null", "/dev/null", "/", nullptr) == 0)
-        bekle([&] { return izleyiciCalisiyor(klasor); });
+    bool basladi = yoneticiVar() ? systemctl({"start", kBirim}).kod == 0
+                                 : ayriBaslat(exe, {"launchctl", kIzle, klasor}, {}, "/dev/null", "/dev/null", "/",
+                                              nullptr) == 0;
+    if (basladi) bekle([&] { return izleyiciCalisiyor(klasor); });
 }
 
 void izleyiciDurdur(const std::string& klasor) {
@@ -269,14 +345,6 @@ int izle(const std::string& klasor) {
 
 // ----- the operations -----
 
-// The desktop starts the watcher at login unless the user turned its entry
-// off in the settings (each desktop marks that its own way) or removed it.
-bool giristeBaslar(const std::string& etiket) {
-    auto giris = oku(autostartKlasoru() + "/" + etiket + ".desktop");
-    return giris && giris->find("\nHidden=true") == std::string::npos &&
-           giris->find("\nX-GNOME-Autostart-enabled=false") == std::string::npos;
-}
-
 std::string bulunamadi(const std::string& etiket) {
     return "Could not find service \"" + etiket + "\" in domain for user gui: " + std::to_string(::getuid());
 }
@@ -292,12 +360,9 @@ int bootstrap(const Argumanlar& a, const std::string& klasor) {
         return hata("Bootstrap failed: 22: Invalid argument", 22);
     bool vardi = isOku(isDosyasi(klasor, etiket)).has_value();
     if (!vardi) {
-        std::string exec = masaustuKomutu({kendiYolu(), kIzle, klasor});
         try {
             jsonYaz(json{{"yol", fs::absolute(a[2]).string()}, {"tanim", *tanim}}, isDosyasi(klasor, etiket));
-            atomikYaz(autostartKlasoru() + "/" + etiket + ".desktop",
-                      "[Desktop Entry]\nType=Application\nName=" + etiket + "\nExec=" + exec +
-                          "\nNoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
+            girisKaydiYaz(etiket, klasor);
         } catch (const std::exception& e) {
             return hata(std::string("Bootstrap failed: 5: Input/output error: ") + e.what(), 5);
         }
@@ -314,8 +379,9 @@ int bootout(const Argumanlar& a, const std::string& klasor) {
     if (!etiket || !isOku(isDosyasi(klasor, *etiket))) return hata("Boot-out failed: 3: No such process", 3);
     std::error_code ec;
     fs::remove(isDosyasi(klasor, *etiket), ec);
-    fs::remove(autostartKlasoru() + "/" + *etiket + ".desktop", ec);
-    if (isler(klasor).empty()) izleyiciDurdur(klasor);
+    bool sonIs = isler(klasor).empty();
+    girisKaydiSil(*etiket, sonIs);
+    if (sonIs) izleyiciDurdur(klasor);
     return 0;
 }
 

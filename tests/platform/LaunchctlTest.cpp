@@ -15,6 +15,7 @@
 #include "core/Plist.hpp"
 #include "core/Yol.hpp"
 #include "platform/tools/Yardimci.hpp"
+#include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -139,6 +140,37 @@ TEST_F(Launchctl, BootstrapRegistersAndKeepsOneWatcherBootoutRemovesBoth) {
     EXPECT_EQ(launchctl({"print", hedef}).kod, 113);
     EXPECT_FALSE(fs::exists(girisKaydi));
     EXPECT_EQ(launchctl({"bootout", hedef}).kod, 3);
+}
+
+// Where a systemd user manager runs, it keeps the watcher: one unit enabled
+// for login instead of the autostart entry, gone with the last job.
+TEST_F(Launchctl, AUserServiceManagerKeepsTheWatcherInstead) {
+    const std::string calisma = TestOrtami::kok() + "/calisma", acik = TestOrtami::kok() + "/acik",
+                      birim = TestOrtami::ev() + "/.config/systemd/user/brimvale-izleyici.service";
+    TestOrtami::dosyaYaz(calisma + "/systemd/private", "");
+    setenv("XDG_RUNTIME_DIR", calisma.c_str(), 1);
+    // Starts what the unit's own command line says.
+    SahteArac systemctl(TestOrtami::araclar(), "systemctl");
+    systemctl.betik("case \"$2\" in start) sh -c \"exec $(sed -n 's/^ExecStart=//p' '" + birim +
+                    "')\" </dev/null >/dev/null 2>&1 & ;; enable) touch '" + acik + "';; disable) rm -f '" + acik +
+                    "';; is-enabled) test -e '" + acik + "' || exit 1;; esac");
+    ASSERT_EQ(launchctl({"bootstrap", alan(), tanim}).kod, 0);
+    EXPECT_FALSE(fs::exists(girisKaydi));
+    std::string b = oku(birim).value_or("");
+    for (const char* satir : {"\nKillMode=process\n", "\nWantedBy=default.target\n"})
+        EXPECT_NE(b.find(satir), std::string::npos) << b;
+    ASSERT_TRUE(bekle([&] { return izleyici().has_value(); }));
+    EXPECT_NE(launchctl({"print", hedef}).cikti.find("login start = enabled"), std::string::npos);
+    fs::remove(acik);  // turned off in the desktop's settings
+    EXPECT_NE(launchctl({"print", hedef}).cikti.find("login start = disabled"), std::string::npos);
+
+    EXPECT_EQ(launchctl({"bootout", hedef}).kod, 0);
+    EXPECT_FALSE(fs::exists(birim));
+    EXPECT_FALSE(izleyici()) << "stopped with the last job";
+    bool kapatildi = false;
+    for (const auto& c : systemctl.cagrilar())
+        kapatildi |= c.args == std::vector<std::string>{"--user", "disable", "--now", "brimvale-izleyici.service"};
+    EXPECT_TRUE(kapatildi);
 }
 
 TEST_F(Launchctl, RefusalsHaveTheirStatusesAndTexts) {
