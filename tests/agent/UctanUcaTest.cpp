@@ -58,14 +58,17 @@ struct UctanUca : testing::Test {
     }
     // Waits for the `n`th run started on `birim` to end; its exit status, -1 when it never did.
     int bitti(const std::string& birim, size_t n = 1) {
-        std::smatch m;
+        std::string kod;
         auto bitis = [&] {
             auto v = baslatilan(birim);
             std::string kayit = oku(Yardimci::isKlasoru() + "/izleyici.log").value_or("");
-            return v.size() >= n &&
-                   std::regex_search(kayit, m, std::regex("pid " + v[n - 1] + " exited with status ([0-9]+)"));
+            std::smatch m;
+            if (v.size() < n || !std::regex_search(kayit, m, std::regex("pid " + v[n - 1] + " exited with status ([0-9]+)")))
+                return false;
+            kod = m[1];
+            return true;
         };
-        return kosulBekle(bitis, 180) ? std::stoi(m[1]) : -1;
+        return kosulBekle(bitis, 180) ? std::stoi(kod) : -1;
     }
     // The login start: the autostart entry's own command, run as the desktop would.
     void girisBaslat() {
