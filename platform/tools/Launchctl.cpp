@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/signalfd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -114,7 +116,7 @@ int ayriBaslat(const std::string& prog, std::vector<std::string> args, const std
     sigset_t hepsi, bos;
     sigfillset(&hepsi);
     sigemptyset(&bos);
-    // The watcher ignores SIGCHLD; a job must not inherit that.
+    // The watcher blocks SIGCHLD; a job must not inherit that.
     posix_spawnattr_setsigdefault(&at, &hepsi);
     posix_spawnattr_setsigmask(&at, &bos);
     posix_spawnattr_setflags(&at, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
@@ -135,7 +137,7 @@ int ayriBaslat(const std::string& prog, std::vector<std::string> args, const std
 }
 
 // Starts the job as its definition says; 0 or the error number.
-int isBaslat(const json& tanim, const std::vector<std::string>& ekOrtam = {}) {
+int isBaslat(const json& tanim, const std::vector<std::string>& ekOrtam = {}, pid_t* pid = nullptr) {
     std::string prog = program(tanim);
     auto args = argumanlar(tanim);
     if (args.empty()) args.push_back(prog);
@@ -145,7 +147,7 @@ int isBaslat(const json& tanim, const std::vector<std::string>& ekOrtam = {}) {
         if (v.is_string()) e.push_back(k + "=" + v.get<std::string>());
     return ayriBaslat(prog, args, e, Plist::metin(tanim, "StandardOutPath").value_or("/dev/null"),
                       Plist::metin(tanim, "StandardErrorPath").value_or("/dev/null"),
-                      Plist::metin(tanim, "WorkingDirectory").value_or("/"), nullptr);
+                      Plist::metin(tanim, "WorkingDirectory").value_or("/"), pid);
 }
 
 bool baslatilabilir(const json& tanim) {
@@ -157,6 +159,27 @@ bool baslatilabilir(const json& tanim) {
 
 std::string kilitDosyasi(const std::string& klasor) { return klasor + "/izleyici.kilit"; }
 std::string pidDosyasi(const std::string& klasor) { return klasor + "/izleyici.pid"; }
+std::string kayitDosyasi(const std::string& klasor) { return klasor + "/izleyici.log"; }
+
+// The watcher's record of what it started and how each ended, one line per
+// write; a long one is kept once as ".1".
+void kaydet(const std::string& klasor, const std::string& satir) {
+    std::string yol = kayitDosyasi(klasor);
+    std::error_code ec;
+    if (fs::file_size(yol, ec) > (1u << 20)) fs::rename(yol, yol + ".1", ec);
+    Fd fd(::open(yol.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    std::string s = satir + "\n";
+    if (fd) (void)!::write(fd.get(), s.data(), s.size());
+}
+
+// Records how the jobs that ended did, and lets them go.
+void bitenleriKaydet(const std::string& klasor) {
+    int durum = 0;
+    for (pid_t p; (p = ::waitpid(-1, &durum, WNOHANG)) > 0;)
+        kaydet(klasor, "pid " + std::to_string(p) +
+                           (WIFEXITED(durum) ? " exited with status " + std::to_string(WEXITSTATUS(durum))
+                                             : " killed by signal " + std::to_string(WTERMSIG(durum))));
+}
 
 // A record lock on the whole lock file: unlike flock, it can be looked at
 // without taking it, so asking whether a watcher runs never makes a starting
@@ -320,22 +343,40 @@ int izle(const std::string& klasor) {
     } catch (const std::exception& e) {
         return hata(std::string("launchctl: ") + e.what());
     }
-    ::signal(SIGCHLD, SIG_IGN);  // started jobs are not waited for
+    // Ended jobs are heard of on a descriptor, so one poll waits for both.
+    sigset_t cocuk;
+    sigemptyset(&cocuk);
+    sigaddset(&cocuk, SIGCHLD);
+    ::sigprocmask(SIG_BLOCK, &cocuk, nullptr);
+    Fd biten(::signalfd(-1, &cocuk, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!biten) return hata("launchctl: signalfd: " + std::string(std::strerror(errno)));
     while (!isler(klasor).empty()) {
-        pollfd p{tablo.get(), POLLPRI, 0};
         // The kernel raises POLLPRI on every change of the mount table.
-        if (::poll(&p, 1, -1) < 0) {
+        pollfd p[2] = {{tablo.get(), POLLPRI, 0}, {biten.get(), POLLIN, 0}};
+        if (::poll(p, 2, -1) < 0) {
             if (errno == EINTR) continue;
             return hata("launchctl: poll: " + std::string(std::strerror(errno)));
         }
+        if (p[1].revents) {
+            signalfd_siginfo bilgi;
+            while (::read(biten.get(), &bilgi, sizeof bilgi) > 0) {
+            }
+            bitenleriKaydet(klasor);
+        }
+        if (!p[0].revents) continue;
         auto simdi = baglamaSayilari(tablo.get());
         for (const auto& [b, n] : simdi) {
             auto eski = once.find(b);
             int yeni = n - (eski == once.end() ? 0 : eski->second);
             for (int i = 0; i < yeni; ++i)
                 for (const auto& is : isler(klasor))
-                    if (Plist::mantik(is.tanim, "StartOnMount").value_or(false))
-                        (void)isBaslat(is.tanim, {"BRIMVALE_BAGLANAN=" + std::get<0>(b)});
+                    if (Plist::mantik(is.tanim, "StartOnMount").value_or(false)) {
+                        pid_t pid = 0;
+                        int e = isBaslat(is.tanim, {"BRIMVALE_BAGLANAN=" + std::get<0>(b)}, &pid);
+                        kaydet(klasor, e ? "could not start " + is.etiket + ": " + std::strerror(e)
+                                         : "started " + is.etiket + " pid " + std::to_string(pid) + " on " +
+                                               std::get<0>(b));
+                    }
         }
         once = std::move(simdi);
     }
