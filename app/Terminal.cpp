@@ -190,7 +190,8 @@ void TerminalIzleyici::sor() {
             tampon.erase(0, son + 1);
             auto karar = cevap(satir, ozet);
             if (!karar) {
-                yaz(Yerel::bicim("Not understood: “%@”.", {Metin::kirp(satir)}) + " " + secenekler);
+                std::string yanlis = Metin::kirp(satir);
+                yaz((yanlis.empty() ? "" : Yerel::bicim("Not understood: “%@”.", {yanlis}) + " ") + secenekler);
                 continue;
             }
             if (!kararYaz(*karar)) yaz(soruKapandi().value_or("") + "\n");
