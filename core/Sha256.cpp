@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <memory>
 
 #include "core/Hata.hpp"
@@ -60,25 +61,32 @@ std::string akit(const std::string& kaynak, const std::optional<std::string>& he
         if (!cikis) throw hata("create");
     }
     Baglam sha;
-    auto tampon = std::make_unique_for_overwrite<char[]>(kParca);
+    // Two buffers: while one is written, the next is read and hashed, so a
+    // copy costs the slower of the two rather than their sum.
+    std::unique_ptr<char[]> tampon[2] = {std::make_unique_for_overwrite<char[]>(kParca),
+                                         cikis ? std::make_unique_for_overwrite<char[]>(kParca) : nullptr};
+    std::future<void> yazim;  // the write in flight, of the other buffer
     off_t yazilan = 0;
-    while (!durdu || !durdu()) {
-        ssize_t n = ::read(giris.get(), tampon.get(), kParca);
+    for (int i = 0; !durdu || !durdu(); i = cikis ? 1 - i : 0) {
+        ssize_t n = ::read(giris.get(), tampon[i].get(), kParca);
         if (n < 0) {
             if (errno == EINTR) continue;
             throw hata("read");
         }
         if (n == 0) break;
-        EVP_DigestUpdate(sha.ctx.get(), tampon.get(), static_cast<size_t>(n));
-        if (cikis) {
-            tumunuYaz(cikis.get(), tampon.get(), static_cast<size_t>(n));
+        EVP_DigestUpdate(sha.ctx.get(), tampon[i].get(), static_cast<size_t>(n));
+        if (!cikis) continue;
+        if (yazim.valid()) yazim.get();
+        yazim = std::async(std::launch::async, [fd = cikis.get(), p = tampon[i].get(), n, yazilan] {
+            tumunuYaz(fd, p, static_cast<size_t>(n));
             // Start writing back what is written so the final flush does not
             // wait for the whole file.
-            ::sync_file_range(cikis.get(), yazilan, n, SYNC_FILE_RANGE_WRITE);
-            yazilan += n;
-        }
+            ::sync_file_range(fd, yazilan, n, SYNC_FILE_RANGE_WRITE);
+        });
+        yazilan += n;
     }
     if (cikis) {
+        if (yazim.valid()) yazim.get();
         if (::fsync(cikis.get()) != 0) throw hata("fsync");
         if (::close(cikis.birak()) != 0) throw hata("close");
     }
