@@ -386,18 +386,12 @@ int bilgiVer(const Argumanlar& a) {
     return 0;
 }
 
-// gocryptfs gives freed space back at once; compaction only proves the password.
+// A folder image gives freed space back as soon as a file is deleted:
+// there is nothing to compact, and nothing to mount to find that out.
 int sikistir(const Argumanlar& a) {
     Secenekler s = secenekler(a, 1);
     if (s.konum.empty()) return hata("hdiutil: compact: no image path given");
-    const std::string& imaj = s.konum.back();
-    if (!imajMi(imaj)) return hata("hdiutil: compact failed - image not recognized");
-    char sablon[] = "/tmp/brimvale-sikistir-XXXXXX";
-    if (!::mkdtemp(sablon)) return hata("hdiutil: compact failed - no temporary folder");
-    KomutSonucu r = arkaPlanli(kGocryptfs, {"-nosyslog", "-q", "-ro", imaj, sablon}, parola() + "\n");
-    if (r.kod == 0) ayirVeBekle(sablon);
-    ::rmdir(sablon);
-    if (r.kod != 0) return hata("hdiutil: compact failed - " + gocryptfsHatasi(r));
+    if (!imajMi(s.konum.back())) return hata("hdiutil: compact failed - image not recognized");
     std::cout << "Reclaimed 0 bytes out of 0 bytes possible.\n";
     return 0;
 }
