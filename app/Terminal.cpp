@@ -12,6 +12,7 @@
 #include <iostream>
 #include <set>
 
+#include "backup/Baslik.hpp"
 #include "backup/Degisiklik.hpp"
 #include "backup/Durum.hpp"
 #include "backup/Karar.hpp"
@@ -20,19 +21,6 @@
 #include "temel/Metin.hpp"
 
 namespace {
-
-// The title the main window gives each stage; empty for the others.
-std::string baslik(const std::string& asama, bool duraklatildi) {
-    if (asama == "basliyor") return Yerel::metin("Starting…");
-    if (asama == "prova") return Yerel::metin("Checking what changed…");
-    if (asama == "soru") return Yerel::metin("Waiting for your answer");
-    if (asama == "esitleme") return Yerel::metin(duraklatildi ? "Paused" : "Backing up");
-    if (asama == "budama") return Yerel::metin("Thinning out old backups…");
-    if (asama == "sikistirma") return Yerel::metin("Compacting the backup…");
-    if (asama == "kurtulus") return Yerel::metin("Writing the recovery files to the disk…");
-    if (asama == "cikariliyor") return Yerel::metin("Ejecting the disk…");
-    return {};
-}
 
 std::string sure(double saniye) {
     long long s = std::llround(saniye);
@@ -137,19 +125,15 @@ void TerminalIzleyici::izle() {
             sor();
             continue;
         }
-        std::string satir;
-        if (asama == "esitleme") {
-            Anlik a = Yedekleme::anlik(ayarlar);
-            satir = baslik(a.asama, a.duraklatildi);
-            if (a.asama == "esitleme") {
-                double oran = a.toplamBayt > 0 ? std::min(1.0, a.bitenBayt / a.toplamBayt) : 0;
-                satir += "  " + std::to_string(static_cast<int>(oran * 100)) + "%  " + bayt(a.bitenBayt) + " / " +
-                         bayt(a.toplamBayt);
-                if (auto h = hiz.ekle(Saat::simdi(), a.bitenBayt); h && *h > 0)
-                    satir += "  " + bayt(*h) + "/s  " + sure((a.toplamBayt - a.bitenBayt) / *h);
-            }
-        } else {
-            satir = baslik(asama, false);
+        // Idle or done: the run's own messages say the rest.
+        if (asama == "bosta") continue;
+        Anlik a = Yedekleme::anlik(ayarlar);
+        std::string satir = Yedekleme::baslik(a);
+        if (a.asama == "esitleme") {
+            satir += "  " + std::to_string(static_cast<int>(Yedekleme::oran(a) * 100)) + "%  " + bayt(a.bitenBayt) +
+                     " / " + bayt(a.toplamBayt);
+            if (auto h = hiz.ekle(Saat::simdi(), a.bitenBayt); h && *h > 0)
+                satir += "  " + bayt(*h) + "/s  " + sure((a.toplamBayt - a.bitenBayt) / *h);
         }
         if (!satir.empty()) ciz(satir);
     }
