@@ -12,6 +12,7 @@
 namespace Isleyiciler {
 
 int surum(Komutlar::Istek&);
+int guncellemeDene(Komutlar::Istek&);
 
 // The backup run.
 int ajan(Komutlar::Istek&);

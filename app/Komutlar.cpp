@@ -32,7 +32,7 @@ constexpr Imaj S = Imaj::serbest, I = Imaj::gerekir;
 const std::vector<Satir>& tablo() {
     static const std::vector<Satir> t = {
         {"--ajan", 0, Isleyiciler::ajan, S, "", "back up as the background agent does"},
-        {"--guncelleme-dene", 0, nullptr, S, "", "look for an update and install it without asking"},
+        {"--guncelleme-dene", 0, Isleyiciler::guncellemeDene, S, "", "look for an update and install it without asking"},
         {"--destek-raporu", 0, nullptr, S, "", "print the support report"},
         {"--kaldir", 0, nullptr, S, "", "uninstall, keeping the application itself"},
         {"--surum", 0, Isleyiciler::surum, S, "", "print the version"},

@@ -1,7 +1,9 @@
 // Commands about the program itself.
 #include "app/Isleyiciler.hpp"
+#include "backup/Durum.hpp"
 #include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
+#include "update/SessizSurucu.hpp"
 
 namespace Isleyiciler {
 
@@ -11,6 +13,10 @@ int surum(Komutlar::Istek&) {
     if (UygulamaBilgisi::surum().starts_with("0.")) s += " \u2013 " + Yerel::metin("early version");
     Komutlar::yaz(s);
     return 0;
+}
+
+int guncellemeDene(Komutlar::Istek&) {
+    SessizSurucu::calistir([] { return Yedekleme::calisanPid().has_value(); });
 }
 
 }  // namespace Isleyiciler

@@ -47,6 +47,8 @@ std::string kaynaklar() {
 #endif
 }
 
+std::optional<std::string> plistMetni(const std::string& anahtar) { return Plist::metin(bilgi().plist, anahtar); }
+
 std::string surum() { return Plist::metin(bilgi().plist, "CFBundleShortVersionString").value_or(BRIMVALE_SURUM); }
 
 std::string yapi() { return Plist::metin(bilgi().plist, "CFBundleVersion").value_or(BRIMVALE_YAPI); }

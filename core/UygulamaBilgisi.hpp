@@ -12,6 +12,8 @@ std::optional<std::string> paketKimligi();
 // The bundle's Resources folder, or the source tree's resources when not
 // running from a bundle (tests).
 std::string kaynaklar();
+// A text of the running bundle's Info.plist; nothing without one.
+std::optional<std::string> plistMetni(const std::string& anahtar);
 std::string surum();  // CFBundleShortVersionString
 std::string yapi();   // CFBundleVersion
 

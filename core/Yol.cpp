@@ -32,6 +32,7 @@ std::string gecmis() { return durum() + "/gecmis.json"; }
 std::string sonuc() { return durum() + "/sonuc.json"; }
 std::string kurtulusDmg() { return durum() + "/kurtulus-dmg.txt"; }
 std::string destek() { return durum() + "/destek"; }
+std::string guncelleme() { return durum() + "/guncelleme"; }
 std::string isKlasoru() { return durum() + "/is"; }
 std::string mnt() { return durum() + "/imaj"; }
 std::string yedekler() { return mnt() + "/yedekler"; }

@@ -23,6 +23,7 @@ std::string gecmis();
 std::string sonuc();
 std::string kurtulusDmg();
 std::string destek();
+std::string guncelleme();  // downloaded updates and the time of the last check
 std::string isKlasoru();   // work folder of a run
 std::string mnt();         // mount point of the encrypted image
 std::string yedekler();    // dated copies inside the image
