@@ -69,13 +69,6 @@ ino_t dugum(const std::string& yol) {
     return ::lstat(yol.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-// The last `n` non-empty lines of a text file.
-std::vector<std::string> sonSatirlar(const std::string& yol, size_t n) {
-    auto satirlar = Metin::bol(oku(yol).value_or(""), '\n', true);
-    if (satirlar.size() > n) satirlar.erase(satirlar.begin(), satirlar.end() - static_cast<long>(n));
-    return satirlar;
-}
-
 }  // namespace
 
 namespace Yedekleme {

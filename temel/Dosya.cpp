@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -132,4 +133,27 @@ void Fd::sifirla(int fd) {
 bool isSymlink(const std::string& yol) {
     struct stat st{};
     return ::lstat(yol.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::vector<std::string> sonSatirlar(const std::string& yol, size_t adet) {
+    Fd fd(::open(yol.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    // Read backwards in blocks until enough line breaks are seen.
+    std::string kuyruk;
+    off_t konum = st.st_size;
+    size_t satirlar = 0;
+    while (konum > 0 && satirlar <= adet) {
+        off_t blok = std::min<off_t>(konum, 64 * 1024);
+        konum -= blok;
+        std::string parca(static_cast<size_t>(blok), '\0');
+        if (::pread(fd.get(), parca.data(), parca.size(), konum) != blok) return {};
+        satirlar += static_cast<size_t>(std::count(parca.begin(), parca.end(), '\n'));
+        kuyruk.insert(0, parca);
+    }
+    auto hepsi = Metin::bol(Metin::utf8Onar(kuyruk), '\n', true);
+    // The first line may be cut where the reading began.
+    if (konum > 0 && !hepsi.empty()) hepsi.erase(hepsi.begin());
+    if (hepsi.size() > adet) hepsi.erase(hepsi.begin(), hepsi.end() - static_cast<long>(adet));
+    return hepsi;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 // Files are read only when they are regular files (a link to one is fine):
@@ -20,6 +21,10 @@ std::optional<std::string> oku(const std::string& yol, size_t sinir = kSinirsiz)
 // The whole file's bytes; nothing when missing, unreadable, not a regular
 // file or too large.
 std::optional<std::string> baytlariOku(const std::string& yol, size_t sinir = kSinirsiz);
+// The last `adet` non-empty lines of a file, read from its end, so that a
+// large log costs only its tail. Invalid UTF-8 is repaired. Empty when the
+// file is missing or not a regular file.
+std::vector<std::string> sonSatirlar(const std::string& yol, size_t adet);
 // Writes the bytes whole: a temporary file in the same folder (`gecici` when
 // given), flushed, then renamed over the target. The parent folder is
 // created. The file is created with `mod` (0600 for secrets: never readable

@@ -107,3 +107,46 @@ TEST(Yol, EmptyStateVariableFallsBackToHome) {
     setenv("BRIMVALE_DURUM", "/x/durum", 1);
     EXPECT_EQ(Yol::devam(), "/x/durum/imaj/yedekler/.devam");
 }
+
+TEST(SonSatirlar, TheLastLinesOfAFileOfAnySizeReadFromItsEnd) {
+    auto satirlar = [](int n, const std::string& onek = "satir ") {
+        std::string s;
+        for (int i = 1; i <= n; ++i) s += onek + std::to_string(i) + "\n";
+        return s;
+    };
+    // 200,000 lines: many read blocks, the first cut in the middle of a line.
+    std::string buyuk = satirlar(200000, "uzun bir günlük satırı ");
+    struct {
+        const char* ne;
+        std::string icerik;
+        size_t adet;
+        std::vector<std::string> beklenen;
+    } durumlar[] = {
+        {"fewer lines than asked", "a\nb\n", 5, {"a", "b"}},
+        {"no final line break", "a\nb\nc", 2, {"b", "c"}},
+        {"empty lines are skipped", "a\n\n\nb\n\n", 2, {"a", "b"}},
+        {"empty file", "", 3, {}},
+        {"a large file", buyuk, 3,
+         {"uzun bir günlük satırı 199998", "uzun bir günlük satırı 199999", "uzun bir günlük satırı 200000"}},
+        {"exactly the lines there are", satirlar(500), 500, {}},
+    };
+    for (auto& d : durumlar) {
+        std::string yol = TestOrtami::kok() + "/metin";
+        TestOrtami::dosyaYaz(yol, d.icerik);
+        auto s = sonSatirlar(yol, d.adet);
+        if (d.beklenen.empty() && !d.icerik.empty()) {
+            ASSERT_EQ(s.size(), d.adet) << d.ne;
+            EXPECT_EQ(s.front(), "satir 1") << d.ne;
+        } else {
+            EXPECT_EQ(s, d.beklenen) << d.ne;
+        }
+    }
+    // Each line of a 400-line tail of the large file is whole.
+    std::string yol = TestOrtami::kok() + "/metin";
+    TestOrtami::dosyaYaz(yol, buyuk);
+    auto s = sonSatirlar(yol, 400);
+    ASSERT_EQ(s.size(), 400u);
+    EXPECT_EQ(s.front(), "uzun bir günlük satırı 199601");
+    EXPECT_TRUE(sonSatirlar(TestOrtami::kok() + "/yok", 3).empty());
+    EXPECT_TRUE(sonSatirlar(TestOrtami::kok(), 3).empty()) << "a folder";
+}

@@ -1,0 +1,141 @@
+// The window application's rules, without a window: start section and zoom,
+// tray symbol and status line, speed samples, the old-backup reminder and
+// asking again after a postponement.
+#include <gtest/gtest.h>
+
+#include "tests/support/TestOrtami.hpp"
+#include "ui/Kurallar.hpp"
+
+using namespace Kurallar;
+using std::chrono::seconds;
+
+namespace {
+
+const Saat::Zaman t0 = Saat::Zaman{} + std::chrono::hours(24 * 20000);
+
+Anlik anlik(const std::string& asama, const std::string& sonuc = "") {
+    Anlik a;
+    a.asama = asama;
+    a.sonuc = sonuc;
+    return a;
+}
+
+}  // namespace
+
+TEST(Kurallar, TheStartSectionAndZoomComeFromTheirRawValuesElseTheDefault) {
+    EXPECT_EQ(bolum("gunluk"), Bolum::gunluk);
+    EXPECT_EQ(bolum("geriYukle"), Bolum::geriYukle);
+    for (const char* yanlis : {"", "Gunluk", "log", "genel ", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(bolum(yanlis), Bolum::genel) << (yanlis ? yanlis : "(unset)");
+    EXPECT_EQ(olcek("yil"), Olcek::yil);
+    EXPECT_EQ(olcek("tumu"), Olcek::tumu);
+    for (const char* yanlis : {"", "year", "Gun", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(olcek(yanlis), Olcek::ay) << (yanlis ? yanlis : "(unset)");
+    EXPECT_EQ(olcekSuresi(Olcek::ay), 31 * 86400.0);
+    EXPECT_FALSE(olcekSuresi(Olcek::tumu));
+}
+
+TEST(Kurallar, TheTraySymbolAndStatusLineFollowTheStage) {
+    struct {
+        Anlik a;
+        bool mesgul;
+        const char* sembol;
+        const char* satir;  // "" for none
+    } durumlar[] = {
+        {anlik("esitleme"), false, "arrow.triangle.2.circlepath", ""},
+        {[] { auto a = anlik("esitleme"); a.duraklatildi = true; return a; }(), false, "pause.circle", ""},
+        {anlik("bosta", "hata"), false, "exclamationmark.triangle", ""},
+        {anlik("prova", "hata"), false, "externaldrive.badge.timemachine", ""},
+        {anlik("bosta", "bitti"), false, "externaldrive.badge.timemachine", ""},
+        {[] { auto a = anlik("esitleme"); a.calisiyor = true; a.diskBagli = true; return a; }(), false,
+         "arrow.triangle.2.circlepath", "Backup in progress: do not unplug the disk"},
+        {[] { auto a = anlik("bosta"); a.diskBagli = true; return a; }(), true, "externaldrive.badge.timemachine",
+         "Backup in progress: do not unplug the disk"},
+        {[] { auto a = anlik("bosta"); a.diskBagli = true; return a; }(), false, "externaldrive.badge.timemachine",
+         "Eject the disk before unplugging it"},
+    };
+    for (const auto& d : durumlar) {
+        EXPECT_STREQ(menuSembolu(d.a), d.sembol) << d.a.asama;
+        auto s = durumSatiri(d.a, d.mesgul);
+        EXPECT_EQ(s ? s->metin : "", d.satir) << d.a.asama;
+        if (s) {
+            EXPECT_EQ(s->kirmizi, std::string(d.satir).starts_with("Backup"));
+        }
+    }
+}
+
+TEST(Kurallar, SpeedIsMeasuredOverMoreThanFiveSecondsAndTheChartKeeps120) {
+    HizOlcer h;
+    auto kopya = [](double bayt) {
+        auto a = anlik("esitleme");
+        a.bitenBayt = bayt;
+        return a;
+    };
+    // Every 1.5 s, 3 MB more: nothing until a sample is more than 5 s old.
+    std::vector<std::optional<double>> hizlar;
+    for (int i = 0; i <= 4; ++i) hizlar.push_back(h.ekle(kopya(i * 3e6), t0 + std::chrono::milliseconds(1500 * i)));
+    EXPECT_FALSE(hizlar[0] || hizlar[1] || hizlar[2] || hizlar[3]);
+    ASSERT_TRUE(hizlar[4]);
+    EXPECT_DOUBLE_EQ(*hizlar[4], 2e6);
+    // Bytes going back (a resumed copy counted again) are no negative speed.
+    EXPECT_EQ(h.ekle(kopya(0), t0 + seconds(8)), 0.0);
+    // Outside the copy pass no sample and no point; old points leave the chart.
+    EXPECT_FALSE(h.ekle(anlik("budama"), t0 + seconds(100)));
+    EXPECT_EQ(h.gecmis().size(), 2u);
+    EXPECT_FALSE(h.ekle(anlik("bosta"), t0 + seconds(127)));
+    EXPECT_EQ(h.gecmis().size(), 1u);
+    EXPECT_FALSE(h.ekle(anlik("bosta"), t0 + seconds(129)));
+    EXPECT_TRUE(h.gecmis().empty());
+    EXPECT_FALSE(h.ekle(kopya(5e6), t0 + seconds(130))) << "old samples were dropped";
+}
+
+TEST(Kurallar, TheOldBackupReminderComesAtSevenDaysOnceADay) {
+    HatirlatmaDurumu tam{true, true, false, t0 - seconds(7 * 86400), "2026-12-06"};
+    struct {
+        const char* ne;
+        HatirlatmaDurumu d;
+        std::string bugun;
+        std::optional<int> gun;
+    } durumlar[] = {
+        {"seven days", tam, "2026-12-07", 7},
+        {"already today", tam, "2026-12-06", std::nullopt},
+        {"six days and 23 hours",
+         [&] { auto d = tam; d.sonYedek = t0 - seconds(7 * 86400 - 3600); return d; }(), "2026-12-07", std::nullopt},
+        {"no history", [&] { auto d = tam; d.sonYedek.reset(); return d; }(), "2026-12-07", std::nullopt},
+        {"not set up", [&] { auto d = tam; d.kurulu = false; return d; }(), "2026-12-07", std::nullopt},
+        {"a permission off", [&] { auto d = tam; d.izinlerTam = false; return d; }(), "2026-12-07", std::nullopt},
+        {"permission test mode", [&] { auto d = tam; d.izinDeneme = true; return d; }(), "2026-12-07", std::nullopt},
+        {"thirty days", [&] { auto d = tam; d.sonYedek = t0 - seconds(30 * 86400 + 5); return d; }(), "2026-12-07", 30},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(eskiYedekGunu(d.d, t0, d.bugun), d.gun) << d.ne;
+}
+
+TEST(Kurallar, APostponedBackupIsAskedAgainAfterAnHourAndOnlyOnce) {
+    auto ertelenmis = [](Saat::Zaman z) {
+        auto a = anlik("bosta");
+        a.erteleme = z;
+        return a;
+    };
+    const Saat::Zaman once = t0 - seconds(3600);
+    TekrarSorDurumu hazir{true, true, false, true, false, std::nullopt};
+    struct {
+        const char* ne;
+        Anlik a;
+        TekrarSorDurumu d;
+        bool sor;
+    } durumlar[] = {
+        {"an hour ago", ertelenmis(once), hazir, true},
+        {"59 minutes ago", ertelenmis(t0 - seconds(3599)), hazir, false},
+        {"already asked about it", ertelenmis(once), [&] { auto d = hazir; d.hatirlatilan = once; return d; }(), false},
+        {"asked about an older one", ertelenmis(once),
+         [&] { auto d = hazir; d.hatirlatilan = once - seconds(60); return d; }(), true},
+        {"nothing postponed", anlik("bosta"), hazir, false},
+        {"a run is going", [&] { auto a = ertelenmis(once); a.asama = "prova"; return a; }(), hazir, false},
+        {"the question is open", ertelenmis(once), [&] { auto d = hazir; d.soruAcik = true; return d; }(), false},
+        {"before the first refresh", ertelenmis(once), [&] { auto d = hazir; d.ilkBakis = false; return d; }(), false},
+        {"still starting", ertelenmis(once), [&] { auto d = hazir; d.hazir = false; return d; }(), false},
+        {"a test state folder", ertelenmis(once), [&] { auto d = hazir; d.dokunulur = false; return d; }(), false},
+        {"ejecting", ertelenmis(once), [&] { auto d = hazir; d.mesgul = true; return d; }(), false},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(tekrarSor(d.a, d.d, t0), d.sor) << d.ne;
+}

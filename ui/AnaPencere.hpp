@@ -1,0 +1,22 @@
+#pragma once
+// The main window: the sections in a sidebar, each section a page.
+#include <QMainWindow>
+
+class Model;
+class QListWidget;
+class QStackedWidget;
+class GenelBakis;
+class GunlukSayfasi;
+
+class AnaPencere : public QMainWindow {
+public:
+    explicit AnaPencere(Model& m, QWidget* ust = nullptr);
+    void guncelle();
+
+private:
+    Model& m_;
+    QListWidget* kenar_;
+    QStackedWidget* sayfalar_;
+    GenelBakis* genel_;
+    GunlukSayfasi* gunluk_;
+};

@@ -1,0 +1,94 @@
+#include "ui/Kurallar.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/Yerel.hpp"
+
+namespace Kurallar {
+namespace {
+
+double saniye(Saat::Zaman a, Saat::Zaman b) { return std::chrono::duration<double>(a - b).count(); }
+
+constexpr double kOrnekSuresi = 5, kGecmisSuresi = 120, kHatirlatmaGunu = 7, kTekrarSor = 3600;
+
+}  // namespace
+
+const std::vector<BolumBilgisi>& bolumler() {
+    static const std::vector<BolumBilgisi> b = {
+        {Bolum::genel, "genel", "Overview", "externaldrive.fill.badge.timemachine"},
+        {Bolum::geriYukle, "geriYukle", "Restore", "clock.arrow.circlepath"},
+        {Bolum::kopyalar, "kopyalar", "Replaced Items", "doc.on.doc"},
+        {Bolum::gunluk, "gunluk", "Log", "list.bullet.rectangle"},
+    };
+    return b;
+}
+
+Bolum bolum(const char* ham) {
+    for (const auto& b : bolumler())
+        if (ham && std::strcmp(ham, b.ham) == 0) return b.bolum;
+    return Bolum::genel;
+}
+
+Olcek olcek(const char* ham) {
+    static const std::pair<const char*, Olcek> olcekler[] = {
+        {"gun", Olcek::gun}, {"hafta", Olcek::hafta}, {"ay", Olcek::ay}, {"yil", Olcek::yil}, {"tumu", Olcek::tumu}};
+    for (const auto& [ad, o] : olcekler)
+        if (ham && std::strcmp(ham, ad) == 0) return o;
+    return Olcek::ay;
+}
+
+std::optional<double> olcekSuresi(Olcek o) {
+    switch (o) {
+        case Olcek::gun: return 86400;
+        case Olcek::hafta: return 604800;
+        case Olcek::ay: return 2678400;
+        case Olcek::yil: return 31622400;
+        case Olcek::tumu: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+const char* menuSembolu(const Anlik& a) {
+    if (a.asama == "esitleme") return a.duraklatildi ? "pause.circle" : "arrow.triangle.2.circlepath";
+    if (a.asama == "bosta" && a.sonuc == "hata") return "exclamationmark.triangle";
+    return "externaldrive.badge.timemachine";
+}
+
+std::optional<DurumSatiri> durumSatiri(const Anlik& a, bool mesgul) {
+    if (a.calisiyor || mesgul)
+        return DurumSatiri{Yerel::metin("Backup in progress: do not unplug the disk"), "exclamationmark.triangle.fill", true};
+    if (a.diskBagli) return DurumSatiri{Yerel::metin("Eject the disk before unplugging it"), "eject", false};
+    return std::nullopt;
+}
+
+std::optional<double> HizOlcer::ekle(const Anlik& a, Saat::Zaman simdi) {
+    auto eski = [&](Saat::Zaman z) { return saniye(simdi, z) > kGecmisSuresi; };
+    while (!ornekler_.empty() && eski(ornekler_.front().first)) ornekler_.pop_front();
+    while (!gecmis_.empty() && eski(gecmis_.front().zaman)) gecmis_.pop_front();
+    if (a.asama != "esitleme") return std::nullopt;
+    ornekler_.emplace_back(simdi, a.bitenBayt);
+    // The speed over the newest samples that span more than 5 s.
+    auto ilk = ornekler_.end();
+    for (auto it = ornekler_.begin(); it != ornekler_.end(); ++it)
+        if (saniye(simdi, it->first) > kOrnekSuresi) ilk = it;
+    if (ilk == ornekler_.end()) return std::nullopt;
+    double hiz = std::max(0.0, (a.bitenBayt - ilk->second) / saniye(simdi, ilk->first));
+    gecmis_.push_back({++sonId_, simdi, hiz});
+    return hiz;
+}
+
+std::optional<int> eskiYedekGunu(const HatirlatmaDurumu& d, Saat::Zaman simdi, const std::string& bugun) {
+    if (!d.kurulu || !d.izinlerTam || d.izinDeneme || !d.sonYedek) return std::nullopt;
+    int gun = static_cast<int>(saniye(simdi, *d.sonYedek) / 86400);
+    if (gun < kHatirlatmaGunu || bugun == d.sonUyariGunu) return std::nullopt;
+    return gun;
+}
+
+bool tekrarSor(const Anlik& a, const TekrarSorDurumu& d, Saat::Zaman simdi) {
+    if (!d.hazir || !d.dokunulur || !a.erteleme || a.asama != "bosta" || d.soruAcik || !d.ilkBakis || d.mesgul)
+        return false;
+    return saniye(simdi, *a.erteleme) >= kTekrarSor && d.hatirlatilan != a.erteleme;
+}
+
+}  // namespace Kurallar

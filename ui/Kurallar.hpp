@@ -1,0 +1,89 @@
+#pragma once
+// The window application's decisions that need no window: which section and
+// zoom to start with, the tray symbol and status line, the speed from the
+// progress samples, and when to remind or ask again. The Qt layer calls
+// these; they are tested without a display.
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backup/Durum.hpp"
+#include "core/Saat.hpp"
+#include "store/KopyaBilgisi.hpp"
+
+namespace Kurallar {
+
+enum class Bolum { genel, geriYukle, kopyalar, gunluk };
+enum class Olcek { gun, hafta, ay, yil, tumu };
+
+struct BolumBilgisi {
+    Bolum bolum;
+    const char* ham;
+    const char* baslik;
+    const char* sembol;
+};
+const std::vector<BolumBilgisi>& bolumler();
+// The section named by a raw value (BRIMVALE_BOLUM), else the overview.
+Bolum bolum(const char* ham);
+// The zoom named by a raw value (BRIMVALE_OLCEK), else a month.
+Olcek olcek(const char* ham);
+// The span of time the timeline shows; nothing for "all".
+std::optional<double> olcekSuresi(Olcek o);
+
+// The tray's symbol, as the platform's symbol name.
+const char* menuSembolu(const Anlik& a);
+
+struct DurumSatiri {
+    std::string metin;   // translated
+    std::string sembol;
+    bool kirmizi = false;  // else orange
+};
+// The tray's status line; nothing when all is quiet.
+std::optional<DurumSatiri> durumSatiri(const Anlik& a, bool mesgul);
+
+struct HizNoktasi {
+    long long id;
+    Saat::Zaman zaman;
+    double hiz;
+};
+// Bytes per second over the last 5 s of a copy pass, and the points of the
+// last 120 s for the chart.
+class HizOlcer {
+public:
+    // One refresh: a sample while the copy pass runs. The speed once the
+    // oldest sample is more than 5 s old.
+    std::optional<double> ekle(const Anlik& a, Saat::Zaman simdi);
+    const std::deque<HizNoktasi>& gecmis() const { return gecmis_; }
+
+private:
+    std::deque<std::pair<Saat::Zaman, double>> ornekler_;
+    std::deque<HizNoktasi> gecmis_;
+    long long sonId_ = 0;
+};
+
+// What the old-backup reminder looks at.
+struct HatirlatmaDurumu {
+    bool kurulu = false;      // a disk and at least one folder are set
+    bool izinlerTam = false;  // all three permissions
+    bool izinDeneme = false;  // the permission test mode
+    std::optional<Saat::Zaman> sonYedek;  // newest entry of the history
+    std::string sonUyariGunu;             // "yyyy-MM-dd" of the last reminder
+};
+// The days since the last backup when a reminder is due today (at least 7
+// days, not yet reminded today), else nothing. `bugun` is "yyyy-MM-dd".
+std::optional<int> eskiYedekGunu(const HatirlatmaDurumu& d, Saat::Zaman simdi, const std::string& bugun);
+
+// What asking again after a postponement looks at.
+struct TekrarSorDurumu {
+    bool hazir = false;       // the application has finished starting
+    bool dokunulur = false;   // the real agent may be touched
+    bool soruAcik = false;
+    bool ilkBakis = false;    // the first refresh has been applied
+    bool mesgul = false;      // an eject or unlock runs
+    std::optional<Saat::Zaman> hatirlatilan;
+};
+// Whether to ask again now about the postponed backup of `a`.
+bool tekrarSor(const Anlik& a, const TekrarSorDurumu& d, Saat::Zaman simdi);
+
+}  // namespace Kurallar

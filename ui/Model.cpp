@@ -1,0 +1,236 @@
+#include "ui/Model.hpp"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "agent/Izinler.hpp"
+#include "agent/Kurulum.hpp"
+#include "backup/Calisma.hpp"
+#include "backup/Degisiklik.hpp"
+#include "backup/Karar.hpp"
+#include "core/Dosya.hpp"
+#include "core/Gunluk.hpp"
+#include "core/Yerel.hpp"
+#include "core/Yol.hpp"
+#include "store/Kopyalar.hpp"
+
+namespace {
+
+bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
+
+// Work that may block (the service manager, the disk) runs here and comes
+// back to the model's thread to publish.
+template <typename Is, typename Sonra>
+void arkada(Model* m, Is is, Sonra sonra) {
+    QPointer<Model> ben(m);
+    QThreadPool::globalInstance()->start([ben, is = std::move(is), sonra = std::move(sonra)]() mutable {
+        auto sonuc = std::make_shared<decltype(is())>(is());
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [ben, sonuc, sonra = std::move(sonra)] { if (ben) sonra(*sonuc); },
+            Qt::QueuedConnection);
+    });
+}
+
+}  // namespace
+
+struct Model::Olcum {
+    Anlik a;
+    Disk::BaglantiRaporu rapor;
+    std::optional<DiskDolulugu> disk;
+    IzinDurumu izin;
+    std::optional<YedekSonucu> sonuc;
+    std::vector<GeriYukleme> kayitlar;
+    std::optional<Ozet> ozet;
+};
+
+Model::Model(QObject* ust) : QObject(ust) {
+    ayarlar = Ayarlar::yukle();
+    kayitlar = GeriYukle::kayitlar();
+    gecmis = Kopyalar::gecmis();
+    olcek = Kurallar::olcek(std::getenv("BRIMVALE_OLCEK"));
+    sonuc = YedekSonucu::oku();
+    bolum = Kurallar::bolum(std::getenv("BRIMVALE_BOLUM"));
+    kuyruk_.setMaxThreadCount(1);
+    kuyruk_.setObjectName("brimvale.olcum");
+    yenile();
+    connect(&zamanlayici_, &QTimer::timeout, this, &Model::yenile);
+    zamanlayici_.start(1500);
+}
+
+Model::~Model() {
+    zamanlayici_.stop();
+    kuyruk_.waitForDone();
+}
+
+bool Model::kurulu() const { return ayarlar.diskUUID && !ayarlar.kaynaklar.empty(); }
+
+void Model::yenile() {
+    ++sayac_;
+    bool agir = sayac_ % 20 == 1 || !disk || sayac_ % 40 == 5;
+    // A slow disk must not pile up measurements: one runs, one waits.
+    if (sirada_ >= 2) return;
+    ++sirada_;
+    kuyruk_.start([this, ayar = ayarlar, agir, onceki = izin] {
+        auto o = std::make_shared<Olcum>();
+        o->a = Yedekleme::anlik(ayar);
+        o->rapor = Disk::baglanti(ayar);
+        if (agir && o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
+            const std::string& yol = o->rapor.durum.metin;
+            o->disk = DiskDolulugu{Disk::toplamYer(yol), Disk::bosYer(yol), Disk::doluYer(yol + "/" + ayar.imajAdi)};
+        }
+        o->izin = onceki;
+        o->izin.tamDisk = Izinler::tamDiskErisimi();
+        o->izin.arkaPlan = Izinler::arkaPlan();
+        // The notification service may take seconds to answer.
+        if (agir) Izinler::bildirimDurumu([o](bool var) { o->izin.bildirim = var; });
+        o->sonuc = YedekSonucu::oku();
+        o->kayitlar = GeriYukle::kayitlar();
+        if (o->a.asama == "soru") o->ozet = jsonOku<Ozet>(Yedekleme::ozetYolu());
+        // The model waits for this queue before it goes, so `this` is alive.
+        QMetaObject::invokeMethod(this, [this, o] { uygula(*o); }, Qt::QueuedConnection);
+    });
+}
+
+void Model::uygula(const Olcum& o) {
+    --sirada_;
+    bool imajDegisti = o.a.imaj != a.imaj;
+    a = o.a;
+    if (auto h = hiz_.ekle(a, Saat::simdi())) a.hiz = *h;
+    if (o.disk) disk = o.disk;
+    bool baglantiDegisti = !(o.rapor.durum == baglanti);
+    baglanti = o.rapor.durum;
+    usbHiz = o.rapor.hiz;
+    izin = o.izin;
+    izinOlculdu = true;
+    // Learnt once, so that the disk is later known by its cable alone.
+    if (o.rapor.seri && o.rapor.seri != ayarlar.diskSeri) {
+        ayarlar.diskSeri = o.rapor.seri;
+        try {
+            ayarlar.kaydet();
+        } catch (const std::exception& e) {
+            mesajVer(e.what());
+        }
+    }
+    if (baglantiDegisti || imajDegisti || !ilkBakis_) kopyalarYenile();
+    kayitlar = o.kayitlar;
+    if (o.sonuc != sonuc) sonuc = o.sonuc;
+    soruAcik = a.asama == "soru" && !std::filesystem::exists(Yedekleme::kararYolu());
+    if (soruAcik && o.ozet) ozet = o.ozet;
+    if (!soruAcik) ozet.reset();
+    eskiYedekUyarisi();
+    bekleyeniSor();
+    ilkBakis_ = true;
+    emit degisti();
+}
+
+void Model::kopyalarYenile() {
+    auto liste = Kopyalar::liste(Yol::yedekler());
+    if (liste != kopyalar) {
+        kopyalar = std::move(liste);
+        bilgiler = Kopyalar::bilgiler();
+        if (a.imaj != Disk::Baglanti::yok) Kopyalar::gecmisEsitle();
+        gecmis = Kopyalar::gecmis();
+    }
+    if (seciliKopya && std::find(kopyalar.begin(), kopyalar.end(), *seciliKopya) == kopyalar.end())
+        seciliKopya.reset();
+}
+
+void Model::simdiYedekle() {
+    std::remove(Yedekleme::kararYolu().c_str());
+    ajaniBaslat(Yol::simdi());
+}
+
+void Model::ajaniBaslat(const std::string& isaret) {
+    QTimer::singleShot(1000, this, &Model::yenile);
+    arkada(
+        this, [isaret] { return Kurulum::ajaniBaslat(isaret, yedekCalisiyor); },
+        [this](const HataMetni& hata) {
+            if (hata) mesajVer(*hata);
+            yenile();
+        });
+}
+
+void Model::karar(const std::string& islem, const std::set<int>& sec) {
+    try {
+        jsonYaz(Karar{islem, std::vector<int>(sec.begin(), sec.end())}, Yedekleme::kararYolu());
+    } catch (const std::exception& e) {
+        mesajVer(e.what());
+    }
+    yenile();
+}
+
+void Model::sinyal(int sig) {
+    if (a.pid <= 0) return;
+    // The engine's helpers (the copier) are in its process group.
+    pid_t g = ::getpgid(a.pid);
+    pid_t hedef = g >= 2 && g != ::getpgrp() ? -g : a.pid;
+    ::kill(hedef, sig);
+    // A paused run must be able to end.
+    if (sig == SIGTERM) ::kill(hedef, SIGCONT);
+    QTimer::singleShot(500, this, &Model::yenile);
+}
+
+void Model::diskiCikar(bool durdurup) {
+    mesgul = true;
+    if (durdurup) sinyal(SIGTERM);
+    emit degisti();
+    arkada(
+        this,
+        [] {
+            for (int i = 0; i < 60 && yedekCalisiyor(); ++i) Saat::bekle(1);
+            return Yedekleme::elleCikar().second;
+        },
+        [this](const std::string& metin) {
+            mesgul = false;
+            if (!metin.empty()) mesajVer(metin);
+            yenile();
+        });
+}
+
+void Model::yenidenBagla() {
+    arkada(
+        this, [aygit = baglanti.metin] { return Disk::yenidenBagla(aygit); },
+        [this](bool tamam) {
+            if (!tamam) mesajVer(Yerel::metin("The disk could not be reconnected. Unplug the cable and plug it in again."));
+            yenile();
+        });
+}
+
+void Model::kilitle() {
+    arkada(
+        this, [] { return Disk::imajiAyir(); },
+        [this](const HataMetni& hata) {
+            if (hata) mesajVer(Yerel::metin("The backup could not be closed: a Finder window or file may be open."));
+            yenile();
+        });
+}
+
+void Model::kaydet() {
+    try {
+        ayarlar.kaydet();
+    } catch (const std::exception& e) {
+        mesajVer(e.what());
+    }
+    yenile();
+}
+
+void Model::bekleyeniSor() {
+    Kurallar::TekrarSorDurumu d{Kurulum::hazir, Kurulum::ajanaDokunulur(), soruAcik, ilkBakis_, mesgul, hatirlatilan_};
+    if (!Kurallar::tekrarSor(a, d, Saat::simdi())) return;
+    hatirlatilan_ = a.erteleme;
+    Gunluk::yaz("Asking again about the postponed backup");
+    ajaniBaslat(Yol::yenidenSor());
+}
+
+void Model::eskiYedekUyarisi() {}
+
+void Model::mesajVer(const std::string& m) {
+    mesaj = m;
+    emit degisti();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The one state of the window application. Every window reads it and every
+// action of a window goes through it. It never backs up itself: it starts
+// the agent, signals the running backup, writes the user's decision, and
+// re-reads the shared state files every 1.5 s on one worker thread.
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "backup/Durum.hpp"
+#include "backup/Ozet.hpp"
+#include "backup/YedekSonucu.hpp"
+#include "core/Ayarlar.hpp"
+#include "disk/Disk.hpp"
+#include "restore/GeriYukle.hpp"
+#include "store/KopyaBilgisi.hpp"
+#include "ui/Kurallar.hpp"
+
+struct DiskDolulugu {
+    double toplam = 0, bos = 0, yedek = 0;
+    bool operator==(const DiskDolulugu&) const = default;
+};
+
+struct IzinDurumu {
+    bool tamDisk = false, bildirim = false, arkaPlan = false;
+    bool operator==(const IzinDurumu&) const = default;
+};
+
+class Model : public QObject {
+    Q_OBJECT
+public:
+    explicit Model(QObject* ust = nullptr);
+    ~Model() override;
+
+    Anlik a;
+    Ayarlar ayarlar;
+    std::optional<Ozet> ozet;
+    std::optional<std::string> mesaj;
+    bool yeniliklerAcik = false;
+    bool mesgul = false;
+    std::vector<GeriYukleme> kayitlar;
+    std::vector<std::string> kopyalar;
+    std::vector<KopyaBilgisi> bilgiler;
+    std::vector<KopyaBilgisi> gecmis;
+    std::optional<std::string> seciliKopya;
+    Kurallar::Olcek olcek;
+    std::optional<DiskDolulugu> disk;
+    IzinDurumu izin;
+    bool izinOlculdu = false;
+    Disk::DiskBaglantisi baglanti;
+    std::optional<double> usbHiz;
+    std::optional<YedekSonucu> sonuc;
+    Kurallar::Bolum bolum;
+    bool soruAcik = false;
+
+    const std::deque<Kurallar::HizNoktasi>& hizGecmisi() const { return hiz_.gecmis(); }
+    // The settings name a disk and at least one folder.
+    bool kurulu() const;
+
+    void yenile();
+    void kopyalarYenile();
+    void simdiYedekle();
+    void ajaniBaslat(const std::string& isaret);
+    void karar(const std::string& islem, const std::set<int>& sec);
+    void sinyal(int sig);
+    void diskiCikar(bool durdurup);
+    void yenidenBagla();
+    void kilitle();
+    void kaydet();
+
+signals:
+    void degisti();
+
+private:
+    struct Olcum;
+    void uygula(const Olcum& o);
+    void eskiYedekUyarisi();
+    void bekleyeniSor();
+    void mesajVer(const std::string& m);
+
+    QThreadPool kuyruk_;  // "brimvale.olcum": one measurement at a time
+    QTimer zamanlayici_;
+    int sayac_ = 0;
+    int sirada_ = 0;  // measurements asked for and not yet applied
+    bool ilkBakis_ = false;
+    std::optional<Saat::Zaman> hatirlatilan_;
+    Kurallar::HizOlcer hiz_;
+};

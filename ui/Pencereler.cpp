@@ -1,0 +1,121 @@
+#include "ui/Pencereler.hpp"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <thread>
+
+#include "agent/Kurulum.hpp"
+#include "backup/Durum.hpp"
+#include "core/Icu.hpp"
+#include "core/Yerel.hpp"
+#include "core/Yol.hpp"
+#include "ui/AnaPencere.hpp"
+#include "ui/Model.hpp"
+#include "ui/Semboller.hpp"
+#include "update/Guncelleyici.hpp"
+
+namespace {
+
+QString t(const char* s) { return QString::fromStdString(Yerel::metin(s)); }
+
+bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
+
+// One window application per user and state folder: a second start brings
+// the first one's window forward and ends.
+QString tekAd() {
+    auto ozet = QCryptographicHash::hash(QByteArray::fromStdString(Yol::durum()), QCryptographicHash::Sha256);
+    return QString("brimvale-%1-%2").arg(::getuid()).arg(QString::fromLatin1(ozet.toHex().left(12)));
+}
+
+bool digeriniOneGetir() {
+    QLocalSocket s;
+    s.connectToServer(tekAd());
+    if (!s.waitForConnected(500)) return false;
+    s.write("goster\n");
+    s.waitForBytesWritten(500);
+    return true;
+}
+
+void oneGetir(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+// The tray: the symbol follows the state; its menu has the header, the
+// status line, the postponed line and the items.
+void tepsiKur(Model& m, AnaPencere& pencere, QObject* sahip) {
+    auto* tepsi = new QSystemTrayIcon(sahip);
+    auto* menu = new QMenu(&pencere);
+    auto yenile = [&m, &pencere, tepsi, menu] {
+        tepsi->setIcon(Semboller::ikon(Kurallar::menuSembolu(m.a)));
+        menu->clear();
+        menu->addSection("Ondrak Brimvale");
+        menu->addAction(m.gecmis.empty() ? t("No backup yet")
+                                         : QString::fromStdString(Yerel::bicim(
+                                               "Last backup: %@", {Icu::tarih(m.gecmis.back().tarih(),
+                                                                             Icu::TarihBicimi::kisa, true)
+                                                                       .value_or("")})))
+            ->setEnabled(false);
+        if (auto s = Kurallar::durumSatiri(m.a, m.mesgul))
+            menu->addAction(Semboller::ikon(s->sembol), QString::fromStdString(s->metin))->setEnabled(false);
+        if (m.a.erteleme)
+            menu->addAction(Semboller::ikon("arrow.triangle.2.circlepath"), t("Backup postponed: waiting for you"))
+                ->setEnabled(false);
+        menu->addSeparator();
+        QObject::connect(menu->addAction(t("Open Ondrak Brimvale")), &QAction::triggered, &pencere,
+                         [&pencere] { oneGetir(&pencere); });
+        QObject::connect(menu->addAction(t("Back Up Now")), &QAction::triggered, &m, [&m] { m.simdiYedekle(); });
+        QObject::connect(menu->addAction(t("Quit")), &QAction::triggered, qApp, &QApplication::quit);
+    };
+    yenile();
+    QObject::connect(&m, &Model::degisti, menu, [yenile, menu] {
+        if (!menu->isVisible()) yenile();
+    });
+    QObject::connect(tepsi, &QSystemTrayIcon::activated, &pencere, [&pencere](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger) oneGetir(&pencere);
+    });
+    tepsi->setContextMenu(menu);
+    tepsi->setToolTip("Ondrak Brimvale");
+    tepsi->show();
+}
+
+}  // namespace
+
+namespace Pencereler {
+
+int calistir(int argc, char** argv) {
+    QApplication uygulama(argc, argv);
+    uygulama.setApplicationName("Ondrak Brimvale");
+    uygulama.setDesktopFileName("com.ondrak.brimvale");
+    if (digeriniOneGetir()) return 0;
+    QLocalServer tek;
+    QLocalServer::removeServer(tekAd());
+    tek.listen(tekAd());
+
+    Model m;
+    AnaPencere pencere(m);
+    QObject::connect(&tek, &QLocalServer::newConnection, &pencere, [&] {
+        while (auto* s = tek.nextPendingConnection()) {
+            QObject::connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            oneGetir(&pencere);
+        }
+    });
+    // Without a tray, closing the window ends the application.
+    bool tepsiVar = QSystemTrayIcon::isSystemTrayAvailable();
+    uygulama.setQuitOnLastWindowClosed(!tepsiVar);
+    if (tepsiVar) tepsiKur(m, pencere, &uygulama);
+    pencere.show();
+
+    std::thread([] { Kurulum::uygulamaBasladi(yedekCalisiyor); }).detach();
+    Guncelleyici::ortak().baslat(yedekCalisiyor);
+    return uygulama.exec();
+}
+
+}  // namespace Pencereler
