@@ -14,5 +14,7 @@ std::optional<std::string> paketKimligi();
 std::string kaynaklar();
 std::string surum();  // CFBundleShortVersionString
 std::string yapi();   // CFBundleVersion
+// Version and build as people are shown them: "0.1.0 (1) – early version".
+std::string tam();
 
 }  // namespace UygulamaBilgisi
