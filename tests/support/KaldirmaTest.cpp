@@ -10,6 +10,7 @@
 #include "backup/Durum.hpp"
 #include "core/Ayarlar.hpp"
 #include "core/Komut.hpp"
+#include "core/Saat.hpp"
 #include "core/Tercihler.hpp"
 #include "core/Yol.hpp"
 #include "disk/Disk.hpp"
@@ -19,6 +20,8 @@
 #include "temel/Dosya.hpp"
 #include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
+#include "tests/support/SahteArac.hpp"
+#include "tests/support/SahteBaglama.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -99,6 +102,28 @@ TEST(Kaldirma, StepsRunUpToTheFirstThatFails) {
             EXPECT_EQ(agac(copte[0].string()), once);
         }
     }
+}
+
+// Moving the state folder with the image still attached inside it would carry
+// the mounted backups into the Trash: an image that will not detach stops the
+// uninstall before anything goes.
+TEST(Kaldirma, AnImageThatStaysAttachedStopsItBeforeAnythingGoes) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to mount";
+    kurulmusGibi();
+    setenv("BRIMVALE_COP", cop().c_str(), 1);
+    SahteBaglama imaj(false);
+    ASSERT_TRUE(imaj.tamam);
+    SahteArac(TestOrtami::araclar(), "hdiutil").cevap("hdiutil: detach failed - Resource busy", 16);
+    Saat::SahteSaat saat;  // the detach retries wait
+    Saat::kaynakKur(&saat);
+    int ajan = 0;
+    auto hata = Kaldirma::kaldir(false, {[] { return false; }, [&] { ++ajan; }});
+    Saat::kaynakKur(nullptr);
+    EXPECT_EQ(hata, "hdiutil: detach failed - Resource busy");
+    EXPECT_EQ(ajan, 0);
+    EXPECT_TRUE(fs::exists(Yol::ayarlar()));
+    EXPECT_FALSE(fs::exists(cop()));
+    EXPECT_TRUE(Tercihler::oku("eskiYedekUyariGunu"));
 }
 
 namespace {
