@@ -4,10 +4,13 @@
 // KomutlarYedek.cpp (programs, the kit's recipe, error classing),
 // KomutlarDepo.cpp (copies and large files), KomutlarKurtulus.cpp (the kit
 // on the disk), KomutlarDisk.cpp (disk and image), KomutlarAjan.cpp (the
-// agent), KomutlarGeriYukle.cpp (restores).
+// agent), KomutlarGeriYukle.cpp (restores), KomutlarDestek.cpp (support
+// report, uninstall).
 #include <functional>
 
 #include "app/Komutlar.hpp"
+#include "support/DestekRaporu.hpp"
+#include "support/Kaldirma.hpp"
 
 namespace Isleyiciler {
 
@@ -46,6 +49,14 @@ int farkliKaydet(Komutlar::Istek&);
 int degistirilmisler(Komutlar::Istek&);
 int geriAl(Komutlar::Istek&);
 int copeAt(Komutlar::Istek&);
+
+// KomutlarDestek.cpp
+int destekRaporu(Komutlar::Istek&);
+int kaldir(Komutlar::Istek&);
+// What the support report and the uninstall take from the agent and backup
+// rooms, for the windows as for the command line.
+DestekRaporu::Izin destekIzinleri();
+Kaldirma::Isler kaldirmaIsleri();
 
 // KomutlarDisk.cpp
 int baglanti(Komutlar::Istek&);

@@ -33,8 +33,8 @@ const std::vector<Satir>& tablo() {
     static const std::vector<Satir> t = {
         {"--ajan", 0, Isleyiciler::ajan, S, "", "back up as the background agent does"},
         {"--guncelleme-dene", 0, Isleyiciler::guncellemeDene, S, "", "look for an update and install it without asking"},
-        {"--destek-raporu", 0, nullptr, S, "", "print the support report"},
-        {"--kaldir", 0, nullptr, S, "", "uninstall, keeping the application itself"},
+        {"--destek-raporu", 0, Isleyiciler::destekRaporu, S, "", "print the support report"},
+        {"--kaldir", 0, Isleyiciler::kaldir, S, "", "uninstall, keeping the application itself"},
         {"--surum", 0, Isleyiciler::surum, S, "", "print the version"},
         {"--ajan-durumu", 0, Isleyiciler::ajanDurumu, S, "", "show the background agent's state"},
         {"--ajan-kur", 0, Isleyiciler::ajanKur, S, "", "install the background agent"},

@@ -4,6 +4,7 @@
 
 #include "temel/Metin.hpp"
 #include "core/Plist.hpp"
+#include "core/Yerel.hpp"
 #include "platform/Platform.hpp"
 
 namespace fs = std::filesystem;
@@ -52,5 +53,12 @@ std::optional<std::string> plistMetni(const std::string& anahtar) { return Plist
 std::string surum() { return Plist::metin(bilgi().plist, "CFBundleShortVersionString").value_or(BRIMVALE_SURUM); }
 
 std::string yapi() { return Plist::metin(bilgi().plist, "CFBundleVersion").value_or(BRIMVALE_YAPI); }
+
+// A version below 1 says so, so that reports and the terminal tell it apart.
+std::string tam() {
+    std::string s = surum() + " (" + yapi() + ")";
+    if (surum().starts_with("0.")) s += " \u2013 " + Yerel::metin("early version");
+    return s;
+}
 
 }  // namespace UygulamaBilgisi

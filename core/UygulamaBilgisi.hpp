@@ -16,5 +16,7 @@ std::string kaynaklar();
 std::optional<std::string> plistMetni(const std::string& anahtar);
 std::string surum();  // CFBundleShortVersionString
 std::string yapi();   // CFBundleVersion
+// Version and build as people are shown them: "0.1.0 (1) – early version".
+std::string tam();
 
 }  // namespace UygulamaBilgisi

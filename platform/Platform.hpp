@@ -22,6 +22,14 @@ std::string veriDizini();
 std::string kullaniciAdi();
 // The computer's name as people see it; empty when there is none.
 std::string bilgisayarAdi();
+// The operating system as people name it, version included ("Debian
+// GNU/Linux 12 (bookworm)"): from os-release, else the kernel's name and release.
+std::string sistemSurumu();
+// The system named by an os-release text: PRETTY_NAME, else NAME and
+// VERSION_ID; nothing when it names none.
+std::optional<std::string> osReleaseAdi(const std::string& metin);
+// The machine's hardware name as uname gives it ("x86_64").
+std::string makine();
 // Moves a file or folder to the user's Trash; throws std::runtime_error with
 // the system's text when it cannot.
 void copeTasi(const std::string& yol);

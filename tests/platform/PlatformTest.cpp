@@ -74,3 +74,19 @@ TEST(Aygitlar, UsbSerialAndSpeedFromTheDeviceAboveTheDisk) {
     EXPECT_EQ(bul(Platform::usbSeri("SER123", sys.string())), disktaki);
     EXPECT_EQ(Platform::usbSeri("OTHER", sys.string()), std::nullopt);
 }
+
+// The system as a support report names it, from the os-release forms in use.
+TEST(Sistem, NameAndVersionFromOsRelease) {
+    struct Durum { const char* ad; std::string metin; std::optional<std::string> beklenen; };
+    for (const auto& d : std::vector<Durum>{
+             {"pretty name, quoted", "NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\n"
+                                     "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "Debian GNU/Linux 12 (bookworm)"},
+             {"name and version only", "# comment\nNAME=Fedora\nVERSION_ID=40\n", "Fedora 40"},
+             {"a rolling release without a version", "NAME='Arch Linux'\n", "Arch Linux"},
+             {"escapes inside double quotes", "PRETTY_NAME=\"Ada \\\"Beta\\\" 1\"\n", "Ada \"Beta\" 1"},
+             {"empty pretty name", "PRETTY_NAME=\"\"\nNAME=Alpine\nVERSION_ID=3.20\n", "Alpine 3.20"},
+             {"names no system", "ID=debian\n", std::nullopt},
+         }) {
+        EXPECT_EQ(Platform::osReleaseAdi(d.metin), d.beklenen) << d.ad;
+    }
+}
