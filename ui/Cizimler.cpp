@@ -27,10 +27,10 @@ void HizGrafigi::paintEvent(QPaintEvent*) {
     p.setPen(QPen(palette().color(QPalette::Mid), 1));
     p.drawLine(alan.bottomLeft(), alan.bottomRight());
     const auto& noktalar = m_.hizGecmisi();
-    double sonHiz = noktalar.empty() ? 0 : noktalar.back().hiz;
+    double hiz = m_.a.hiz > 0 ? m_.a.hiz : noktalar.empty() ? 0 : noktalar.back().hiz;
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRectF(0, 0, width(), 16), Qt::AlignLeft | Qt::AlignVCenter,
-               q(Yerel::metin("Speed")) + ": " + (noktalar.empty() ? QString("–") : q(bayt(sonHiz)) + "/s"));
+               q(Yerel::metin("Speed")) + ": " + (hiz > 0 ? q(bayt(hiz)) + "/s" : QString("–")));
     if (noktalar.size() < 2) return;
     double enCok = 1;
     for (const auto& n : noktalar) enCok = std::max(enCok, n.hiz);

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
+#include "agent/Bildirim.hpp"
 #include "agent/Izinler.hpp"
 #include "agent/Kurulum.hpp"
 #include "backup/Calisma.hpp"
@@ -16,6 +18,7 @@
 #include "backup/Karar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
+#include "core/Tercihler.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "store/Kopyalar.hpp"
@@ -228,7 +231,27 @@ void Model::bekleyeniSor() {
     ajaniBaslat(Yol::yenidenSor());
 }
 
-void Model::eskiYedekUyarisi() {}
+void Model::eskiYedekUyarisi() {
+    Kurallar::HatirlatmaDurumu d;
+    d.kurulu = kurulu();
+    d.izinlerTam = izinOlculdu && izin.tamDisk && izin.bildirim && izin.arkaPlan;
+    d.izinDeneme = Izinler::denemede();
+    if (!gecmis.empty()) d.sonYedek = gecmis.back().tarih();
+    auto son = Tercihler::oku("eskiYedekUyariGunu");
+    d.sonUyariGunu = son && son->is_string() ? son->get<std::string>() : "";
+    std::string bugun = Saat::yerelMetin("%Y-%m-%d");
+    auto gun = Kurallar::eskiYedekGunu(d, Saat::simdi(), bugun);
+    if (!gun) return;
+    try {
+        Tercihler::yaz("eskiYedekUyariGunu", bugun);
+    } catch (const std::exception&) {
+        return;  // without the record it would remind on every refresh
+    }
+    // A notification may take seconds; the window does not wait for it.
+    std::thread([m = Yerel::bicim("Your last backup was %d days ago. Connect the backup disk to back up.",
+                                  {std::to_string(*gun)})] { bildir(m); })
+        .detach();
+}
 
 void Model::mesajVer(const std::string& m) {
     mesaj = m;

@@ -8,6 +8,8 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <cstdlib>
+#include <iostream>
 #include <thread>
 
 #include "agent/Kurulum.hpp"
@@ -91,6 +93,14 @@ void tepsiKur(Model& m, AnaPencere& pencere, QObject* sahip) {
 namespace Pencereler {
 
 int calistir(int argc, char** argv) {
+    // Qt would abort without a display; say what to do instead.
+    auto var = [](const char* ad) { return std::getenv(ad) && *std::getenv(ad); };
+    if (!var("DISPLAY") && !var("WAYLAND_DISPLAY") && !var("QT_QPA_PLATFORM")) {
+        std::cerr << Yerel::metin("The windows need a graphical desktop, and none was found. The command line works "
+                                  "without one: see --help.")
+                  << "\n";
+        return 1;
+    }
     QApplication uygulama(argc, argv);
     uygulama.setApplicationName("Ondrak Brimvale");
     uygulama.setDesktopFileName("com.ondrak.brimvale");
