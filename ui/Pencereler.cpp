@@ -20,6 +20,7 @@
 #include "ui/AnaPencere.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/SoruPenceresi.hpp"
 #include "update/Guncelleyici.hpp"
 
 namespace {
@@ -122,6 +123,16 @@ int calistir(int argc, char** argv) {
     uygulama.setQuitOnLastWindowClosed(!tepsiVar);
     if (tepsiVar) tepsiKur(m, pencere, &uygulama);
     pencere.show();
+    // The question comes to the front while the agent waits for an answer.
+    SoruPenceresi soru(m);
+    QObject::connect(&m, &Model::degisti, &soru, [&] {
+        if (m.soruAcik && m.ozet) {
+            soru.guncelle();
+            if (!soru.isVisible()) oneGetir(&soru);
+        } else {
+            soru.hide();
+        }
+    });
 
     std::thread([] { Kurulum::uygulamaBasladi(yedekCalisiyor); }).detach();
     Guncelleyici::ortak().baslat(yedekCalisiyor);

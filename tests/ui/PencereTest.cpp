@@ -9,14 +9,20 @@
 #include <QListWidget>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 
+#include "backup/Karar.hpp"
 #include "backup/YedekSonucu.hpp"
+#include "core/Dosya.hpp"
 #include "core/Yol.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Model.hpp"
+#include "ui/SoruPenceresi.hpp"
 
 namespace {
 
@@ -25,8 +31,9 @@ QApplication& uygulama() {
     static char ad[] = "ui_pencere_testleri";
     static char* argv[] = {ad, nullptr};
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: Qt's own statics may already be gone at exit.
+    static QApplication* a = new QApplication(argc, argv);
+    return *a;
 }
 
 // Where the pictures go: BRIMVALE_EKRAN or the build folder's "ekran".
@@ -115,4 +122,106 @@ TEST(Pencere, TheLogSectionHidesTechnicalLinesAndStartsFromBolum) {
     QString yazi = metin->toPlainText();
     EXPECT_TRUE(yazi.endsWith("line 600\n")) << yazi.right(80).toStdString();
     EXPECT_FALSE(yazi.contains("line 100\n"));
+}
+
+namespace {
+
+Ozet silinenli(int adet, bool esik) {
+    Ozet o;
+    o.yeni = 3;
+    o.degisen = 2;
+    o.esik = esik;
+    for (int i = 0; i < adet; ++i)
+        o.silinen.push_back({i, "Belgeler/rapor-" + std::to_string(i) + ".txt", 2048.0 * (i + 1), 1765000000.0 + i});
+    for (const auto& f : o.silinen) o.silinenBayt += f.boy;
+    if (adet) o.enCok = {{"Belgeler", adet, o.silinenBayt}};
+    return o;
+}
+
+QPushButton* dugme(QWidget& w, const QString& metin) {
+    for (auto* d : w.findChildren<QPushButton*>())
+        if (d->isVisibleTo(&w) && d->text() == metin) return d;
+    return nullptr;
+}
+
+std::optional<Karar> karar() { return jsonOku<Karar>(Yedekleme::kararYolu()); }
+
+}  // namespace
+
+TEST(SoruPenceresi, WithoutDeletionsThePlainPageAnswersEachWay) {
+    uygulama();
+    struct {
+        const char* dugme;
+        const char* islem;
+    } durumlar[] = {{"Back Up", "yedekle"}, {"Eject Disk", "cikar"}, {"Not Now", "iptal"}};
+    for (const auto& d : durumlar) {
+        std::remove(Yedekleme::kararYolu().c_str());
+        Model m;
+        m.ozet = silinenli(0, true);  // no deletions: the plain page, whatever the threshold says
+        SoruPenceresi w(m);
+        w.guncelle();
+        EXPECT_TRUE(gorunur(w, "Back up now?"));
+        EXPECT_TRUE(gorunur(w, "3 new and 2 changed files since the last backup. Nothing was deleted."));
+        EXPECT_TRUE(gorunur(w, "This will be the first backup."));
+        if (std::string(d.islem) == "yedekle") kaydet(w, "soru-duz");
+        auto* b = dugme(w, d.dugme);
+        ASSERT_TRUE(b) << d.dugme;
+        b->click();
+        auto k = karar();
+        ASSERT_TRUE(k) << d.dugme;
+        EXPECT_EQ(k->islem, d.islem);
+        EXPECT_TRUE(k->sec.empty());
+    }
+}
+
+TEST(SoruPenceresi, MarkedDeletedFilesAreCountedAndGoIntoTheDecision) {
+    uygulama();
+    Model m;
+    m.ozet = silinenli(4, true);
+    SoruPenceresi w(m);
+    w.guncelle();
+    EXPECT_TRUE(gorunur(w, "Many files were deleted"));
+    EXPECT_TRUE(gorunur(w, "4 files (20 KB) were deleted since the last backup."));
+    EXPECT_TRUE(gorunur(w, "Mostly in: Belgeler (4)"));
+    ASSERT_TRUE(dugme(w, "Back Up"));
+    ASSERT_TRUE(dugme(w, "Mark All"));
+
+    // Two marks in the list.
+    auto* liste = w.findChild<QTreeWidget*>();
+    ASSERT_TRUE(liste);
+    liste->topLevelItem(1)->setCheckState(3, Qt::Checked);
+    liste->topLevelItem(3)->setCheckState(3, Qt::Checked);
+    EXPECT_TRUE(dugme(w, "Restore 2 and Back Up"));
+    kaydet(w, "soru-silinenler-liste");
+
+    // Every mark, then none.
+    dugme(w, "Mark All")->click();
+    EXPECT_TRUE(dugme(w, "Restore 4 and Back Up"));
+    ASSERT_TRUE(dugme(w, "Unmark All"));
+    dugme(w, "Unmark All")->click();
+    EXPECT_TRUE(dugme(w, "Back Up"));
+
+    // A picture clicked marks its file; the list shows it too.
+    auto* resimler = w.findChild<QListWidget*>();
+    ASSERT_TRUE(resimler);
+    for (auto* d : w.findChildren<QToolButton*>())
+        if (d->text() == "Thumbnails") d->click();
+    emit resimler->itemClicked(resimler->item(2));
+    EXPECT_EQ(liste->topLevelItem(2)->checkState(3), Qt::Checked);
+    kaydet(w, "soru-silinenler-resimler");
+    dugme(w, "Restore 1 and Back Up")->click();
+    auto k = karar();
+    ASSERT_TRUE(k);
+    EXPECT_EQ(k->islem, "yedekle");
+    EXPECT_EQ(k->sec, std::vector<int>{2});
+}
+
+TEST(SoruPenceresi, BelowTheThresholdTheHeaderSaysFilesWereDeleted) {
+    uygulama();
+    Model m;
+    m.ozet = silinenli(1, false);
+    SoruPenceresi w(m);
+    w.guncelle();
+    EXPECT_FALSE(gorunur(w, "Many files were deleted"));
+    EXPECT_TRUE(gorunur(w, "Files were deleted on this computer"));
 }

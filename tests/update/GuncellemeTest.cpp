@@ -134,13 +134,13 @@ Teklif teklifYap(const std::vector<Girdi>& girdiler, const Anahtar& k, const std
     return t;
 }
 
-// A copy of the built bundle (its files hard links, its Info.plist its own)
+// A copy of the built bundle (a real copy: the build is shared by tests)
 // that trusts `anahtar`: the program that installs the update.
 std::string kuruluPaket(const std::string& anahtar) {
     fs::path yapilan = fs::path(TestOrtami::calistirilabilir()).parent_path().parent_path().parent_path();
     std::string kurulu = TestOrtami::kok() + "/Uygulamalar/" + kPaketAdi;
     fs::create_directories(fs::path(kurulu).parent_path());
-    sh("cp -al \"$1\" \"$2\"", {yapilan.string(), kurulu});
+    sh("cp -a \"$1\" \"$2\"", {yapilan.string(), kurulu});
     std::string plist = kurulu + "/Contents/Info.plist";
     std::string metin = *oku(plist);
     metin = std::regex_replace(metin, std::regex("(<key>SUPublicEDKey</key>\\s*<string>)[^<]*"), "$1" + anahtar);
