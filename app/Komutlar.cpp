@@ -29,8 +29,8 @@ struct Satir {
 constexpr Imaj S = Imaj::serbest, I = Imaj::gerekir;
 
 // In the order in which the flags are tested.
-const std::vector<Satir>& tablo() {
-    static const std::vector<Satir> t = {
+std::vector<Satir>& tablo() {
+    static std::vector<Satir> t = {
         {"--ajan", 0, Isleyiciler::ajan, S, "", "back up as the background agent does"},
         {"--guncelleme-dene", 0, Isleyiciler::guncellemeDene, S, "", "look for an update and install it without asking"},
         {"--destek-raporu", 0, Isleyiciler::destekRaporu, S, "", "print the support report"},
@@ -94,6 +94,11 @@ const std::set<std::string>& bayraklar() {
         return b;
     }();
     return s;
+}
+
+void isleyiciKur(const std::string& bayrak, Isleyici isleyici) {
+    for (auto& satir : tablo())
+        if (bayrak == satir.bayrak) satir.isleyici = isleyici;
 }
 
 int yurut(const std::vector<std::string>& args) {

@@ -26,6 +26,8 @@ struct Istek {
 
 using Isleyici = int (*)(Istek&);
 
+// A handler from a layer above the command line (the windows draw the icon).
+void isleyiciKur(const std::string& bayrak, Isleyici isleyici);
 // The flags of the command table; the help switches are not among them.
 const std::set<std::string>& bayraklar();
 // "--help" or "-h".

@@ -1,12 +1,19 @@
 #include "ui/AnaPencere.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPointer>
+#include <QThreadPool>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QStackedWidget>
 
+#include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
+#include "support/DestekRaporu.hpp"
+#include "update/Guncelleyici.hpp"
 #include "ui/GenelBakis.hpp"
 #include "ui/GunlukSayfasi.hpp"
 #include "ui/Model.hpp"
@@ -22,6 +29,12 @@ QWidget* yakinda(const char* metin, QWidget* ust) {
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
     return l;
+}
+
+void goster(QPointer<AnaPencere> pencere, const QString& metin) {
+    QMetaObject::invokeMethod(
+        qApp, [pencere, metin] { if (pencere) QMessageBox::information(pencere, "Ondrak Brimvale", metin); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -60,6 +73,59 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
     for (size_t i = 0; i < Kurallar::bolumler().size(); ++i)
         if (Kurallar::bolumler()[i].bolum == m_.bolum) kenar_->setCurrentRow(static_cast<int>(i));
     connect(&m_, &Model::degisti, this, &AnaPencere::guncelle);
+    menuleriKur();
+}
+
+// The menus and their shortcuts (Ctrl where another desktop has Command).
+void AnaPencere::menuleriKur() {
+    auto* uygulama = menuBar()->addMenu("Ondrak Brimvale");
+    uygulama->addAction(t("About Ondrak Brimvale"), this, [this] {
+        QMessageBox::about(this, t("About Ondrak Brimvale"),
+                           "<b>Ondrak Brimvale</b><br>" + QString::fromStdString(UygulamaBilgisi::tam()));
+    });
+    auto* guncelle = uygulama->addAction(t("Check for Updates…"), this, [this] { guncellemeDenetle(); });
+    guncelle->setEnabled(Guncelleyici::etkin());
+    uygulama->addSeparator();
+    uygulama->addAction(t("Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
+
+    auto* yedek = menuBar()->addMenu(t("Backup"));
+    yedek->addAction(t("Back Up Now"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), this,
+                     [this] { m_.simdiYedekle(); });
+    yedek->addAction(t("Eject Backup Disk"), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                     [this] { m_.diskiCikar(m_.a.calisiyor); });
+
+    auto* yardim = menuBar()->addMenu(t("Help"));
+    yardim->addAction(t("Create Support Report…"), this, [this] { destekRaporu(); });
+}
+
+// The report is written and handed to the mail program or the file manager
+// off the window's thread.
+void AnaPencere::destekRaporu() {
+    QPointer<AnaPencere> ben(this);
+    QThreadPool::globalInstance()->start([ben, izin = DestekRaporu::Izin{m_.izin.tamDisk, m_.izin.arkaPlan}] {
+        try {
+            (void)DestekRaporu::olustur(izin);
+        } catch (const std::exception& e) {
+            goster(ben, QString::fromStdString(e.what()));
+        }
+    });
+}
+
+void AnaPencere::guncellemeDenetle() {
+    // Told from the update's thread; shown on the window's.
+    struct Surucu : Guncelleme::Surucu {
+        QPointer<AnaPencere> pencere;
+        void bulundu(const Guncelleme::Surum& s) override {
+            goster(pencere, QString::fromStdString(Yerel::bicim("Version %@ is being installed.", {s.surum})));
+        }
+        void yok() override { goster(pencere, t("Ondrak Brimvale is up to date.")); }
+        void hata(const std::string& h) override { goster(pencere, QString::fromStdString(h)); }
+        // The new version has been opened.
+        void kuruldu() override { QMetaObject::invokeMethod(qApp, &QApplication::quit, Qt::QueuedConnection); }
+    };
+    static Surucu surucu;
+    surucu.pencere = this;
+    if (Guncelleyici::ortak().denetlenebilir()) Guncelleyici::ortak().denetle(surucu);
 }
 
 void AnaPencere::guncelle() {

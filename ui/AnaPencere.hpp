@@ -14,6 +14,9 @@ public:
     void guncelle();
 
 private:
+    void menuleriKur();
+    void destekRaporu();
+    void guncellemeDenetle();
     Model& m_;
     QListWidget* kenar_;
     QStackedWidget* sayfalar_;

@@ -18,6 +18,7 @@
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "ui/AnaPencere.hpp"
+#include "ui/Ikon.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
 #include "ui/SoruPenceresi.hpp"
@@ -105,6 +106,7 @@ int calistir(int argc, char** argv) {
     QApplication uygulama(argc, argv);
     uygulama.setApplicationName("Ondrak Brimvale");
     uygulama.setDesktopFileName("com.ondrak.brimvale");
+    uygulama.setWindowIcon(QIcon(QPixmap::fromImage(Ikon::ciz(256))));
     if (digeriniOneGetir()) return 0;
     QLocalServer tek;
     QLocalServer::removeServer(tekAd());

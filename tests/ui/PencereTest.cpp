@@ -2,9 +2,13 @@
 // person would see, saved as PNG files beside the test's output, and the
 // main window's behaviour that needs Qt.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -224,4 +228,55 @@ TEST(SoruPenceresi, BelowTheThresholdTheHeaderSaysFilesWereDeleted) {
     w.guncelle();
     EXPECT_FALSE(gorunur(w, "Many files were deleted"));
     EXPECT_TRUE(gorunur(w, "Files were deleted on this computer"));
+}
+
+TEST(Ikon, TheTenIconFilesHaveTheirPixelSizes) {
+    uygulama();
+    std::string klasor = TestOrtami::kok() + "/ikon";
+    auto c = TestOrtami::calistir({"--ikon", klasor});
+    ASSERT_EQ(c.kod, 0) << c.hata;
+    std::pair<const char*, int> beklenen[] = {
+        {"16x16", 16},       {"16x16@2x", 32},   {"32x32", 32},       {"32x32@2x", 64},   {"128x128", 128},
+        {"128x128@2x", 256}, {"256x256", 256},   {"256x256@2x", 512}, {"512x512", 512},   {"512x512@2x", 1024}};
+    for (const auto& [ad, boyut] : beklenen) {
+        QImage resim(QString::fromStdString(klasor + "/icon_" + ad + ".png"));
+        EXPECT_EQ(resim.size(), QSize(boyut, boyut)) << ad;
+        // Drawn, not empty: the centre of the tile is opaque.
+        if (!resim.isNull()) {
+            EXPECT_EQ(qAlpha(resim.pixel(boyut / 2, boyut / 5)), 255) << ad;
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(klasor), {}), 10);
+}
+
+TEST(Model, StoppingAPausedBackupEndsIt) {
+    uygulama();
+    // A stand-in for the engine in a process group of its own.
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        ::pause();
+        ::_exit(0);
+    }
+    ::setpgid(pid, pid);
+    Model m;
+    m.a.pid = pid;
+    m.sinyal(SIGSTOP);
+    int durum = 0;
+    ASSERT_EQ(::waitpid(pid, &durum, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(durum));
+    m.sinyal(SIGTERM);
+    // A stopped process would never end: give it 5 s, then clean up.
+    pid_t biten = 0;
+    for (int i = 0; i < 50 && biten == 0; ++i) {
+        biten = ::waitpid(pid, &durum, WNOHANG);
+        if (biten == 0) ::usleep(100000);
+    }
+    if (biten == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &durum, 0);
+    }
+    EXPECT_EQ(biten, pid) << "still stopped";
+    EXPECT_TRUE(WIFSIGNALED(durum) && WTERMSIG(durum) == SIGTERM);
 }
