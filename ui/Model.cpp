@@ -50,6 +50,9 @@ struct Model::Olcum {
     std::optional<YedekSonucu> sonuc;
     std::vector<GeriYukleme> kayitlar;
     std::optional<Ozet> ozet;
+    // Read only when the image's state or the connection changed.
+    std::optional<std::vector<std::string>> kopyalar;
+    std::vector<KopyaBilgisi> bilgiler, gecmis;
 };
 
 Model::Model(QObject* ust) : QObject(ust) {
@@ -79,10 +82,19 @@ void Model::yenile() {
     // A slow disk must not pile up measurements: one runs, one waits.
     if (sirada_ >= 2) return;
     ++sirada_;
-    kuyruk_.start([this, ayar = ayarlar, agir, onceki = izin] {
+    kuyruk_.start([this, ayar = ayarlar, agir, onceki = izin, oncekiImaj = a.imaj, oncekiBaglanti = baglanti,
+                   ilk = !ilkBakis_, oncekiKopyalar = kopyalar] {
         auto o = std::make_shared<Olcum>();
         o->a = Yedekleme::anlik(ayar);
         o->rapor = Disk::baglanti(ayar);
+        if (ilk || o->a.imaj != oncekiImaj || !(o->rapor.durum == oncekiBaglanti)) {
+            o->kopyalar = Kopyalar::liste(Yol::yedekler());
+            if (*o->kopyalar != oncekiKopyalar) {
+                o->bilgiler = Kopyalar::bilgiler();
+                if (o->a.imaj != Disk::Baglanti::yok) Kopyalar::gecmisEsitle();
+                o->gecmis = Kopyalar::gecmis();
+            }
+        }
         if (agir && o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
             const std::string& yol = o->rapor.durum.metin;
             o->disk = DiskDolulugu{Disk::toplamYer(yol), Disk::bosYer(yol), Disk::doluYer(yol + "/" + ayar.imajAdi)};
@@ -102,11 +114,9 @@ void Model::yenile() {
 
 void Model::uygula(const Olcum& o) {
     --sirada_;
-    bool imajDegisti = o.a.imaj != a.imaj;
     a = o.a;
     if (auto h = hiz_.ekle(a, Saat::simdi())) a.hiz = *h;
     if (o.disk) disk = o.disk;
-    bool baglantiDegisti = !(o.rapor.durum == baglanti);
     baglanti = o.rapor.durum;
     usbHiz = o.rapor.hiz;
     izin = o.izin;
@@ -120,7 +130,13 @@ void Model::uygula(const Olcum& o) {
             mesajVer(e.what());
         }
     }
-    if (baglantiDegisti || imajDegisti || !ilkBakis_) kopyalarYenile();
+    if (o.kopyalar && *o.kopyalar != kopyalar) {
+        kopyalar = *o.kopyalar;
+        bilgiler = o.bilgiler;
+        gecmis = o.gecmis;
+    }
+    if (seciliKopya && std::find(kopyalar.begin(), kopyalar.end(), *seciliKopya) == kopyalar.end())
+        seciliKopya.reset();
     kayitlar = o.kayitlar;
     if (o.sonuc != sonuc) sonuc = o.sonuc;
     soruAcik = a.asama == "soru" && !std::filesystem::exists(Yedekleme::kararYolu());

@@ -84,7 +84,7 @@ private:
     void mesajVer(const std::string& m);
 
     QThreadPool kuyruk_;  // "brimvale.olcum": one measurement at a time
-    QTimer zamanlayici_;
+    QTimer zamanlayici_{this};
     int sayac_ = 0;
     int sirada_ = 0;  // measurements asked for and not yet applied
     bool ilkBakis_ = false;

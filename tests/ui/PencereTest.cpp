@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
+#include <QTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -64,6 +66,15 @@ std::vector<QString> metinler(QWidget& w) {
     return m;
 }
 
+// The model's first refresh applied, then no more: the test sets its state.
+void durdur(Model& m) {
+    QEventLoop dongu;
+    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+    QTimer::singleShot(10000, &dongu, &QEventLoop::quit);
+    dongu.exec();
+    for (auto* z : m.findChildren<QTimer*>()) z->stop();
+}
+
 bool gorunur(QWidget& w, const QString& metin) {
     for (const auto& m : metinler<QLabel>(w))
         if (m.contains(metin)) return true;
@@ -75,6 +86,7 @@ bool gorunur(QWidget& w, const QString& metin) {
 TEST(Pencere, TheOverviewSaysWhereThingsStand) {
     uygulama();
     Model m;
+    durdur(m);
     AnaPencere p(m);
     kaydet(p, "genel-bosta");
     EXPECT_TRUE(gorunur(p, "Connect the backup disk to back up"));
@@ -100,6 +112,7 @@ TEST(Pencere, AFailedBackupShowsItsResultWithAdvice) {
         .yaz();
     TestOrtami::dosyaYaz(Yol::asama(), "bosta\t1700000000\thata\n");
     Model m;
+    durdur(m);
     AnaPencere p(m);
     kaydet(p, "genel-hata");
     EXPECT_TRUE(gorunur(p, "Backup failed"));
@@ -115,6 +128,7 @@ TEST(Pencere, TheLogSectionHidesTechnicalLinesAndStartsFromBolum) {
     gunluk += "2026-12-07 10:00:01 [rsync] technical detail\n";
     TestOrtami::dosyaYaz(Yol::gunluk(), gunluk);
     Model m;
+    durdur(m);
     AnaPencere p(m);
     p.guncelle();
     kaydet(p, "gunluk");
@@ -161,6 +175,7 @@ TEST(SoruPenceresi, WithoutDeletionsThePlainPageAnswersEachWay) {
     for (const auto& d : durumlar) {
         std::remove(Yedekleme::kararYolu().c_str());
         Model m;
+    durdur(m);
         m.ozet = silinenli(0, true);  // no deletions: the plain page, whatever the threshold says
         SoruPenceresi w(m);
         w.guncelle();
@@ -181,6 +196,7 @@ TEST(SoruPenceresi, WithoutDeletionsThePlainPageAnswersEachWay) {
 TEST(SoruPenceresi, MarkedDeletedFilesAreCountedAndGoIntoTheDecision) {
     uygulama();
     Model m;
+    durdur(m);
     m.ozet = silinenli(4, true);
     SoruPenceresi w(m);
     w.guncelle();
@@ -223,6 +239,7 @@ TEST(SoruPenceresi, MarkedDeletedFilesAreCountedAndGoIntoTheDecision) {
 TEST(SoruPenceresi, BelowTheThresholdTheHeaderSaysFilesWereDeleted) {
     uygulama();
     Model m;
+    durdur(m);
     m.ozet = silinenli(1, false);
     SoruPenceresi w(m);
     w.guncelle();
@@ -261,6 +278,7 @@ TEST(Model, StoppingAPausedBackupEndsIt) {
     }
     ::setpgid(pid, pid);
     Model m;
+    durdur(m);
     m.a.pid = pid;
     m.sinyal(SIGSTOP);
     int durum = 0;
