@@ -239,6 +239,67 @@ void Model::kaydet() {
     yenile();
 }
 
+namespace {
+
+std::string ad(const std::string& yol) { return std::filesystem::path(yol).filename().string(); }
+
+}  // namespace
+
+void Model::yerineKoy(const std::string& kopya, const std::string& rel) {
+    arkada(
+        this,
+        [kopya, rel, ayar = ayarlar]() -> std::string {
+            try {
+                auto g = GeriYukle::yerineKoy(kopya, rel, ayar);
+                if (!g.damgali) return Yerel::bicim("“%@” was restored.", {ad(g.hedef)});
+                return Yerel::bicim("“%@” was restored. The current version was kept next to it as “%@”.",
+                                    {ad(g.hedef), ad(*g.damgali)});
+            } catch (const std::exception& e) {
+                return e.what();
+            }
+        },
+        [this](const std::string& metin) {
+            kayitlar = GeriYukle::kayitlar();
+            mesajVer(metin);
+        });
+}
+
+void Model::farkliKaydet(const std::string& kopya, const std::string& rel, const std::string& klasor) {
+    arkada(
+        this,
+        [kopya, rel, klasor]() -> std::string {
+            try {
+                return Yerel::bicim("“%@” was restored.", {ad(GeriYukle::farkliKaydet(kopya, rel, klasor))});
+            } catch (const std::exception& e) {
+                return e.what();
+            }
+        },
+        [this](const std::string& metin) { mesajVer(metin); });
+}
+
+void Model::geriAl(const std::set<std::string>& idler) { kayitlaraUygula(idler, GeriYukle::geriAl); }
+
+void Model::copeAt(const std::set<std::string>& idler) { kayitlaraUygula(idler, GeriYukle::copeAt); }
+
+// Undo and clean up go record by record; the first failure is reported.
+void Model::kayitlaraUygula(const std::set<std::string>& idler, void (*is)(const std::string&)) {
+    arkada(
+        this,
+        [idler, is]() -> std::string {
+            try {
+                for (const auto& id : idler) is(id);
+            } catch (const std::exception& e) {
+                return e.what();
+            }
+            return {};
+        },
+        [this](const std::string& hata) {
+            kayitlar = GeriYukle::kayitlar();
+            if (!hata.empty()) mesajVer(hata);
+            emit degisti();
+        });
+}
+
 void Model::bekleyeniSor() {
     Kurallar::TekrarSorDurumu d{Kurulum::hazir, Kurulum::ajanaDokunulur(), soruAcik, ilkBakis_, mesgul, hatirlatilan_};
     if (!Kurallar::tekrarSor(a, d, Saat::simdi())) return;

@@ -72,6 +72,11 @@ public:
     void yenidenBagla();
     void kilitle();
     void kaydet();
+    // Restores, off the window's thread; each ends in a message.
+    void yerineKoy(const std::string& kopya, const std::string& rel);
+    void farkliKaydet(const std::string& kopya, const std::string& rel, const std::string& klasor);
+    void geriAl(const std::set<std::string>& idler);
+    void copeAt(const std::set<std::string>& idler);
 
 signals:
     void degisti();
@@ -82,6 +87,7 @@ private:
     void eskiYedekUyarisi();
     void bekleyeniSor();
     void mesajVer(const std::string& m);
+    void kayitlaraUygula(const std::set<std::string>& idler, void (*is)(const std::string&));
 
     QThreadPool kuyruk_;  // "brimvale.olcum": one measurement at a time
     QTimer zamanlayici_{this};

@@ -25,6 +25,7 @@
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
 #include "core/Yol.hpp"
+#include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Model.hpp"
@@ -297,4 +298,25 @@ TEST(Model, StoppingAPausedBackupEndsIt) {
     }
     EXPECT_EQ(biten, pid) << "still stopped";
     EXPECT_TRUE(WIFSIGNALED(durum) && WTERMSIG(durum) == SIGTERM);
+}
+
+TEST(Model, ARestoreInPlaceRunsOffTheWindowAndSaysWhatItKept) {
+    uygulama();
+    DenemeDiski::yardimcilariKur();
+    const std::string kopya = "2024-01-01_100000", mac = TestOrtami::kok() + "/mac/Belgeler";
+    TestOrtami::dosyaYaz(Yol::yedekler() + "/" + kopya + "/Belgeler/mektup.txt", "eski hali\n");
+    TestOrtami::dosyaYaz(mac + "/mektup.txt", "yeni hali\n");
+    Model m;
+    durdur(m);
+    m.ayarlar.kaynaklar = {mac};
+    QEventLoop dongu;
+    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+    m.yerineKoy(kopya, "Belgeler/mektup.txt");
+    dongu.exec();
+    ASSERT_TRUE(m.mesaj);
+    EXPECT_TRUE(m.mesaj->starts_with("“mektup.txt” was restored. The current version was kept next to it as “mektup"))
+        << *m.mesaj;
+    EXPECT_EQ(oku(mac + "/mektup.txt"), "eski hali\n");
+    ASSERT_EQ(m.kayitlar.size(), 1u);
+    EXPECT_EQ(oku(*m.kayitlar[0].damgali), "yeni hali\n");
 }
