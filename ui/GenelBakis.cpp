@@ -12,7 +12,6 @@
 
 #include "backup/Baslik.hpp"
 #include "core/Dosya.hpp"
-#include "core/Icu.hpp"
 #include "core/Yerel.hpp"
 #include "ui/Cizimler.hpp"
 #include "ui/Model.hpp"
@@ -138,10 +137,7 @@ void GenelBakis::guncelle() {
                                                            : "externaldrive.fill.badge.timemachine";
     ikon_->setPixmap(Semboller::ikon(sembol).pixmap(48, 48));
     baslik_->setText(q(Yedekleme::baslik(a)));
-    if (!m_.gecmis.empty())
-        ayrinti_->setText(q(Yerel::bicim("Last backup: %@", {Icu::tarih(m_.gecmis.back().tarih(), Icu::TarihBicimi::kisa, true).value_or("")})));
-    else
-        ayrinti_->setText(t("No backup yet"));
+    ayrinti_->setText(q(m_.sonYedekMetni()));
 
     bool kopyaliyor = a.asama == "esitleme";
     ilerleme_->setVisible(kopyaliyor || !m_.hizGecmisi().empty());

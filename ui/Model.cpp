@@ -18,6 +18,8 @@
 #include "backup/Karar.hpp"
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
+#include "core/Icu.hpp"
+#include "core/Komut.hpp"
 #include "core/Tercihler.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
@@ -72,6 +74,12 @@ Model::Model(QObject* ust) : QObject(ust) {
 Model::~Model() {
     zamanlayici_.stop();
     kuyruk_.waitForDone();
+}
+
+std::string Model::sonYedekMetni() const {
+    if (gecmis.empty()) return Yerel::metin("No backup yet");
+    return Yerel::bicim("Last backup: %@",
+                        {Icu::tarih(gecmis.back().tarih(), Icu::TarihBicimi::kisa, true).value_or("")});
 }
 
 bool Model::kurulu() const { return ayarlar.diskUUID && !ayarlar.kaynaklar.empty(); }
@@ -217,6 +225,42 @@ void Model::yenidenBagla() {
         this, [aygit = baglanti.metin] { return Disk::yenidenBagla(aygit); },
         [this](bool tamam) {
             if (!tamam) mesajVer(Yerel::metin("The disk could not be reconnected. Unplug the cable and plug it in again."));
+            yenile();
+        });
+}
+
+namespace {
+
+// The device's owner, asked through the desktop's authentication agent where
+// polkit runs. Without polkit the session's own user is the owner; a test
+// state folder never asks.
+bool sahibiDogrula() {
+    if (std::getenv("BRIMVALE_DURUM")) return true;
+    KomutSonucu k = komut("/usr/bin/pkcheck", {"--action-id", "org.freedesktop.policykit.exec", "--process",
+                                               std::to_string(::getpid()), "--allow-user-interaction"});
+    return k.kod == 0 || k.kod == 127;
+}
+
+}  // namespace
+
+void Model::kilidiAc() {
+    auto birim = Disk::birim(ayarlar.diskUUID);
+    if (!birim) return mesajVer(Yerel::metin("Connect the backup disk first."));
+    mesgul = true;
+    emit degisti();
+    arkada(
+        this,
+        [imaj = *birim + "/" + ayarlar.imajAdi]() -> std::optional<std::string> {
+            if (!sahibiDogrula()) return std::string();  // refused: stays locked, nothing to say
+            Ayarlar guncel = Ayarlar::yukle();
+            if (Disk::imajiBagla(imaj, true, guncel)) return Yerel::metin("The backup could not be opened.");
+            return std::nullopt;
+        },
+        [this](const std::optional<std::string>& hata) {
+            mesgul = false;
+            ayarlar = Ayarlar::yukle();
+            if (hata && !hata->empty()) mesajVer(*hata);
+            kopyalarYenile();
             yenile();
         });
 }

@@ -59,6 +59,8 @@ public:
     bool soruAcik = false;
 
     const std::deque<Kurallar::HizNoktasi>& hizGecmisi() const { return hiz_.gecmis(); }
+    // "Last backup: <date>" from the history, or "No backup yet".
+    std::string sonYedekMetni() const;
     // The settings name a disk and at least one folder.
     bool kurulu() const;
 
@@ -70,6 +72,7 @@ public:
     void sinyal(int sig);
     void diskiCikar(bool durdurup);
     void yenidenBagla();
+    void kilidiAc();
     void kilitle();
     void kaydet();
     // Restores, off the window's thread; each ends in a message.

@@ -14,7 +14,6 @@
 
 #include "agent/Kurulum.hpp"
 #include "backup/Durum.hpp"
-#include "core/Icu.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "ui/AnaPencere.hpp"
@@ -22,11 +21,10 @@
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
 #include "ui/SoruPenceresi.hpp"
+#include "ui/Tepsi.hpp"
 #include "update/Guncelleyici.hpp"
 
 namespace {
-
-QString t(const char* s) { return QString::fromStdString(Yerel::metin(s)); }
 
 bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
 
@@ -59,24 +57,7 @@ void tepsiKur(Model& m, AnaPencere& pencere, QObject* sahip) {
     auto* menu = new QMenu(&pencere);
     auto yenile = [&m, &pencere, tepsi, menu] {
         tepsi->setIcon(Semboller::ikon(Kurallar::menuSembolu(m.a)));
-        menu->clear();
-        menu->addSection("Ondrak Brimvale");
-        menu->addAction(m.gecmis.empty() ? t("No backup yet")
-                                         : QString::fromStdString(Yerel::bicim(
-                                               "Last backup: %@", {Icu::tarih(m.gecmis.back().tarih(),
-                                                                             Icu::TarihBicimi::kisa, true)
-                                                                       .value_or("")})))
-            ->setEnabled(false);
-        if (auto s = Kurallar::durumSatiri(m.a, m.mesgul))
-            menu->addAction(Semboller::ikon(s->sembol), QString::fromStdString(s->metin))->setEnabled(false);
-        if (m.a.erteleme)
-            menu->addAction(Semboller::ikon("arrow.triangle.2.circlepath"), t("Backup postponed: waiting for you"))
-                ->setEnabled(false);
-        menu->addSeparator();
-        QObject::connect(menu->addAction(t("Open Ondrak Brimvale")), &QAction::triggered, &pencere,
-                         [&pencere] { oneGetir(&pencere); });
-        QObject::connect(menu->addAction(t("Back Up Now")), &QAction::triggered, &m, [&m] { m.simdiYedekle(); });
-        QObject::connect(menu->addAction(t("Quit")), &QAction::triggered, qApp, &QApplication::quit);
+        tepsiMenusu(m, menu, [&pencere] { oneGetir(&pencere); });
     };
     yenile();
     QObject::connect(&m, &Model::degisti, menu, [yenile, menu] {

@@ -59,7 +59,6 @@ SoruPenceresi::SoruPenceresi(Model& m, QWidget* ust)
     : QWidget(ust, Qt::Window), m_(m), izgara_(std::getenv("BRIMVALE_IZGARA") != nullptr) {
     setWindowTitle("Ondrak Brimvale");
     new QVBoxLayout(this);
-    resize(760, 560);
 }
 
 void SoruPenceresi::guncelle() {
@@ -75,8 +74,11 @@ void SoruPenceresi::kur() {
     liste_ = nullptr;
     resimler_ = nullptr;
     if (!gosterilen_) return;
-    icerik_ = gosterilen_->silinen.empty() ? duzSayfa(*gosterilen_) : silinenlerSayfasi(*gosterilen_);
+    bool duz = gosterilen_->silinen.empty();
+    icerik_ = duz ? duzSayfa(*gosterilen_) : silinenlerSayfasi(*gosterilen_);
     layout()->addWidget(icerik_);
+    // The plain question is short; the list needs room.
+    resize(duz ? QSize(560, sizeHint().height()) : QSize(760, 560));
 }
 
 QWidget* SoruPenceresi::duzSayfa(const Ozet& o) {
@@ -91,7 +93,7 @@ QWidget* SoruPenceresi::duzSayfa(const Ozet& o) {
                         {std::to_string(o.yeni), std::to_string(o.degisen)}),
                       s));
     d->addWidget(yazi(t("When the backup is done I eject the disk. Do not unplug it before you get the notification."), s));
-    d->addStretch(1);
+    d->addSpacing(12);
     auto* dugmeler = new QHBoxLayout;
     auto* simdiDegil = new QPushButton(t("Not Now"), s);
     simdiDegil->setToolTip(t("Not Now only postpones: I ask again in an hour, when you reconnect the disk or open "

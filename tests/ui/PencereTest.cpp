@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,6 +31,7 @@
 #include "ui/AnaPencere.hpp"
 #include "ui/Model.hpp"
 #include "ui/SoruPenceresi.hpp"
+#include "ui/Tepsi.hpp"
 
 namespace {
 
@@ -51,8 +53,9 @@ std::string ekran(const std::string& ad) {
     return klasor + "/" + ad + ".png";
 }
 
-void kaydet(QWidget& w, const std::string& ad) {
-    w.resize(1100, 720);
+// At the window's own size, or the main window's default one.
+void kaydet(QWidget& w, const std::string& ad, bool kendiBoyu = false) {
+    if (!kendiBoyu) w.resize(1100, 720);
     w.show();
     QApplication::processEvents();
     ASSERT_TRUE(w.grab().save(QString::fromStdString(ekran(ad))));
@@ -183,7 +186,7 @@ TEST(SoruPenceresi, WithoutDeletionsThePlainPageAnswersEachWay) {
         EXPECT_TRUE(gorunur(w, "Back up now?"));
         EXPECT_TRUE(gorunur(w, "3 new and 2 changed files since the last backup. Nothing was deleted."));
         EXPECT_TRUE(gorunur(w, "This will be the first backup."));
-        if (std::string(d.islem) == "yedekle") kaydet(w, "soru-duz");
+        if (std::string(d.islem) == "yedekle") kaydet(w, "soru-duz", true);
         auto* b = dugme(w, d.dugme);
         ASSERT_TRUE(b) << d.dugme;
         b->click();
@@ -213,7 +216,7 @@ TEST(SoruPenceresi, MarkedDeletedFilesAreCountedAndGoIntoTheDecision) {
     liste->topLevelItem(1)->setCheckState(3, Qt::Checked);
     liste->topLevelItem(3)->setCheckState(3, Qt::Checked);
     EXPECT_TRUE(dugme(w, "Restore 2 and Back Up"));
-    kaydet(w, "soru-silinenler-liste");
+    kaydet(w, "soru-silinenler-liste", true);
 
     // Every mark, then none.
     dugme(w, "Mark All")->click();
@@ -229,7 +232,7 @@ TEST(SoruPenceresi, MarkedDeletedFilesAreCountedAndGoIntoTheDecision) {
         if (d->text() == "Thumbnails") d->click();
     emit resimler->itemClicked(resimler->item(2));
     EXPECT_EQ(liste->topLevelItem(2)->checkState(3), Qt::Checked);
-    kaydet(w, "soru-silinenler-resimler");
+    kaydet(w, "soru-silinenler-resimler", true);
     dugme(w, "Restore 1 and Back Up")->click();
     auto k = karar();
     ASSERT_TRUE(k);
@@ -319,4 +322,39 @@ TEST(Model, ARestoreInPlaceRunsOffTheWindowAndSaysWhatItKept) {
     EXPECT_EQ(oku(mac + "/mektup.txt"), "eski hali\n");
     ASSERT_EQ(m.kayitlar.size(), 1u);
     EXPECT_EQ(oku(*m.kayitlar[0].damgali), "yeni hali\n");
+}
+
+TEST(Tepsi, TheMenuSaysWhetherTheDiskMayBeUnplugged) {
+    uygulama();
+    Model m;
+    durdur(m);
+    struct {
+        const char* ne;
+        bool calisiyor, diskBagli, ertelendi;
+        const char* satir;  // "" for none
+    } durumlar[] = {
+        {"a backup runs", true, true, false, "Backup in progress: do not unplug the disk"},
+        {"the disk is mounted", false, true, true, "Eject the disk before unplugging it"},
+        {"no disk", false, false, false, ""},
+    };
+    for (const auto& d : durumlar) {
+        m.a.calisiyor = d.calisiyor;
+        m.a.diskBagli = d.diskBagli;
+        m.a.erteleme = d.ertelendi ? std::optional(Saat::simdi()) : std::nullopt;
+        QMenu menu;
+        tepsiMenusu(m, &menu, [] {});
+        QString metin;
+        for (auto* l : menu.findChildren<QLabel*>()) metin += l->text() + "\n";
+        EXPECT_EQ(metin.contains("unplug"), *d.satir != '\0') << d.ne;
+        if (*d.satir) {
+            EXPECT_TRUE(metin.contains(d.satir)) << d.ne;
+        }
+        EXPECT_EQ(metin.contains("Backup postponed: waiting for you"), d.ertelendi) << d.ne;
+        if (d.calisiyor) {
+            menu.adjustSize();
+            menu.show();
+            QApplication::processEvents();
+            menu.grab().save(QString::fromStdString(ekran("tepsi")));
+        }
+    }
 }
