@@ -21,6 +21,7 @@
 #include "core/Icu.hpp"
 #include "core/Komut.hpp"
 #include "core/Tercihler.hpp"
+#include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "store/Kopyalar.hpp"
@@ -59,6 +60,7 @@ struct Model::Olcum {
 
 Model::Model(QObject* ust) : QObject(ust) {
     ayarlar = Ayarlar::yukle();
+    yeniliklerAcik = Tercihler::oku("yeniliklerSurumu") != nlohmann::json(UygulamaBilgisi::surum());
     kayitlar = GeriYukle::kayitlar();
     gecmis = Kopyalar::gecmis();
     olcek = Kurallar::olcek(std::getenv("BRIMVALE_OLCEK"));
@@ -74,6 +76,15 @@ Model::Model(QObject* ust) : QObject(ust) {
 Model::~Model() {
     zamanlayici_.stop();
     kuyruk_.waitForDone();
+}
+
+void Model::yenilikleriGordu() {
+    yeniliklerAcik = false;
+    try {
+        Tercihler::yaz("yeniliklerSurumu", UygulamaBilgisi::surum());
+    } catch (const std::exception& e) {
+        Gunluk::yaz(std::string("WARNING: ") + e.what());
+    }
 }
 
 std::string Model::sonYedekMetni() const {

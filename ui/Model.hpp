@@ -59,6 +59,8 @@ public:
     bool soruAcik = false;
 
     const std::deque<Kurallar::HizNoktasi>& hizGecmisi() const { return hiz_.gecmis(); }
+    // The What's New sheet was shown for this version.
+    void yenilikleriGordu();
     // "Last backup: <date>" from the history, or "No backup yet".
     std::string sonYedekMetni() const;
     // The settings name a disk and at least one folder.

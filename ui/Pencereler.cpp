@@ -7,6 +7,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSystemTrayIcon>
 #include <cstdlib>
 #include <iostream>
@@ -14,6 +16,7 @@
 
 #include "agent/Kurulum.hpp"
 #include "backup/Durum.hpp"
+#include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
 #include "core/Yol.hpp"
 #include "ui/AnaPencere.hpp"
@@ -42,6 +45,16 @@ bool digeriniOneGetir() {
     s.write("goster\n");
     s.waitForBytesWritten(500);
     return true;
+}
+
+void yenilikleriGoster(QWidget* ust) {
+    QMessageBox::information(
+        ust, QString::fromStdString(Yerel::bicim("What's New in Ondrak Brimvale %@", {UygulamaBilgisi::surum()})),
+        QString::fromStdString(Yerel::metin(
+            "Backups start by themselves when the backup disk is connected.\n\n"
+            "A backup can be started, followed and answered in a terminal too (--yedekle).\n\n"
+            "Updates are checked once a day, signed by the maker, and never installed while a backup runs.\n\n"
+            "Help › Create Support Report… collects what is needed to help you, without any password.")));
 }
 
 void oneGetir(QWidget* w) {
@@ -106,6 +119,11 @@ int calistir(int argc, char** argv) {
     uygulama.setQuitOnLastWindowClosed(!tepsiVar);
     if (tepsiVar) tepsiKur(m, pencere, &uygulama);
     pencere.show();
+    // Once per version, after the window is up.
+    if (m.yeniliklerAcik) QTimer::singleShot(0, &pencere, [&] {
+            yenilikleriGoster(&pencere);
+            m.yenilikleriGordu();
+        });
     // The question comes to the front while the agent waits for an answer.
     SoruPenceresi soru(m);
     QObject::connect(&m, &Model::degisti, &soru, [&] {

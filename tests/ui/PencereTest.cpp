@@ -25,6 +25,7 @@
 #include "backup/Karar.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
+#include "core/Tercihler.hpp"
 #include "core/Yol.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
@@ -357,4 +358,22 @@ TEST(Tepsi, TheMenuSaysWhetherTheDiskMayBeUnplugged) {
             menu.grab().save(QString::fromStdString(ekran("tepsi")));
         }
     }
+}
+
+TEST(Model, WhatsNewIsDueOncePerVersion) {
+    uygulama();
+    {
+        Model m;
+        durdur(m);
+        EXPECT_TRUE(m.yeniliklerAcik);
+        m.yenilikleriGordu();
+    }
+    Model m;
+    durdur(m);
+    EXPECT_FALSE(m.yeniliklerAcik);
+    // Another version's record: due again.
+    Tercihler::yaz("yeniliklerSurumu", "0.0.1");
+    Model sonraki;
+    durdur(sonraki);
+    EXPECT_TRUE(sonraki.yeniliklerAcik);
 }
