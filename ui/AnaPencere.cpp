@@ -16,6 +16,7 @@
 #include "update/Guncelleyici.hpp"
 #include "ui/GenelBakis.hpp"
 #include "ui/GunlukSayfasi.hpp"
+#include "ui/KopyalarSayfasi.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
 
@@ -50,6 +51,7 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
     sayfalar_ = new QStackedWidget(orta);
     genel_ = new GenelBakis(m_, sayfalar_);
     gunluk_ = new GunlukSayfasi(m_, sayfalar_);
+    kopyalar_ = new KopyalarSayfasi(m_, sayfalar_);
     for (const auto& b : Kurallar::bolumler()) {
         kenar_->addItem(new QListWidgetItem(Semboller::ikon(b.sembol), t(b.baslik)));
         switch (b.bolum) {
@@ -58,9 +60,7 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
             case Kurallar::Bolum::geriYukle:
                 sayfalar_->addWidget(yakinda("Browsing and restoring copies comes in a later version.", sayfalar_));
                 break;
-            case Kurallar::Bolum::kopyalar:
-                sayfalar_->addWidget(yakinda("Replaced items are listed in a later version.", sayfalar_));
-                break;
+            case Kurallar::Bolum::kopyalar: sayfalar_->addWidget(kopyalar_); break;
         }
     }
     yatay->addWidget(kenar_);
@@ -131,6 +131,7 @@ void AnaPencere::guncellemeDenetle() {
 void AnaPencere::guncelle() {
     genel_->guncelle();
     if (m_.bolum == Kurallar::Bolum::gunluk) gunluk_->guncelle();
+    if (m_.bolum == Kurallar::Bolum::kopyalar) kopyalar_->guncelle();
     // One message at a time; the view clears it.
     if (m_.mesaj && isVisible()) {
         QString metin = QString::fromStdString(*m_.mesaj);

@@ -7,6 +7,7 @@ class QListWidget;
 class QStackedWidget;
 class GenelBakis;
 class GunlukSayfasi;
+class KopyalarSayfasi;
 
 class AnaPencere : public QMainWindow {
 public:
@@ -22,4 +23,5 @@ private:
     QStackedWidget* sayfalar_;
     GenelBakis* genel_;
     GunlukSayfasi* gunluk_;
+    KopyalarSayfasi* kopyalar_;
 };

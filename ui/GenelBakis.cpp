@@ -168,8 +168,13 @@ void GenelBakis::guncelle() {
         sonucBaslik_->setStyleSheet(*renk ? QString("color: %1").arg(renk) : QString());
     }
 
-    hatirlatma_->setVisible(a.erteleme.has_value() && a.asama == "bosta");
-    hatirlatma_->setText(t("Backup postponed: waiting for you"));
+    QStringList hatirlatmalar;
+    if (a.erteleme && a.asama == "bosta") hatirlatmalar << t("Backup postponed: waiting for you");
+    if (int n = Kurallar::eskiKayitSayisi(m_.kayitlar, Saat::simdi()))
+        hatirlatmalar << q(Yerel::bicim("%d replaced items are older than 30 days. Review them in Replaced Items.",
+                                        {std::to_string(n)}));
+    hatirlatma_->setVisible(!hatirlatmalar.isEmpty());
+    hatirlatma_->setText(hatirlatmalar.join("\n"));
 
     yedekle_->setEnabled(!a.calisiyor && !m_.mesgul && m_.kurulu());
     cikar_->setVisible(a.diskBagli);

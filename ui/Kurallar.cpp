@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "core/Yerel.hpp"
 
@@ -89,6 +90,27 @@ bool tekrarSor(const Anlik& a, const TekrarSorDurumu& d, Saat::Zaman simdi) {
     if (!d.hazir || !d.dokunulur || !a.erteleme || a.asama != "bosta" || d.soruAcik || !d.ilkBakis || d.mesgul)
         return false;
     return saniye(simdi, *a.erteleme) >= kTekrarSor && d.hatirlatilan != a.erteleme;
+}
+
+const char* kayitEtiketi(const GeriYukleme& g) {
+    if (g.durum == "geri-alindi") return "Undone";
+    if (g.durum == "cope-atildi") return "In the Trash";
+    if (!g.damgali) return "Restored (no copy)";
+    std::error_code ec;
+    return std::filesystem::symlink_status(*g.damgali, ec).type() != std::filesystem::file_type::not_found && !ec
+               ? "Kept"
+               : "No longer there";
+}
+
+bool kayitGosterilir(const GeriYukleme& g, bool hepsi) {
+    return hepsi || (g.durum != "geri-alindi" && g.durum != "cope-atildi");
+}
+
+int eskiKayitSayisi(const std::vector<GeriYukleme>& kayitlar, Saat::Zaman simdi) {
+    double sinir = std::chrono::duration<double>(simdi.time_since_epoch()).count() - 2592000;
+    return static_cast<int>(std::count_if(kayitlar.begin(), kayitlar.end(), [&](const GeriYukleme& g) {
+        return g.zaman < sinir && std::string(kayitEtiketi(g)) == "Kept";
+    }));
 }
 
 }  // namespace Kurallar

@@ -10,6 +10,7 @@
 
 #include "backup/Durum.hpp"
 #include "core/Saat.hpp"
+#include "restore/GeriYukle.hpp"
 #include "store/KopyaBilgisi.hpp"
 
 namespace Kurallar {
@@ -85,5 +86,14 @@ struct TekrarSorDurumu {
 };
 // Whether to ask again now about the postponed backup of `a`.
 bool tekrarSor(const Anlik& a, const TekrarSorDurumu& d, Saat::Zaman simdi);
+
+// The status label of a restore record: "Undone", "In the Trash",
+// "Restored (no copy)", "Kept" while its kept copy exists, else "No longer
+// there". Untranslated, as the catalog's key.
+const char* kayitEtiketi(const GeriYukleme& g);
+// Whether the replaced-items list shows the record.
+bool kayitGosterilir(const GeriYukleme& g, bool hepsi);
+// Restores made more than 30 days ago whose kept copy is still there.
+int eskiKayitSayisi(const std::vector<GeriYukleme>& kayitlar, Saat::Zaman simdi);
 
 }  // namespace Kurallar

@@ -139,3 +139,41 @@ TEST(Kurallar, APostponedBackupIsAskedAgainAfterAnHourAndOnlyOnce) {
     };
     for (const auto& d : durumlar) EXPECT_EQ(tekrarSor(d.a, d.d, t0), d.sor) << d.ne;
 }
+
+TEST(Kurallar, ARestoreRecordIsLabelledByItsStateAndItsKeptCopy) {
+    std::string var = TestOrtami::kok() + "/mektup (replaced 2026-01-01).txt";
+    TestOrtami::dosyaYaz(var, "x");
+    auto kayit = [](const std::string& durum, std::optional<std::string> damgali, double zaman = 0) {
+        GeriYukleme g;
+        g.durum = durum;
+        g.damgali = std::move(damgali);
+        g.zaman = zaman;
+        return g;
+    };
+    struct {
+        GeriYukleme g;
+        const char* etiket;
+        bool gosterilir;
+    } durumlar[] = {
+        {kayit("geri-alindi", var), "Undone", false},
+        {kayit("cope-atildi", var), "In the Trash", false},
+        {kayit("duruyor", std::nullopt), "Restored (no copy)", true},
+        {kayit("duruyor", var), "Kept", true},
+        {kayit("duruyor", TestOrtami::kok() + "/gitti.txt"), "No longer there", true},
+    };
+    for (const auto& d : durumlar) {
+        EXPECT_STREQ(kayitEtiketi(d.g), d.etiket);
+        EXPECT_EQ(kayitGosterilir(d.g, false), d.gosterilir) << d.etiket;
+        EXPECT_TRUE(kayitGosterilir(d.g, true)) << d.etiket;
+    }
+    // Only kept copies older than 30 days count for the overview's reminder.
+    double simdi = std::chrono::duration<double>(t0.time_since_epoch()).count();
+    std::vector<GeriYukleme> kayitlar = {
+        kayit("duruyor", var, simdi - 31 * 86400),
+        kayit("duruyor", var, simdi - 29 * 86400),
+        kayit("duruyor", TestOrtami::kok() + "/gitti.txt", simdi - 40 * 86400),
+        kayit("cope-atildi", var, simdi - 40 * 86400),
+        kayit("duruyor", var, simdi - 45 * 86400),
+    };
+    EXPECT_EQ(eskiKayitSayisi(kayitlar, t0), 2);
+}

@@ -29,6 +29,7 @@
 #include "core/Yol.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
+#include "restore/GeriYukle.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Model.hpp"
 #include "ui/SoruPenceresi.hpp"
@@ -376,4 +377,46 @@ TEST(Model, WhatsNewIsDueOncePerVersion) {
     Model sonraki;
     durdur(sonraki);
     EXPECT_TRUE(sonraki.yeniliklerAcik);
+}
+
+TEST(KopyalarSayfasi, ARestoreIsListedWithItsStatusAndCanBeUndone) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "kopyalar", 1);
+    std::string mac = TestOrtami::kok() + "/mac/Belgeler", hedef = mac + "/mektup.txt",
+                damgali = mac + "/mektup (replaced 2026-12-01 100000).txt";
+    TestOrtami::dosyaYaz(hedef, "geri yuklenen\n");
+    TestOrtami::dosyaYaz(damgali, "onceki hali\n");
+    GeriYukleme g;
+    g.id = "k1";
+    g.zaman = 1764583200;  // long ago: the overview reminds of it
+    g.rel = "Belgeler/mektup.txt";
+    g.kopya = "2024-01-01_100000";
+    g.hedef = hedef;
+    g.damgali = damgali;
+    g.durum = "duruyor";
+    GeriYukleme eski = g;
+    eski.id = "k0";
+    eski.durum = "geri-alindi";
+    GeriYukle::kaydet({eski, g});
+    Model m;
+    durdur(m);
+    AnaPencere p(m);
+    p.guncelle();
+    kaydet(p, "degistirilenler");
+    auto* liste = p.findChild<QTreeWidget*>();
+    ASSERT_TRUE(liste);
+    ASSERT_EQ(liste->topLevelItemCount(), 1) << "the undone one is hidden";
+    EXPECT_EQ(liste->topLevelItem(0)->text(2), "Kept");
+
+    liste->topLevelItem(0)->setSelected(true);
+    QEventLoop dongu;
+    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+    auto* geriAl = dugme(p, "Put the kept copy back in place; the restored version goes to the Trash");
+    ASSERT_TRUE(geriAl);
+    geriAl->click();
+    dongu.exec();
+    EXPECT_EQ(oku(hedef), "onceki hali\n");
+    EXPECT_FALSE(std::filesystem::exists(damgali));
+    ASSERT_EQ(m.kayitlar.size(), 2u);
+    EXPECT_EQ(m.kayitlar[1].durum, "geri-alindi");
 }
