@@ -15,6 +15,7 @@
 #include "support/DestekRaporu.hpp"
 #include "update/Guncelleyici.hpp"
 #include "ui/GenelBakis.hpp"
+#include "ui/Kaldir.hpp"
 #include "ui/GunlukSayfasi.hpp"
 #include "ui/KopyalarSayfasi.hpp"
 #include "ui/Model.hpp"
@@ -85,6 +86,9 @@ void AnaPencere::menuleriKur() {
     });
     auto* guncelle = uygulama->addAction(t("Check for Updates…"), this, [this] { guncellemeDenetle(); });
     guncelle->setEnabled(Guncelleyici::etkin());
+    uygulama->addSeparator();
+    // Until the settings window offers it.
+    uygulama->addAction(t("Uninstall Ondrak Brimvale…"), this, [this] { kaldirmayiSor(m_, this); });
     uygulama->addSeparator();
     uygulama->addAction(t("Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
 

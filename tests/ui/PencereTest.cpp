@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "backup/Durum.hpp"
 #include "backup/Karar.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
@@ -31,6 +33,7 @@
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "ui/AnaPencere.hpp"
+#include "ui/Kaldir.hpp"
 #include "ui/Model.hpp"
 #include "ui/SoruPenceresi.hpp"
 #include "ui/Tepsi.hpp"
@@ -419,4 +422,24 @@ TEST(KopyalarSayfasi, ARestoreIsListedWithItsStatusAndCanBeUndone) {
     EXPECT_FALSE(std::filesystem::exists(damgali));
     ASSERT_EQ(m.kayitlar.size(), 2u);
     EXPECT_EQ(m.kayitlar[1].durum, "geri-alindi");
+}
+
+TEST(Kaldir, TheUninstallQuestionRefusesWhileABackupRuns) {
+    uygulama();
+    Model m;
+    durdur(m);
+    ASSERT_TRUE(Yedekleme::kilitAl());
+    // Answer the question as a person would, once it shows.
+    QTimer::singleShot(0, [] {
+        auto* soru = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(soru);
+        EXPECT_EQ(soru->text(), "Uninstall Ondrak Brimvale?");
+        for (auto* d : soru->buttons())
+            if (d->text() == "Uninstall") d->click();
+    });
+    kaldirmayiSor(m, nullptr);
+    Yedekleme::kilidiBirak();
+    ASSERT_TRUE(m.mesaj);
+    EXPECT_EQ(*m.mesaj, "A backup is running. Try again when it is done.");
+    EXPECT_TRUE(std::filesystem::exists(Yol::durum()));
 }
