@@ -21,6 +21,7 @@
 #include "core/Yol.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Ikon.hpp"
+#include "ui/IzinEkrani.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
 #include "ui/SoruPenceresi.hpp"
@@ -124,6 +125,18 @@ int calistir(int argc, char** argv) {
             yenilikleriGoster(&pencere);
             m.yenilikleriGordu();
         });
+    // The permissions, once measured, when one of them is missing.
+    IzinEkrani izinler(m);
+    QObject::connect(&m, &Model::degisti, &izinler, [&] {
+        if (!m.izinOlculdu) return;
+        izinler.guncelle();
+        static bool gosterildi = false;
+        bool hepsi = m.izin.tamDisk && m.izin.bildirim && m.izin.arkaPlan;
+        if (!hepsi && !gosterildi) {
+            gosterildi = true;
+            oneGetir(&izinler);
+        }
+    });
     // The question comes to the front while the agent waits for an answer.
     SoruPenceresi soru(m);
     QObject::connect(&m, &Model::degisti, &soru, [&] {

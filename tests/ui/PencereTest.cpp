@@ -33,6 +33,7 @@
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "ui/AnaPencere.hpp"
+#include "ui/IzinEkrani.hpp"
 #include "ui/Kaldir.hpp"
 #include "ui/Model.hpp"
 #include "ui/SoruPenceresi.hpp"
@@ -442,4 +443,23 @@ TEST(Kaldir, TheUninstallQuestionRefusesWhileABackupRuns) {
     ASSERT_TRUE(m.mesaj);
     EXPECT_EQ(*m.mesaj, "A backup is running. Try again when it is done.");
     EXPECT_TRUE(std::filesystem::exists(Yol::durum()));
+}
+
+TEST(IzinEkrani, RowsTurnToOnAsTheModelSeesTheGrants) {
+    uygulama();
+    Model m;
+    durdur(m);
+    m.izin = {true, false, false};
+    IzinEkrani w(m);
+    w.guncelle();
+    kaydet(w, "izinler", true);
+    EXPECT_TRUE(gorunur(w, "Waiting for the permissions…"));
+    EXPECT_FALSE(gorunur(w, "macOS")) << "the Linux wording of the introduction";
+    EXPECT_FALSE(dugme(w, "Open Settings"));
+    EXPECT_TRUE(dugme(w, "Allow"));
+    EXPECT_TRUE(dugme(w, "Turn On"));
+    m.izin = {true, true, true};
+    w.guncelle();
+    EXPECT_FALSE(dugme(w, "Allow") || dugme(w, "Turn On"));
+    EXPECT_TRUE(gorunur(w, "All set"));
 }
