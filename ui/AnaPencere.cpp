@@ -20,10 +20,11 @@
 #include "ui/KopyalarSayfasi.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString t(const char* s) { return QString::fromStdString(Yerel::metin(s)); }
 
 // A section that is not built yet says so in a sentence.
 QWidget* yakinda(const char* metin, QWidget* ust) {

@@ -7,10 +7,11 @@
 #include "core/Dosya.hpp"
 #include "core/Yerel.hpp"
 #include "ui/Model.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 

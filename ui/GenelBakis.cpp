@@ -16,26 +16,16 @@
 #include "ui/Cizimler.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-QString t(const char* s) { return q(Yerel::metin(s)); }
 
 QFrame* kart(QWidget* ust) {
     auto* k = new QFrame(ust);
     k->setFrameShape(QFrame::StyledPanel);
     return k;
-}
-
-QLabel* kalin(QWidget* ust, int buyutme = 0) {
-    auto* l = new QLabel(ust);
-    QFont f = l->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() + buyutme);
-    l->setFont(f);
-    l->setWordWrap(true);
-    return l;
 }
 
 QString sure(double saniye) {
@@ -56,7 +46,7 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     ikon_ = new QLabel(durum);
     dh->addWidget(ikon_, 0, Qt::AlignTop);
     auto* metinler = new QVBoxLayout;
-    baslik_ = kalin(durum, 4);
+    baslik_ = yazi("", durum, 4, true);
     ayrinti_ = new QLabel(durum);
     metinler->addWidget(baslik_);
     metinler->addWidget(ayrinti_);
@@ -83,7 +73,7 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
 
     auto* diskKarti = kart(this);
     auto* kh = new QVBoxLayout(diskKarti);
-    auto* diskBaslik = kalin(diskKarti);
+    auto* diskBaslik = yazi("", diskKarti, 0, true);
     diskBaslik->setText(t("Backup disk"));
     kh->addWidget(diskBaslik);
     disk_ = new DiskCubugu(m_, diskKarti);
@@ -92,7 +82,7 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
 
     sonucKarti_ = kart(this);
     auto* sh = new QVBoxLayout(sonucKarti_);
-    sonucBaslik_ = kalin(sonucKarti_, 1);
+    sonucBaslik_ = yazi("", sonucKarti_, 1, true);
     sonucMetni_ = new QLabel(sonucKarti_);
     sonucMetni_->setWordWrap(true);
     ayrintilar_ = new QPushButton(t("Details"), sonucKarti_);

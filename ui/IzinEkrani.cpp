@@ -16,20 +16,11 @@
 #include "platform/Platform.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString t(const char* s) { return QString::fromStdString(Yerel::metin(s)); }
-
-QLabel* yazi(const QString& metin, QWidget* ust, bool kalin = false, int buyutme = 0) {
-    auto* l = new QLabel(metin, ust);
-    l->setWordWrap(true);
-    QFont f = l->font();
-    f.setBold(kalin);
-    f.setPointSizeF(f.pointSizeF() + buyutme);
-    l->setFont(f);
-    return l;
-}
 
 // The desktop's own settings page where one is installed; nothing otherwise.
 void ayarlariAc(const char* sayfa) {
@@ -42,7 +33,7 @@ void ayarlariAc(const char* sayfa) {
 IzinEkrani::IzinEkrani(Model& m, QWidget* ust) : QWidget(ust, Qt::Window), m_(m) {
     setWindowTitle("Ondrak Brimvale");
     auto* d = new QVBoxLayout(this);
-    d->addWidget(yazi(t("Ondrak Brimvale needs a few permissions"), this, true, 5));
+    d->addWidget(yazi(t("Ondrak Brimvale needs a few permissions"), this, 5, true));
     d->addWidget(yazi(t("macOS lets you decide what an app may access. Brimvale works only when all of these are on; "
                         "it checks them by itself and continues as soon as you turn them on."),
                       this));
@@ -66,7 +57,7 @@ IzinEkrani::IzinEkrani(Model& m, QWidget* ust) : QWidget(ust, Qt::Window), m_(m)
         auto* ikon = new QLabel(this);
         ikon->setPixmap(Semboller::ikon(tn.sembol).pixmap(32, 32));
         auto* metinler = new QVBoxLayout;
-        metinler->addWidget(yazi(t(tn.baslik), this, true));
+        metinler->addWidget(yazi(t(tn.baslik), this, 0, true));
         metinler->addWidget(yazi(t(tn.aciklama), this));
         if (tn.ipucu) {
             auto* ipucu = yazi(t(tn.ipucu), this);
@@ -96,7 +87,7 @@ IzinEkrani::IzinEkrani(Model& m, QWidget* ust) : QWidget(ust, Qt::Window), m_(m)
     d->addStretch(1);
     auto* alt = new QHBoxLayout;
     durumIkonu_ = new QLabel(this);
-    durum_ = yazi("", this, true);
+    durum_ = yazi("", this, 0, true);
     alt->addWidget(durumIkonu_);
     alt->addWidget(durum_, 1);
     d->addLayout(alt);

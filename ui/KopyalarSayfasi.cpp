@@ -13,11 +13,11 @@
 #include "core/Icu.hpp"
 #include "core/Yerel.hpp"
 #include "ui/Model.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-QString t(const char* s) { return q(Yerel::metin(s)); }
 
 }  // namespace
 

@@ -27,24 +27,13 @@
 #include "store/Kopyalar.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/Metin.hpp"
 
 namespace fs = std::filesystem;
 
+using namespace Arayuz;
+
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
-QString t(const char* s) { return q(Yerel::metin(s)); }
-QString b(const char* s, std::vector<std::string> d) { return q(Yerel::bicim(s, d)); }
-
-QLabel* yazi(const QString& metin, QWidget* ust, int buyutme = 0, bool kalin = false) {
-    auto* l = new QLabel(metin, ust);
-    l->setWordWrap(true);
-    QFont f = l->font();
-    f.setPointSizeF(f.pointSizeF() + buyutme);
-    f.setBold(kalin);
-    l->setFont(f);
-    return l;
-}
 
 QString tarih(double saniye) {
     return q(Icu::tarih(Saat::Zaman{} + std::chrono::seconds(static_cast<long long>(saniye)), Icu::TarihBicimi::kisa)

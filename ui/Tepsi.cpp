@@ -8,10 +8,11 @@
 #include "core/Yerel.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
+#include "ui/Metin.hpp"
+
+using namespace Arayuz;
 
 namespace {
-
-QString t(const char* s) { return QString::fromStdString(Yerel::metin(s)); }
 
 // A line of the menu that is read, not chosen: symbol and text, in a colour.
 void satir(QMenu* menu, const std::string& sembol, const QString& metin, const char* renk = nullptr) {
