@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QStackedWidget>
 
+#include "core/Komut.hpp"
 #include "core/UygulamaBilgisi.hpp"
 #include "core/Yerel.hpp"
 #include "support/DestekRaporu.hpp"
@@ -100,7 +101,17 @@ void AnaPencere::menuleriKur() {
                      [this] { m_.diskiCikar(m_.a.calisiyor); });
 
     auto* yardim = menuBar()->addMenu(t("Help"));
+    // The maker's pages, in the default browser.
+    auto sayfa = [yardim](const char* baslik, const char* adres) {
+        yardim->addAction(t(baslik), yardim, [adres] {
+            QThreadPool::globalInstance()->start([adres] { komut("/usr/bin/open", {adres}); });
+        });
+    };
+    sayfa("Ondrak Brimvale Help", "https://ondrak.example/brimvale/help");
     yardim->addAction(t("Create Support Report…"), this, [this] { destekRaporu(); });
+    yardim->addSeparator();
+    sayfa("Privacy Policy", "https://ondrak.example/privacy");
+    sayfa("Imprint", "https://ondrak.example/imprint");
 }
 
 // The report is written and handed to the mail program or the file manager
