@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -23,12 +24,14 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "agent/Kurulum.hpp"
 #include "backup/Durum.hpp"
 #include "backup/Karar.hpp"
 #include "backup/YedekSonucu.hpp"
 #include "core/Dosya.hpp"
 #include "core/Tercihler.hpp"
 #include "core/Yol.hpp"
+#include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
@@ -462,4 +465,61 @@ TEST(IzinEkrani, RowsTurnToOnAsTheModelSeesTheGrants) {
     w.guncelle();
     EXPECT_FALSE(dugme(w, "Allow") || dugme(w, "Turn On"));
     EXPECT_TRUE(gorunur(w, "All set"));
+}
+
+// As root with a loop-device disk: the agent's real run waits at the
+// question, the window shows it, and a click lets the run back up.
+TEST(SoruPenceresi, ARealRunWaitingForTheAnswerGoesOnAfterAClick) {
+    if (auto e = DenemeDiski::imajEksik(); !e.empty()) GTEST_SKIP() << e;
+    uygulama();
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    DenemeDiski::yardimcilariKur();
+    DenemeDiski disk("BRIMSORU", 128);
+    const char* parola = "Soru parolasi 4";
+    ::setenv("BRIMVALE_PAROLA", parola, 1);
+    std::string kaynak = TestOrtami::kok() + "/bilgisayar/Belgeler";
+    for (int i = 0; i < 20; ++i) TestOrtami::dosyaYaz(kaynak + "/belge" + std::to_string(i) + ".txt", "metin\n");
+    Ayarlar ayarlar;
+    ayarlar.diskUUID = disk.uuid;
+    ayarlar.kaynaklar = {kaynak};
+    ayarlar.seyrelt = false;
+    ayarlar.kaydet();
+    Birim birim{disk.uuid, disk.etiket, disk.yol, Disk::toplamYer(disk.yol), Disk::bosYer(disk.yol)};
+    ASSERT_EQ(Kurulum::imajOlustur(birim, ayarlar, parola), std::nullopt);
+
+    // The agent, as the service manager starts it: no preset answer.
+    ::unsetenv("BRIMVALE_CEVAP");
+    pid_t ajan = ::fork();
+    if (ajan == 0) {
+        ::setpgid(0, 0);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        std::string exe = TestOrtami::calistirilabilir();
+        ::execl(exe.c_str(), exe.c_str(), "--ajan", nullptr);
+        ::_exit(127);
+    }
+    Model m;
+    durdur(m);
+    SoruPenceresi w(m);
+    // Refresh until the question is open (at most a minute).
+    for (int i = 0; i < 600 && !(m.soruAcik && m.ozet); ++i) {
+        QEventLoop dongu;
+        QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+        QTimer::singleShot(100, &dongu, &QEventLoop::quit);
+        m.yenile();
+        dongu.exec();
+    }
+    if (!(m.soruAcik && m.ozet)) {
+        ::kill(-ajan, SIGKILL);
+        ::waitpid(ajan, nullptr, 0);
+        FAIL() << "the run never asked\n" << TestOrtami::gunluk();
+    }
+    w.guncelle();
+    EXPECT_TRUE(gorunur(w, "Back up now?"));
+    EXPECT_TRUE(gorunur(w, "20 new and 0 changed files since the last backup. Nothing was deleted."));
+    dugme(w, "Back Up")->click();
+    int durum = 0;
+    ASSERT_EQ(::waitpid(ajan, &durum, 0), ajan);
+    EXPECT_TRUE(WIFEXITED(durum) && WEXITSTATUS(durum) == 0) << TestOrtami::gunluk();
+    EXPECT_EQ(Metin::bol(Metin::kirp(oku(Yol::asama()).value_or("")), '\t', false).at(2), "bitti")
+        << TestOrtami::gunluk();
 }
