@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestOrtami.hpp"
+#include "backup/Baslik.hpp"
 #include "ui/Kurallar.hpp"
 
 using namespace Kurallar;
@@ -176,4 +177,45 @@ TEST(Kurallar, ARestoreRecordIsLabelledByItsStateAndItsKeptCopy) {
         kayit("duruyor", var, simdi - 45 * 86400),
     };
     EXPECT_EQ(eskiKayitSayisi(kayitlar, t0), 2);
+}
+
+TEST(Kurallar, TheProgressTitleFollowsTheStageThenTheOutcomeThenTheDisk) {
+    struct {
+        const char *asama, *sonuc;
+        bool duraklatildi, diskBagli;
+        const char* baslik;
+    } durumlar[] = {
+        {"basliyor", "hata", false, false, "Starting…"},
+        {"prova", "", false, false, "Checking what changed…"},
+        {"soru", "", false, false, "Waiting for your answer"},
+        {"esitleme", "", false, true, "Backing up"},
+        {"esitleme", "", true, true, "Paused"},
+        {"budama", "", false, false, "Thinning out old backups…"},
+        {"sikistirma", "", false, false, "Compacting the backup…"},
+        {"kurtulus", "", false, false, "Writing the recovery files to the disk…"},
+        {"cikariliyor", "", false, false, "Ejecting the disk…"},
+        {"bosta", "bitti", false, false, "Last backup completed"},
+        {"bosta", "hata", false, true, "Last backup failed"},
+        {"bosta", "durduruldu", false, false, "Stopped: the next backup continues where it stopped"},
+        {"bosta", "iptal", false, true, "Ready"},
+        {"bosta", "", false, false, "Connect the backup disk to back up"},
+    };
+    for (const auto& d : durumlar) {
+        Anlik a = anlik(d.asama, d.sonuc);
+        a.duraklatildi = d.duraklatildi;
+        a.diskBagli = d.diskBagli;
+        EXPECT_EQ(Yedekleme::baslik(a), d.baslik) << d.asama << " " << d.sonuc;
+    }
+    // The copy pass's fraction stays within 0..1.
+    auto oran = [](double biten, double toplam) {
+        Anlik a;
+        a.bitenBayt = biten;
+        a.toplamBayt = toplam;
+        return Yedekleme::oran(a);
+    };
+    EXPECT_EQ(oran(5, 0), 0);
+    EXPECT_EQ(oran(5, -1), 0);
+    EXPECT_EQ(oran(15, 10), 1.0);
+    EXPECT_DOUBLE_EQ(oran(2.5, 10), 0.25);
+    EXPECT_EQ(Yedekleme::oran(std::nullopt), 0);
 }
