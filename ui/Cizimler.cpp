@@ -15,7 +15,8 @@ namespace {
 
 }  // namespace
 
-HizGrafigi::HizGrafigi(const Model& m, QWidget* ust) : QWidget(ust), m_(m) {
+HizGrafigi::HizGrafigi(const std::deque<Kurallar::HizNoktasi>& noktalar, const double& hiz, QWidget* ust)
+    : QWidget(ust), noktalar_(noktalar), hiz_(hiz) {
     setMinimumHeight(80);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
@@ -27,8 +28,8 @@ void HizGrafigi::paintEvent(QPaintEvent*) {
     QColor vurgu = palette().color(QPalette::Highlight);
     p.setPen(QPen(palette().color(QPalette::Mid), 1));
     p.drawLine(alan.bottomLeft(), alan.bottomRight());
-    const auto& noktalar = m_.hizGecmisi();
-    double hiz = m_.a.hiz > 0 ? m_.a.hiz : noktalar.empty() ? 0 : noktalar.back().hiz;
+    const auto& noktalar = noktalar_;
+    double hiz = hiz_ > 0 ? hiz_ : noktalar.empty() ? 0 : noktalar.back().hiz;
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(QRectF(0, 0, width(), 16), Qt::AlignLeft | Qt::AlignVCenter,
                q(Yerel::metin("Speed")) + ": " + (hiz > 0 ? q(bayt(hiz)) + "/s" : QString("–")));

@@ -67,7 +67,7 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     dugmeler->addWidget(durdur_);
     ih->addWidget(cubuk_);
     ih->addLayout(dugmeler);
-    grafik_ = new HizGrafigi(m_, ilerleme_);
+    grafik_ = new HizGrafigi(m_.hizGecmisi(), m_.a.hiz, ilerleme_);
     ih->addWidget(grafik_);
     dikey->addWidget(ilerleme_);
 

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
@@ -36,6 +37,7 @@
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "ui/AnaPencere.hpp"
+#include "ui/Cizimler.hpp"
 #include "ui/IzinEkrani.hpp"
 #include "ui/Kaldir.hpp"
 #include "ui/Model.hpp"
@@ -522,4 +524,27 @@ TEST(SoruPenceresi, ARealRunWaitingForTheAnswerGoesOnAfterAClick) {
     EXPECT_TRUE(WIFEXITED(durum) && WEXITSTATUS(durum) == 0) << TestOrtami::gunluk();
     EXPECT_EQ(Metin::bol(Metin::kirp(oku(Yol::asama()).value_or("")), '\t', false).at(2), "bitti")
         << TestOrtami::gunluk();
+}
+
+TEST(HizGrafigi, TheLast120SecondsOfSpeedAreDrawn) {
+    uygulama();
+    Kurallar::HizOlcer olcer;
+    Anlik a;
+    a.asama = "esitleme";
+    // Two minutes of a copy that speeds up and slows down again.
+    auto t0 = Saat::simdi();
+    for (int i = 0; i <= 80; ++i) {
+        a.bitenBayt += 1.5 * (40e6 + 30e6 * std::sin(i / 9.0));
+        olcer.ekle(a, t0 + std::chrono::milliseconds(1500 * i));
+    }
+    double hiz = olcer.gecmis().back().hiz;
+    HizGrafigi g(olcer.gecmis(), hiz);
+    g.resize(640, 140);
+    kaydet(g, "hiz-grafigi", true);
+    QImage resim = g.grab().toImage();
+    // The line reaches up into the upper half somewhere and the fill is there.
+    int dolu = 0;
+    for (int x = 0; x < resim.width(); x += 4)
+        for (int y = 20; y < resim.height() / 2; y += 2) dolu += resim.pixelColor(x, y) != resim.pixelColor(0, resim.height() - 3);
+    EXPECT_GT(dolu, 20);
 }
