@@ -36,6 +36,7 @@
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
+#include "store/Kopyalar.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Cizimler.hpp"
 #include "ui/IzinEkrani.hpp"
@@ -547,4 +548,20 @@ TEST(HizGrafigi, TheLast120SecondsOfSpeedAreDrawn) {
     for (int x = 0; x < resim.width(); x += 4)
         for (int y = 20; y < resim.height() / 2; y += 2) dolu += resim.pixelColor(x, y) != resim.pixelColor(0, resim.height() - 3);
     EXPECT_GT(dolu, 20);
+}
+
+TEST(Pencere, TheOverviewRemindsOfAnOldBackup) {
+    uygulama();
+    Model m;
+    durdur(m);
+    AnaPencere p(m);
+    KopyaBilgisi k;
+    k.ad = Kopyalar::yeniAd(Saat::simdi() - std::chrono::hours(24 * 9));
+    m.gecmis = {k};
+    p.guncelle();
+    EXPECT_TRUE(gorunur(p, "Your last backup was 9 days ago."));
+    k.ad = Kopyalar::yeniAd(Saat::simdi() - std::chrono::hours(24 * 6));
+    m.gecmis = {k};
+    p.guncelle();
+    EXPECT_FALSE(gorunur(p, "days ago"));
 }
