@@ -12,7 +12,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -143,7 +142,9 @@ std::string kuruluPaket(const std::string& anahtar) {
     sh("cp -a \"$1\" \"$2\"", {yapilan.string(), kurulu});
     std::string plist = kurulu + "/Contents/Info.plist";
     std::string metin = *oku(plist);
-    metin = std::regex_replace(metin, std::regex("(<key>SUPublicEDKey</key>\\s*<string>)[^<]*"), "$1" + anahtar);
+    // By hand: a key beginning with a digit would read as part of a "$1" group.
+    size_t bas = metin.find("<string>", metin.find("<key>SUPublicEDKey</key>")) + 8;
+    metin.replace(bas, metin.find("</string>", bas) - bas, anahtar);
     fs::remove(plist);
     TestOrtami::dosyaYaz(plist, metin);
     return kurulu;
