@@ -8,7 +8,7 @@ paketler=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libssl-dev libplist-dev libicu-dev libblkid-dev
-  libsecret-1-dev libglib2.0-dev libcurl4-openssl-dev libarchive-dev qt6-base-dev
+  libsecret-1-dev libglib2.0-dev libcurl4-openssl-dev libarchive-dev qt6-base-dev libqt6svg6
   rsync gocryptfs fuse3 openssl util-linux fdisk e2fsprogs procps
   # for the tests against a real session bus, keyring and notification service
   dbus-daemon gnome-keyring libsecret-tools jq

@@ -1,8 +1,11 @@
 #include "ui/Semboller.hpp"
 
 #include <QApplication>
+#include <QFile>
 #include <QStyle>
 #include <map>
+
+#include "core/UygulamaBilgisi.hpp"
 
 namespace Semboller {
 
@@ -10,10 +13,12 @@ QIcon ikon(const std::string& sembol) {
     struct Eslesme {
         const char* tema;
         QStyle::StandardPixmap yedek;
+        const char* dosya = nullptr;  // our own picture when it is not the theme name's
     };
     static const std::map<std::string, Eslesme> eslesmeler = {
-        {"externaldrive.badge.timemachine", {"drive-removable-media", QStyle::SP_DriveHDIcon}},
-        {"externaldrive.fill.badge.timemachine", {"drive-removable-media", QStyle::SP_DriveHDIcon}},
+        {"externaldrive.badge.timemachine", {"drive-removable-media", QStyle::SP_DriveHDIcon, "drive-removable-media-yedek"}},
+        {"externaldrive.fill.badge.timemachine",
+         {"drive-removable-media", QStyle::SP_DriveHDIcon, "drive-removable-media-yedek"}},
         {"internaldrive", {"drive-harddisk", QStyle::SP_DriveHDIcon}},
         {"clock.arrow.circlepath", {"document-open-recent", QStyle::SP_BrowserReload}},
         {"arrow.triangle.2.circlepath", {"view-refresh", QStyle::SP_BrowserReload}},
@@ -34,10 +39,16 @@ QIcon ikon(const std::string& sembol) {
         {"folder", {"folder", QStyle::SP_DirIcon}},
         {"lifepreserver", {"help-browser", QStyle::SP_DialogHelpButton}},
         {"hourglass", {"process-working", QStyle::SP_BrowserReload}},
+        {"circle", {"", QStyle::SP_DialogNoButton, "circle"}},
     };
     auto it = eslesmeler.find(sembol);
     if (it == eslesmeler.end()) return {};
-    return QIcon::fromTheme(it->second.tema, QApplication::style()->standardIcon(it->second.yedek));
+    const auto& e = it->second;
+    // The desktop's theme first, then our own drawing, then the style's.
+    QString kendi = QString::fromStdString(UygulamaBilgisi::kaynaklar() + "/ikonlar/" + (e.dosya ? e.dosya : e.tema) +
+                                           ".svg");
+    QIcon yedek = QFile::exists(kendi) ? QIcon(kendi) : QApplication::style()->standardIcon(e.yedek);
+    return *e.tema ? QIcon::fromTheme(e.tema, yedek) : yedek;
 }
 
 }  // namespace Semboller

@@ -1,6 +1,6 @@
 #pragma once
-// The symbols the program names, as icons of the desktop's theme, with a
-// standard icon of the style where the theme has none.
+// The symbols the program names, as icons of the desktop's theme; where the
+// theme has none, our own drawing from the bundle's Resources/ikonlar.
 #include <QIcon>
 #include <string>
 

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,6 +42,7 @@
 #include "ui/Cizimler.hpp"
 #include "ui/IzinEkrani.hpp"
 #include "ui/Kaldir.hpp"
+#include "ui/Semboller.hpp"
 #include "ui/Model.hpp"
 #include "ui/SoruPenceresi.hpp"
 #include "ui/Tepsi.hpp"
@@ -564,4 +566,31 @@ TEST(Pencere, TheOverviewRemindsOfAnOldBackup) {
     m.gecmis = {k};
     p.guncelle();
     EXPECT_FALSE(gorunur(p, "days ago"));
+}
+
+TEST(Semboller, EverySymbolShowsOnABareDesktopWithOurOwnDrawings) {
+    uygulama();
+    const char* semboller[] = {"externaldrive.badge.timemachine", "externaldrive.fill.badge.timemachine",
+                               "internaldrive", "clock.arrow.circlepath", "arrow.triangle.2.circlepath",
+                               "pause.circle", "eject", "exclamationmark.triangle", "exclamationmark.triangle.fill",
+                               "exclamationmark.octagon.fill", "checkmark.circle.fill", "checkmark.seal.fill",
+                               "circle", "trash.circle.fill", "doc.on.doc", "list.bullet", "list.bullet.rectangle",
+                               "square.grid.2x2", "bell.badge", "gearshape", "folder", "lifepreserver", "hourglass"};
+    // A sheet of them all, at two sizes.
+    QImage sayfa(48 * 24, 120, QImage::Format_ARGB32);
+    sayfa.fill(Qt::white);
+    QPainter p(&sayfa);
+    int x = 0;
+    for (const char* s : semboller) {
+        QIcon ikon = Semboller::ikon(s);
+        QPixmap resim = ikon.pixmap(48, 48);
+        EXPECT_FALSE(resim.isNull()) << s;
+        // Drawn by us: a picture at any size, not a style's small bitmap.
+        EXPECT_GE(ikon.pixmap(96, 96).width(), 96) << s << ": not scalable";
+        p.drawPixmap(x, 4, resim);
+        p.drawPixmap(x + 12, 70, ikon.pixmap(24, 24));
+        x += 48;
+    }
+    p.end();
+    sayfa.save(QString::fromStdString(ekran("semboller")));
 }
