@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
 #include <QThreadPool>
 #include <QLabel>
@@ -56,7 +57,15 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
     gunluk_ = new GunlukSayfasi(m_, sayfalar_);
     kopyalar_ = new KopyalarSayfasi(m_, sayfalar_);
     for (const auto& b : Kurallar::bolumler()) {
-        kenar_->addItem(new QListWidgetItem(Semboller::ikon(b.sembol), t(b.baslik)));
+        // On the selection's colour the symbol is drawn in the selected text's.
+        QIcon ikon = Semboller::ikon(b.sembol);
+        QPixmap secili = ikon.pixmap(kenar_->iconSize());
+        QPainter boya(&secili);
+        boya.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        boya.fillRect(secili.rect(), kenar_->palette().color(QPalette::HighlightedText));
+        boya.end();
+        ikon.addPixmap(secili, QIcon::Selected);
+        kenar_->addItem(new QListWidgetItem(ikon, t(b.baslik)));
         switch (b.bolum) {
             case Kurallar::Bolum::genel: sayfalar_->addWidget(genel_); break;
             case Kurallar::Bolum::gunluk: sayfalar_->addWidget(gunluk_); break;
