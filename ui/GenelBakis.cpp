@@ -159,12 +159,10 @@ void GenelBakis::guncelle() {
     }
 
     QStringList hatirlatmalar;
-    if (!m_.gecmis.empty()) {
-        auto gun = std::chrono::duration_cast<std::chrono::hours>(Saat::simdi() - m_.gecmis.back().tarih()).count() / 24;
-        if (gun >= 7)
-            hatirlatmalar << b("Your last backup was %d days ago. Connect the backup disk to back up.",
-                               {std::to_string(gun)});
-    }
+    auto sonYedek = m_.gecmis.empty() ? std::nullopt : std::optional(m_.gecmis.back().tarih());
+    if (auto gun = Kurallar::eskiYedek(sonYedek, Saat::simdi()))
+        hatirlatmalar << b("Your last backup was %d days ago. Connect the backup disk to back up.",
+                           {std::to_string(*gun)});
     if (a.erteleme && a.asama == "bosta") hatirlatmalar << t("Backup postponed: waiting for you");
     if (int n = Kurallar::eskiKayitSayisi(m_.kayitlar, Saat::simdi()))
         hatirlatmalar << q(Yerel::bicim("%d replaced items are older than 30 days. Review them in Replaced Items.",

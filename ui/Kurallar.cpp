@@ -79,11 +79,16 @@ std::optional<double> HizOlcer::ekle(const Anlik& a, Saat::Zaman simdi) {
     return hiz;
 }
 
-std::optional<int> eskiYedekGunu(const HatirlatmaDurumu& d, Saat::Zaman simdi, const std::string& bugun) {
-    if (!d.kurulu || !d.izinlerTam || d.izinDeneme || !d.sonYedek) return std::nullopt;
-    int gun = static_cast<int>(saniye(simdi, *d.sonYedek) / 86400);
-    if (gun < kHatirlatmaGunu || bugun == d.sonUyariGunu) return std::nullopt;
+std::optional<int> eskiYedek(const std::optional<Saat::Zaman>& sonYedek, Saat::Zaman simdi) {
+    if (!sonYedek) return std::nullopt;
+    int gun = static_cast<int>(saniye(simdi, *sonYedek) / 86400);
+    if (gun < kHatirlatmaGunu) return std::nullopt;
     return gun;
+}
+
+std::optional<int> eskiYedekGunu(const HatirlatmaDurumu& d, Saat::Zaman simdi, const std::string& bugun) {
+    if (!d.kurulu || !d.izinlerTam || d.izinDeneme || bugun == d.sonUyariGunu) return std::nullopt;
+    return eskiYedek(d.sonYedek, simdi);
 }
 
 bool tekrarSor(const Anlik& a, const TekrarSorDurumu& d, Saat::Zaman simdi) {

@@ -63,6 +63,9 @@ private:
     long long sonId_ = 0;
 };
 
+// Whole days since the last backup when there are at least seven.
+std::optional<int> eskiYedek(const std::optional<Saat::Zaman>& sonYedek, Saat::Zaman simdi);
+
 // What the old-backup reminder looks at.
 struct HatirlatmaDurumu {
     bool kurulu = false;      // a disk and at least one folder are set

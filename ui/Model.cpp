@@ -45,6 +45,24 @@ void arkada(Model* m, Is is, Sonra sonra) {
 
 }  // namespace
 
+// The copies in the image; their statistics and the outside history only
+// when the list changed. Reads the disk: never on the window's thread during
+// a refresh.
+struct KopyaOkumasi {
+    std::vector<std::string> liste;
+    std::optional<std::pair<std::vector<KopyaBilgisi>, std::vector<KopyaBilgisi>>> bilgilerVeGecmis;
+};
+
+KopyaOkumasi kopyalariOku(const std::vector<std::string>& onceki, bool imajAcik) {
+    KopyaOkumasi k{Kopyalar::liste(Yol::yedekler()), std::nullopt};
+    if (k.liste != onceki) {
+        auto bilgiler = Kopyalar::bilgiler();
+        if (imajAcik) Kopyalar::gecmisEsitle();
+        k.bilgilerVeGecmis.emplace(std::move(bilgiler), Kopyalar::gecmis());
+    }
+    return k;
+}
+
 struct Model::Olcum {
     Anlik a;
     Disk::BaglantiRaporu rapor;
@@ -54,8 +72,7 @@ struct Model::Olcum {
     std::vector<GeriYukleme> kayitlar;
     std::optional<Ozet> ozet;
     // Read only when the image's state or the connection changed.
-    std::optional<std::vector<std::string>> kopyalar;
-    std::vector<KopyaBilgisi> bilgiler, gecmis;
+    std::optional<KopyaOkumasi> kopyalar;
 };
 
 Model::Model(QObject* ust) : QObject(ust) {
@@ -106,14 +123,8 @@ void Model::yenile() {
         auto o = std::make_shared<Olcum>();
         o->a = Yedekleme::anlik(ayar);
         o->rapor = Disk::baglanti(ayar);
-        if (ilk || o->a.imaj != oncekiImaj || !(o->rapor.durum == oncekiBaglanti)) {
-            o->kopyalar = Kopyalar::liste(Yol::yedekler());
-            if (*o->kopyalar != oncekiKopyalar) {
-                o->bilgiler = Kopyalar::bilgiler();
-                if (o->a.imaj != Disk::Baglanti::yok) Kopyalar::gecmisEsitle();
-                o->gecmis = Kopyalar::gecmis();
-            }
-        }
+        if (ilk || o->a.imaj != oncekiImaj || !(o->rapor.durum == oncekiBaglanti))
+            o->kopyalar = kopyalariOku(oncekiKopyalar, o->a.imaj != Disk::Baglanti::yok);
         if (agir && o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
             const std::string& yol = o->rapor.durum.metin;
             o->disk = DiskDolulugu{Disk::toplamYer(yol), Disk::bosYer(yol), Disk::doluYer(yol + "/" + ayar.imajAdi)};
@@ -149,13 +160,7 @@ void Model::uygula(const Olcum& o) {
             mesajVer(e.what());
         }
     }
-    if (o.kopyalar && *o.kopyalar != kopyalar) {
-        kopyalar = *o.kopyalar;
-        bilgiler = o.bilgiler;
-        gecmis = o.gecmis;
-    }
-    if (seciliKopya && std::find(kopyalar.begin(), kopyalar.end(), *seciliKopya) == kopyalar.end())
-        seciliKopya.reset();
+    if (o.kopyalar) kopyalariUygula(*o.kopyalar);
     kayitlar = o.kayitlar;
     if (o.sonuc != sonuc) sonuc = o.sonuc;
     soruAcik = a.asama == "soru" && !std::filesystem::exists(Yedekleme::kararYolu());
@@ -167,13 +172,12 @@ void Model::uygula(const Olcum& o) {
     emit degisti();
 }
 
-void Model::kopyalarYenile() {
-    auto liste = Kopyalar::liste(Yol::yedekler());
-    if (liste != kopyalar) {
-        kopyalar = std::move(liste);
-        bilgiler = Kopyalar::bilgiler();
-        if (a.imaj != Disk::Baglanti::yok) Kopyalar::gecmisEsitle();
-        gecmis = Kopyalar::gecmis();
+void Model::kopyalarYenile() { kopyalariUygula(kopyalariOku(kopyalar, a.imaj != Disk::Baglanti::yok)); }
+
+void Model::kopyalariUygula(const KopyaOkumasi& k) {
+    if (k.bilgilerVeGecmis && k.liste != kopyalar) {
+        kopyalar = k.liste;
+        std::tie(bilgiler, gecmis) = *k.bilgilerVeGecmis;
     }
     if (seciliKopya && std::find(kopyalar.begin(), kopyalar.end(), *seciliKopya) == kopyalar.end())
         seciliKopya.reset();

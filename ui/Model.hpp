@@ -21,6 +21,8 @@
 #include "store/KopyaBilgisi.hpp"
 #include "ui/Kurallar.hpp"
 
+struct KopyaOkumasi;
+
 struct DiskDolulugu {
     double toplam = 0, bos = 0, yedek = 0;
     bool operator==(const DiskDolulugu&) const = default;
@@ -89,6 +91,7 @@ signals:
 private:
     struct Olcum;
     void uygula(const Olcum& o);
+    void kopyalariUygula(const KopyaOkumasi& k);
     void eskiYedekUyarisi();
     void bekleyeniSor();
     void mesajVer(const std::string& m);
