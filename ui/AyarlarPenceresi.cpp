@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -272,6 +273,8 @@ void AyarlarPenceresi::birimleriBul() {
 }
 
 void AyarlarPenceresi::birimleriGoster(const std::vector<SunulanBirim>& birimler) {
+    // An open list is not rebuilt under the user's pointer; the next round will.
+    if (disk_->view()->isVisible()) return;
     birimler_ = birimler;
     diskSatirlari();
 }
