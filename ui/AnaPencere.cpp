@@ -16,8 +16,8 @@
 #include "core/Yerel.hpp"
 #include "support/DestekRaporu.hpp"
 #include "update/Guncelleyici.hpp"
+#include "ui/AyarlarPenceresi.hpp"
 #include "ui/GenelBakis.hpp"
-#include "ui/Kaldir.hpp"
 #include "ui/GunlukSayfasi.hpp"
 #include "ui/KopyalarSayfasi.hpp"
 #include "ui/Model.hpp"
@@ -98,8 +98,12 @@ void AnaPencere::menuleriKur() {
     auto* guncelle = uygulama->addAction(t("Check for Updates…"), this, [this] { guncellemeDenetle(); });
     guncelle->setEnabled(Guncelleyici::etkin());
     uygulama->addSeparator();
-    // Until the settings window offers it.
-    uygulama->addAction(t("Uninstall Ondrak Brimvale…"), this, [this] { kaldirmayiSor(m_, this); });
+    auto* ayarlar = uygulama->addAction(t("Settings…"), this, [this] { ayarlariAc(AyarlarPenceresi::genel); });
+    // Ctrl+, wherever the desktop has no binding of its own for it.
+    auto kisayollar = QKeySequence::keyBindings(QKeySequence::Preferences);
+    if (!kisayollar.contains(QKeySequence(Qt::CTRL | Qt::Key_Comma))) kisayollar.append(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    ayarlar->setShortcuts(kisayollar);
+    ayarlar->setMenuRole(QAction::PreferencesRole);
     uygulama->addSeparator();
     uygulama->addAction(t("Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
 
@@ -151,6 +155,16 @@ void AnaPencere::guncellemeDenetle() {
     static Surucu surucu;
     surucu.pencere = this;
     if (Guncelleyici::ortak().denetlenebilir()) Guncelleyici::ortak().denetle(surucu);
+}
+
+void AnaPencere::ayarlariAc(int sekme) {
+    if (!ayarlar_) ayarlar_ = new AyarlarPenceresi(m_, this);
+    ayarlar_->ac(sekme);
+}
+
+void AnaPencere::ayarlariAc(QWidget* icinden, int sekme) {
+    for (QWidget* w = icinden; w; w = w->parentWidget())
+        if (auto* ana = dynamic_cast<AnaPencere*>(w)) return ana->ayarlariAc(sekme);
 }
 
 void AnaPencere::guncelle() {

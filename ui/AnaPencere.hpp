@@ -9,10 +9,17 @@ class GenelBakis;
 class GunlukSayfasi;
 class KopyalarSayfasi;
 
+class AyarlarPenceresi;
+
 class AnaPencere : public QMainWindow {
 public:
     explicit AnaPencere(Model& m, QWidget* ust = nullptr);
     void guncelle();
+    // The one settings window, shown at a tab (AyarlarPenceresi::Sekme).
+    void ayarlariAc(int sekme = 0);
+    // The same from any widget inside the main window (the overview's
+    // guidance): nothing when it is not inside one.
+    static void ayarlariAc(QWidget* icinden, int sekme);
 
 private:
     void menuleriKur();
@@ -24,4 +31,5 @@ private:
     GenelBakis* genel_;
     GunlukSayfasi* gunluk_;
     KopyalarSayfasi* kopyalar_;
+    AyarlarPenceresi* ayarlar_ = nullptr;
 };

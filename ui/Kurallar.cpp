@@ -4,7 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "backup/GercekYol.hpp"
 #include "core/Yerel.hpp"
+#include "temel/Metin.hpp"
 
 namespace Kurallar {
 namespace {
@@ -116,6 +118,42 @@ int eskiKayitSayisi(const std::vector<GeriYukleme>& kayitlar, Saat::Zaman simdi)
     return static_cast<int>(std::count_if(kayitlar.begin(), kayitlar.end(), [&](const GeriYukleme& g) {
         return g.zaman < sinir && std::string(kayitEtiketi(g)) == "Kept";
     }));
+}
+
+size_t karakterSayisi(const std::string& metin) {
+    // Every byte but a continuation byte begins a character.
+    return static_cast<size_t>(
+        std::count_if(metin.begin(), metin.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+bool parolaUygun(const std::string& parola, const std::string& tekrar) {
+    return parola == tekrar && karakterSayisi(parola) >= kParolaEnAz;
+}
+
+std::optional<std::string> oncelikYolu(const std::string& klasor, const std::vector<std::string>& kaynaklar) {
+    if (klasor.empty() || klasor[0] != '/') return std::nullopt;
+    std::string gercek = Yedekleme::gercekYol(klasor);
+    for (const auto& kaynak : kaynaklar) {
+        if (kaynak.empty() || kaynak[0] != '/') continue;
+        std::string kok = Yedekleme::gercekYol(kaynak);
+        if (!Yedekleme::altinda(gercek, kok)) continue;
+        std::string kalan = gercek.substr(kok == "/" ? 0 : kok.size());
+        if (kok == "/" && kalan == "/") kalan.clear();
+        std::string bas = std::filesystem::path(kaynak).lexically_normal().string();
+        while (bas.size() > 1 && bas.back() == '/') bas.pop_back();
+        if (bas == "/" && !kalan.empty()) bas.clear();
+        return bas + kalan;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> haricSatirlari(const std::string& metin) {
+    std::vector<std::string> satirlar;
+    for (auto& s : Metin::bol(metin, '\n', false)) {
+        if (!s.empty() && s.back() == '\r') s.pop_back();
+        if (!Metin::kirp(s).empty()) satirlar.push_back(s);
+    }
+    return satirlar;
 }
 
 }  // namespace Kurallar

@@ -99,4 +99,20 @@ bool kayitGosterilir(const GeriYukleme& g, bool hepsi);
 // Restores made more than 30 days ago whose kept copy is still there.
 int eskiKayitSayisi(const std::vector<GeriYukleme>& kayitlar, Saat::Zaman simdi);
 
+// The image password: at least this many characters.
+inline constexpr size_t kParolaEnAz = 8;
+// Characters (not bytes) of a UTF-8 text.
+size_t karakterSayisi(const std::string& metin);
+// Whether the image may be created with this password: long enough and typed
+// the same way twice.
+bool parolaUygun(const std::string& parola, const std::string& tekrar);
+
+// A folder that should come back first, written below the backed-up folder
+// that holds it (in that folder's own spelling: a link to it is followed);
+// nothing when no backed-up folder holds it. Looks at the file system.
+std::optional<std::string> oncelikYolu(const std::string& klasor, const std::vector<std::string>& kaynaklar);
+
+// The exclusion text of the settings, one pattern per line; blank lines go.
+std::vector<std::string> haricSatirlari(const std::string& metin);
+
 }  // namespace Kurallar

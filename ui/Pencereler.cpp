@@ -71,7 +71,7 @@ void tepsiKur(Model& m, AnaPencere& pencere, QObject* sahip) {
     auto* menu = new QMenu(&pencere);
     auto yenile = [&m, &pencere, tepsi, menu] {
         tepsi->setIcon(Semboller::ikon(Kurallar::menuSembolu(m.a)));
-        tepsiMenusu(m, menu, [&pencere] { oneGetir(&pencere); });
+        tepsiMenusu(m, menu, [&pencere] { oneGetir(&pencere); }, [&pencere] { pencere.ayarlariAc(0); });
     };
     yenile();
     QObject::connect(&m, &Model::degisti, menu, [yenile, menu] {

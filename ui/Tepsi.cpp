@@ -33,7 +33,8 @@ void satir(QMenu* menu, const std::string& sembol, const QString& metin, const c
 
 }  // namespace
 
-void tepsiMenusu(Model& m, QMenu* menu, const std::function<void()>& pencereyiAc) {
+void tepsiMenusu(Model& m, QMenu* menu, const std::function<void()>& pencereyiAc,
+                 const std::function<void()>& ayarlariAc) {
     menu->clear();
     menu->addSection("Ondrak Brimvale");
     menu->addAction(QString::fromStdString(m.sonYedekMetni()))->setEnabled(false);
@@ -43,5 +44,6 @@ void tepsiMenusu(Model& m, QMenu* menu, const std::function<void()>& pencereyiAc
     menu->addSeparator();
     QObject::connect(menu->addAction(t("Open Ondrak Brimvale")), &QAction::triggered, menu, pencereyiAc);
     QObject::connect(menu->addAction(t("Back Up Now")), &QAction::triggered, &m, [&m] { m.simdiYedekle(); });
+    if (ayarlariAc) QObject::connect(menu->addAction(t("Settings…")), &QAction::triggered, menu, ayarlariAc);
     QObject::connect(menu->addAction(t("Quit")), &QAction::triggered, qApp, &QApplication::quit);
 }

@@ -6,4 +6,6 @@
 
 class Model;
 
-void tepsiMenusu(Model& m, QMenu* menu, const std::function<void()>& pencereyiAc);
+// "Settings…" is offered when `ayarlariAc` is given.
+void tepsiMenusu(Model& m, QMenu* menu, const std::function<void()>& pencereyiAc,
+                 const std::function<void()>& ayarlariAc = {});

@@ -3,6 +3,8 @@
 // asking again after a postponement.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/TestOrtami.hpp"
 #include "backup/Baslik.hpp"
 #include "ui/Kurallar.hpp"
@@ -218,4 +220,65 @@ TEST(Kurallar, TheProgressTitleFollowsTheStageThenTheOutcomeThenTheDisk) {
     EXPECT_EQ(oran(15, 10), 1.0);
     EXPECT_DOUBLE_EQ(oran(2.5, 10), 0.25);
     EXPECT_EQ(Yedekleme::oran(std::nullopt), 0);
+}
+
+TEST(Kurallar, ThePasswordNeedsEightCharactersTypedTheSameTwice) {
+    struct {
+        const char *ne, *parola, *tekrar;
+        bool uygun;
+    } durumlar[] = {
+        {"seven", "abcdefg", "abcdefg", false},
+        {"eight", "abcdefgh", "abcdefgh", true},
+        {"empty", "", "", false},
+        {"repeat differs", "abcdefgh", "abcdefgH", false},
+        {"repeat shorter", "abcdefghi", "abcdefgh", false},
+        {"repeat empty", "abcdefgh", "", false},
+        // Seven letters of two bytes each: fourteen bytes, still seven characters.
+        {"seven two-byte letters", "şğüöçıİ", "şğüöçıİ", false},
+        {"eight two-byte letters", "şğüöçıİé", "şğüöçıİé", true},
+        // Two four-byte characters are eight bytes, two characters.
+        {"two emoji", "🔒🔑", "🔒🔑", false},
+        {"six letters and two emoji", "abcdef🔒🔑", "abcdef🔒🔑", true},
+        {"spaces count", "a b c d ", "a b c d ", true},
+        {"same letters, other normal form", "ab\u00e7defgh", "abc\u0327defgh", false},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(parolaUygun(d.parola, d.tekrar), d.uygun) << d.ne;
+}
+
+TEST(Kurallar, APriorityFolderMustLieInABackedUpFolder) {
+    namespace fs = std::filesystem;
+    const std::string k = TestOrtami::kok() + "/oncelik";
+    for (const char* d : {"/a/b/Proje/alt", "/a/bc", "/a/b2", "/baska/yer", "/gercek/Belgeler/Is"})
+        fs::create_directories(k + d);
+    // A backed-up folder reached through a link, and a link that leads into one.
+    fs::create_directory_symlink(k + "/gercek/Belgeler", k + "/Belgeler");
+    fs::create_directory_symlink(k + "/a/b/Proje", k + "/kisayol");
+    const std::vector<std::string> kaynaklar = {k + "/a/b", k + "/Belgeler/"};
+    struct {
+        std::string klasor;
+        std::optional<std::string> beklenen;
+    } durumlar[] = {
+        {k + "/a/b/Proje", k + "/a/b/Proje"},
+        {k + "/a/b/Proje/alt/", k + "/a/b/Proje/alt"},
+        {k + "/a/b", k + "/a/b"},
+        {k + "/a/bc", std::nullopt},
+        {k + "/a/b2", std::nullopt},
+        {k + "/a", std::nullopt},
+        {k + "/baska/yer", std::nullopt},
+        {k + "/a/b/../bc", std::nullopt},
+        {k + "/kisayol/alt", k + "/a/b/Proje/alt"},
+        {k + "/gercek/Belgeler/Is", k + "/Belgeler/Is"},
+        {k + "/Belgeler/Is", k + "/Belgeler/Is"},
+        {"Belgeler/Is", std::nullopt},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(oncelikYolu(d.klasor, kaynaklar), d.beklenen) << d.klasor;
+    EXPECT_EQ(oncelikYolu(k + "/a/b/Proje", {}), std::nullopt);
+    EXPECT_EQ(oncelikYolu("/usr/share", {"/"}), "/usr/share");
+}
+
+TEST(Kurallar, ExclusionLinesKeepTheirSpellingAndDropBlankOnes) {
+    EXPECT_EQ(haricSatirlari("node_modules/\n\n  \n*.tmp\r\n.DS_Store"),
+              (std::vector<std::string>{"node_modules/", "*.tmp", ".DS_Store"}));
+    EXPECT_EQ(haricSatirlari(" a b/\n"), std::vector<std::string>{" a b/"});
+    EXPECT_TRUE(haricSatirlari("\n\n").empty());
 }

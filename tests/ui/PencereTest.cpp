@@ -36,6 +36,7 @@
 #include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
+#include "tests/ui/PencereOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "store/Kopyalar.hpp"
 #include "ui/AnaPencere.hpp"
@@ -47,59 +48,7 @@
 #include "ui/SoruPenceresi.hpp"
 #include "ui/Tepsi.hpp"
 
-namespace {
-
-QApplication& uygulama() {
-    static int argc = 1;
-    static char ad[] = "ui_pencere_testleri";
-    static char* argv[] = {ad, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Never destroyed: Qt's own statics may already be gone at exit.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
-// Where the pictures go: BRIMVALE_EKRAN or the build folder's "ekran".
-std::string ekran(const std::string& ad) {
-    const char* k = std::getenv("BRIMVALE_EKRAN");
-    std::string klasor = k && *k ? k : std::string(BRIMVALE_EKRAN_KLASORU);
-    std::filesystem::create_directories(klasor);
-    return klasor + "/" + ad + ".png";
-}
-
-// At the window's own size, or the main window's default one.
-void kaydet(QWidget& w, const std::string& ad, bool kendiBoyu = false) {
-    if (!kendiBoyu) w.resize(1100, 720);
-    w.show();
-    QApplication::processEvents();
-    ASSERT_TRUE(w.grab().save(QString::fromStdString(ekran(ad))));
-    std::cout << "screenshot: " << ekran(ad) << "\n";
-}
-
-template <typename T>
-std::vector<QString> metinler(QWidget& w) {
-    std::vector<QString> m;
-    for (auto* l : w.findChildren<T*>())
-        if (l->isVisibleTo(&w)) m.push_back(l->text());
-    return m;
-}
-
-// The model's first refresh applied, then no more: the test sets its state.
-void durdur(Model& m) {
-    QEventLoop dongu;
-    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
-    QTimer::singleShot(10000, &dongu, &QEventLoop::quit);
-    dongu.exec();
-    for (auto* z : m.findChildren<QTimer*>()) z->stop();
-}
-
-bool gorunur(QWidget& w, const QString& metin) {
-    for (const auto& m : metinler<QLabel>(w))
-        if (m.contains(metin)) return true;
-    return false;
-}
-
-}  // namespace
+using namespace PencereOrtami;
 
 TEST(Pencere, TheOverviewSaysWhereThingsStand) {
     uygulama();
@@ -172,12 +121,6 @@ Ozet silinenli(int adet, bool esik) {
     for (const auto& f : o.silinen) o.silinenBayt += f.boy;
     if (adet) o.enCok = {{"Belgeler", adet, o.silinenBayt}};
     return o;
-}
-
-QPushButton* dugme(QWidget& w, const QString& metin) {
-    for (auto* d : w.findChildren<QPushButton*>())
-        if (d->isVisibleTo(&w) && d->text() == metin) return d;
-    return nullptr;
 }
 
 std::optional<Karar> karar() { return jsonOku<Karar>(Yedekleme::kararYolu()); }
