@@ -3,17 +3,22 @@
 #include <signal.h>
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <functional>
 
 #include "backup/Baslik.hpp"
 #include "core/Dosya.hpp"
 #include "core/Yerel.hpp"
+#include "ui/AnaPencere.hpp"
+#include "ui/AyarlarPenceresi.hpp"
 #include "ui/Cizimler.hpp"
+#include "ui/ImajSayfasi.hpp"
 #include "ui/Model.hpp"
 #include "ui/Semboller.hpp"
 #include "ui/Metin.hpp"
@@ -52,6 +57,8 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     metinler->addWidget(ayrinti_);
     dh->addLayout(metinler, 1);
     dikey->addWidget(durum);
+    ilkKart_ = ilkAdimKarti();
+    dikey->addWidget(ilkKart_);
 
     ilerleme_ = kart(this);
     auto* ih = new QVBoxLayout(ilerleme_);
@@ -71,14 +78,14 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     ih->addWidget(grafik_);
     dikey->addWidget(ilerleme_);
 
-    auto* diskKarti = kart(this);
-    auto* kh = new QVBoxLayout(diskKarti);
-    auto* diskBaslik = yazi("", diskKarti, 0, true);
+    diskKarti_ = kart(this);
+    auto* kh = new QVBoxLayout(diskKarti_);
+    auto* diskBaslik = yazi("", diskKarti_, 0, true);
     diskBaslik->setText(t("Backup disk"));
     kh->addWidget(diskBaslik);
-    disk_ = new DiskCubugu(m_, diskKarti);
+    disk_ = new DiskCubugu(m_, diskKarti_);
     kh->addWidget(disk_);
-    dikey->addWidget(diskKarti);
+    dikey->addWidget(diskKarti_);
 
     sonucKarti_ = kart(this);
     auto* sh = new QVBoxLayout(sonucKarti_);
@@ -120,7 +127,90 @@ GenelBakis::GenelBakis(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     guncelle();
 }
 
+// The steps of the first start, in their order, each one click away.
+QFrame* GenelBakis::ilkAdimKarti() {
+    auto* k = kart(this);
+    auto* dikey = new QVBoxLayout(k);
+    dikey->addWidget(yazi(t("Set up your backup in four steps"), k, 1, true));
+    auto* izgara = new QGridLayout;
+    izgara->setColumnStretch(1, 1);
+    struct Adim {
+        const char* metin;
+        const char* dugme;
+        std::function<void()> eylem;
+    };
+    const Adim adimlar[] = {
+        {"Choose the backup disk", "Choose Disk…", [this] { AnaPencere::ayarlariAc(this, AyarlarPenceresi::genel); }},
+        {"Create the encrypted backup on the disk", "Create Encrypted Backup…",
+         [this] {
+             if (!m_.imajsizBirim) return;
+             auto* sayfa = new ImajSayfasi(m_, *m_.imajsizBirim, this);
+             sayfa->setAttribute(Qt::WA_DeleteOnClose);
+             connect(sayfa, &ImajSayfasi::olusturuldu, &m_, &Model::yenile);
+             sayfa->open();
+         }},
+        {"Add the folders to back up", "Add Folders…",
+         [this] { AnaPencere::ayarlariAc(this, AyarlarPenceresi::klasorler); }},
+        {"Back up for the first time", "Back Up Now", [this] { m_.simdiYedekle(); }},
+    };
+    int satir = 0;
+    for (const auto& a : adimlar) {
+        AdimSatiri s{new QLabel(k), yazi(t(a.metin), k), new QLabel(k), new QPushButton(t(a.dugme), k)};
+        s.not_->setWordWrap(true);
+        s.not_->setForegroundRole(QPalette::PlaceholderText);
+        connect(s.dugme, &QPushButton::clicked, this, a.eylem);
+        izgara->addWidget(s.isaret, satir, 0, Qt::AlignTop);
+        auto* metinler = new QVBoxLayout;
+        metinler->addWidget(s.metin);
+        metinler->addWidget(s.not_);
+        izgara->addLayout(metinler, satir, 1);
+        izgara->addWidget(s.dugme, satir, 2, Qt::AlignTop);
+        adimlar_.push_back(s);
+        ++satir;
+    }
+    dikey->addLayout(izgara);
+    return k;
+}
+
+void GenelBakis::ilkAdimlariGuncelle() {
+    auto adimlar = m_.ilkAdimlar();
+    ilkKart_->setVisible(!adimlar.empty());
+    // Without a disk chosen its bar has nothing to show.
+    diskKarti_->setVisible(m_.ayarlar.diskUUID.has_value());
+    bool siradaki = true;
+    for (size_t i = 0; i < adimlar.size() && i < adimlar_.size(); ++i) {
+        const auto& s = adimlar_[i];
+        bool bitti = adimlar[i].bitti;
+        bool simdi = !bitti && siradaki;
+        if (simdi) siradaki = false;
+        s.isaret->setPixmap(bitti ? Semboller::ikon("checkmark.circle.fill").pixmap(20, 20)
+                                  : Semboller::ikon("circle").pixmap(20, 20));
+        QFont f = s.metin->font();
+        f.setBold(simdi);
+        s.metin->setFont(f);
+        s.dugme->setVisible(!bitti);
+        s.dugme->setDefault(simdi);
+        QString not_;
+        bool olur = true;
+        switch (adimlar[i].adim) {
+            case Kurallar::IlkAdim::disk: break;
+            case Kurallar::IlkAdim::imaj:
+                olur = m_.imajsizBirim.has_value();
+                if (!bitti && m_.ayarlar.diskUUID && !m_.imajVar) not_ = t("Connect the backup disk to go on.");
+                break;
+            case Kurallar::IlkAdim::klasor: break;
+            case Kurallar::IlkAdim::yedek:
+                olur = m_.kurulu() && adimlar[1].bitti && !m_.a.calisiyor && !m_.mesgul;
+                break;
+        }
+        s.dugme->setEnabled(olur);
+        s.not_->setText(not_);
+        s.not_->setVisible(!not_.isEmpty());
+    }
+}
+
 void GenelBakis::guncelle() {
+    ilkAdimlariGuncelle();
     const Anlik& a = m_.a;
     std::string sembol = a.sonuc == "hata" && !a.calisiyor ? "exclamationmark.triangle"
                          : a.calisiyor                     ? "arrow.triangle.2.circlepath"
@@ -171,6 +261,8 @@ void GenelBakis::guncelle() {
     hatirlatma_->setText(hatirlatmalar.join("\n"));
 
     yedekle_->setEnabled(!a.calisiyor && !m_.mesgul && m_.kurulu());
+    // While the guidance shows, its last step is the one Back Up Now.
+    yedekle_->setVisible(ilkKart_->isHidden());
     cikar_->setVisible(a.diskBagli);
     cikar_->setEnabled(!m_.mesgul);
     yenidenBagla_->setVisible(m_.baglanti.tur == Disk::DiskBaglantisi::cikarilmis);

@@ -3,6 +3,7 @@
 // how full the disk is, the last result, reminders, and the actions the
 // state allows.
 #include <QWidget>
+#include <vector>
 
 class Model;
 class QLabel;
@@ -18,7 +19,18 @@ public:
     void guncelle();
 
 private:
+    QFrame* ilkAdimKarti();
+    void ilkAdimlariGuncelle();
+
     Model& m_;
+    // The first start's card: one row per step, each with its mark, text and button.
+    QFrame* ilkKart_;
+    struct AdimSatiri {
+        QLabel *isaret, *metin, *not_;
+        QPushButton* dugme;
+    };
+    std::vector<AdimSatiri> adimlar_;
+    QFrame* diskKarti_;
     QLabel *ikon_, *baslik_, *ayrinti_;
     QFrame* ilerleme_;
     QProgressBar* cubuk_;

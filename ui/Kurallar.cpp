@@ -156,4 +156,14 @@ std::vector<std::string> haricSatirlari(const std::string& metin) {
     return satirlar;
 }
 
+std::vector<IlkAdimDurumu> ilkAdimlar(const IlkDurum& k) {
+    // A backup made proves the image, even while the disk is away.
+    bool imaj = k.yedekVar ? k.imajVar != false : k.imajVar == true;
+    if (k.diskSecili && imaj && k.klasorVar && k.yedekVar) return {};
+    return {{IlkAdim::disk, k.diskSecili},
+            {IlkAdim::imaj, k.diskSecili && imaj},
+            {IlkAdim::klasor, k.klasorVar},
+            {IlkAdim::yedek, k.yedekVar}};
+}
+
 }  // namespace Kurallar

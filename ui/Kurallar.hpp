@@ -115,4 +115,20 @@ std::optional<std::string> oncelikYolu(const std::string& klasor, const std::vec
 // The exclusion text of the settings, one pattern per line; blank lines go.
 std::vector<std::string> haricSatirlari(const std::string& metin);
 
+// The first start's steps, in the order they are taken.
+enum class IlkAdim { disk, imaj, klasor, yedek };
+struct IlkAdimDurumu {
+    IlkAdim adim;
+    bool bitti = false;
+};
+struct IlkDurum {
+    bool diskSecili = false;
+    std::optional<bool> imajVar;  // nothing while the chosen disk is not connected
+    bool klasorVar = false;
+    bool yedekVar = false;  // a copy or its history exists
+};
+// The four steps and which are done; empty once there is nothing left to
+// set up, so the overview shows no guidance.
+std::vector<IlkAdimDurumu> ilkAdimlar(const IlkDurum& k);
+
 }  // namespace Kurallar

@@ -67,6 +67,8 @@ struct Model::Olcum {
     Anlik a;
     Disk::BaglantiRaporu rapor;
     std::optional<DiskDolulugu> disk;
+    std::optional<bool> imajVar;
+    std::optional<Birim> imajsizBirim;
     IzinDurumu izin;
     std::optional<YedekSonucu> sonuc;
     std::vector<GeriYukleme> kayitlar;
@@ -112,6 +114,11 @@ std::string Model::sonYedekMetni() const {
 
 bool Model::kurulu() const { return ayarlar.diskUUID && !ayarlar.kaynaklar.empty(); }
 
+std::vector<Kurallar::IlkAdimDurumu> Model::ilkAdimlar() const {
+    return Kurallar::ilkAdimlar({ayarlar.diskUUID.has_value(), imajVar, !ayarlar.kaynaklar.empty(),
+                                 !gecmis.empty() || !kopyalar.empty()});
+}
+
 void Model::yenile() {
     ++sayac_;
     bool agir = sayac_ % 20 == 1 || !disk || sayac_ % 40 == 5;
@@ -128,6 +135,15 @@ void Model::yenile() {
         if (agir && o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
             const std::string& yol = o->rapor.durum.metin;
             o->disk = DiskDolulugu{Disk::toplamYer(yol), Disk::bosYer(yol), Disk::doluYer(yol + "/" + ayar.imajAdi)};
+        }
+        if (o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
+            std::error_code ec;
+            o->imajVar = std::filesystem::exists(
+                std::filesystem::symlink_status(o->rapor.durum.metin + "/" + ayar.imajAdi, ec));
+            // Its name and space for the sheet that creates the image.
+            if (!*o->imajVar)
+                for (auto& b : Kurulum::disBirimler())
+                    if (b.yol == o->rapor.durum.metin) o->imajsizBirim = std::move(b);
         }
         o->izin = onceki;
         o->izin.tamDisk = Izinler::tamDiskErisimi();
@@ -148,6 +164,8 @@ void Model::uygula(const Olcum& o) {
     if (auto h = hiz_.ekle(a, Saat::simdi())) a.hiz = *h;
     if (o.disk) disk = o.disk;
     baglanti = o.rapor.durum;
+    imajVar = o.imajVar;
+    imajsizBirim = o.imajsizBirim;
     usbHiz = o.rapor.hiz;
     izin = o.izin;
     izinOlculdu = true;

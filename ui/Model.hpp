@@ -55,6 +55,10 @@ public:
     IzinDurumu izin;
     bool izinOlculdu = false;
     Disk::DiskBaglantisi baglanti;
+    // Whether the image is on the chosen disk; nothing while it is not connected.
+    std::optional<bool> imajVar;
+    // The chosen disk as offered for a new image, while it is connected without one.
+    std::optional<Birim> imajsizBirim;
     std::optional<double> usbHiz;
     std::optional<YedekSonucu> sonuc;
     Kurallar::Bolum bolum;
@@ -67,6 +71,8 @@ public:
     std::string sonYedekMetni() const;
     // The settings name a disk and at least one folder.
     bool kurulu() const;
+    // The first start's steps; empty once everything is set up.
+    std::vector<Kurallar::IlkAdimDurumu> ilkAdimlar() const;
 
     void yenile();
     void kopyalarYenile();

@@ -282,3 +282,39 @@ TEST(Kurallar, ExclusionLinesKeepTheirSpellingAndDropBlankOnes) {
     EXPECT_EQ(haricSatirlari(" a b/\n"), std::vector<std::string>{" a b/"});
     EXPECT_TRUE(haricSatirlari("\n\n").empty());
 }
+
+TEST(Kurallar, TheFirstStartLeadsThroughTheStepsNotYetTaken) {
+    using enum Kurallar::IlkAdim;
+    struct Durum {
+        Kurallar::IlkDurum k;
+        std::vector<Kurallar::IlkAdim> bitenler;
+        bool gosterilir;
+    };
+    const std::vector<Durum> durumlar = {
+        {{}, {}, true},
+        {{.diskSecili = true}, {disk}, true},
+        // The disk away: whether the image is there is not known yet.
+        {{.diskSecili = true, .klasorVar = true}, {disk, klasor}, true},
+        {{.diskSecili = true, .imajVar = false, .klasorVar = true}, {disk, klasor}, true},
+        {{.diskSecili = true, .imajVar = true}, {disk, imaj}, true},
+        {{.diskSecili = true, .imajVar = true, .klasorVar = true}, {disk, imaj, klasor}, true},
+        {{.diskSecili = true, .imajVar = true, .klasorVar = true, .yedekVar = true}, {}, false},
+        // A backup made proves the image while the disk is away...
+        {{.diskSecili = true, .klasorVar = true, .yedekVar = true}, {}, false},
+        // ...but not once the disk is seen without it, nor without a disk chosen.
+        {{.diskSecili = true, .imajVar = false, .klasorVar = true, .yedekVar = true}, {disk, klasor, yedek}, true},
+        {{.imajVar = true, .klasorVar = true, .yedekVar = true}, {klasor, yedek}, true},
+    };
+    for (const auto& d : durumlar) {
+        auto adimlar = Kurallar::ilkAdimlar(d.k);
+        EXPECT_EQ(!adimlar.empty(), d.gosterilir);
+        if (adimlar.empty()) continue;
+        std::vector<Kurallar::IlkAdim> sira, bitenler;
+        for (const auto& a : adimlar) {
+            sira.push_back(a.adim);
+            if (a.bitti) bitenler.push_back(a.adim);
+        }
+        EXPECT_EQ(sira, (std::vector{disk, imaj, klasor, yedek}));
+        EXPECT_EQ(bitenler, d.bitenler);
+    }
+}

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -70,6 +71,55 @@ TEST(Pencere, TheOverviewSaysWhereThingsStand) {
     EXPECT_TRUE(gorunur(p, "Backing up"));
     EXPECT_TRUE(gorunur(p, "37 %"));
     EXPECT_TRUE(gorunur(p, "3 GB / 8 GB"));
+}
+
+TEST(Pencere, TheFirstStartLeadsThroughItsStepsInOrder) {
+    uygulama();
+    Model m;
+    durdur(m);
+    AnaPencere p(m);
+    kaydet(p, "ilk-baslangic");
+    EXPECT_TRUE(gorunur(p, "Set up your backup in four steps"));
+    auto* disk = dugme(p, "Choose Disk…");
+    auto* imaj = dugme(p, "Create Encrypted Backup…");
+    auto* yedek = dugme(p, "Back Up Now");
+    ASSERT_TRUE(disk && imaj && dugme(p, "Add Folders…") && yedek);
+    EXPECT_TRUE(disk->isDefault());
+    EXPECT_FALSE(imaj->isEnabled()) << "no disk to create it on";
+
+    // The disk chosen but away: the next step waits for it.
+    m.ayarlar.diskUUID = "D1SK";
+    p.guncelle();
+    EXPECT_FALSE(dugme(p, "Choose Disk…"));
+    EXPECT_TRUE(imaj->isDefault());
+    EXPECT_FALSE(imaj->isEnabled());
+    EXPECT_TRUE(gorunur(p, "Connect the backup disk to go on."));
+
+    // Connected without an image: one click creates it.
+    m.imajVar = false;
+    m.imajsizBirim = Birim{"D1SK", "Yedek", TestOrtami::kok(), 5e11, 4e11};
+    p.guncelle();
+    EXPECT_TRUE(imaj->isEnabled());
+    EXPECT_FALSE(gorunur(p, "Connect the backup disk to go on."));
+    imaj->click();
+    EXPECT_TRUE(p.findChild<QDialog*>() && p.findChild<QDialog*>()->isVisible());
+    p.findChild<QDialog*>()->reject();
+
+    // The image there: folders next, and backing up only once there are some.
+    m.imajVar = true;
+    m.imajsizBirim.reset();
+    p.guncelle();
+    EXPECT_TRUE(dugme(p, "Add Folders…")->isDefault());
+    EXPECT_FALSE(yedek->isEnabled());
+    m.ayarlar.kaynaklar = {TestOrtami::kok()};
+    p.guncelle();
+    EXPECT_TRUE(yedek->isEnabled());
+    kaydet(p, "ilk-baslangic-son-adim");
+
+    // A copy made: nothing left to set up.
+    m.kopyalar = {"2026-12-07_101500"};
+    p.guncelle();
+    EXPECT_FALSE(gorunur(p, "Set up your backup in four steps"));
 }
 
 TEST(Pencere, AFailedBackupShowsItsResultWithAdvice) {
