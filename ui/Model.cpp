@@ -26,6 +26,8 @@
 #include "core/Yol.hpp"
 #include "store/Kopyalar.hpp"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
@@ -53,9 +55,17 @@ struct KopyaOkumasi {
     std::optional<std::pair<std::vector<KopyaBilgisi>, std::vector<KopyaBilgisi>>> bilgilerVeGecmis;
 };
 
-KopyaOkumasi kopyalariOku(const std::vector<std::string>& onceki, bool imajAcik) {
+// When the history outside the image was last written; a run that ends
+// while the window is not looking leaves the copies' list as it was.
+std::optional<fs::file_time_type> gecmisZamani() {
+    std::error_code ec;
+    auto z = fs::last_write_time(Kopyalar::gecmisYolu(), ec);
+    return ec ? std::nullopt : std::optional(z);
+}
+
+KopyaOkumasi kopyalariOku(const std::vector<std::string>& onceki, bool imajAcik, bool gecmisDegisti) {
     KopyaOkumasi k{Kopyalar::liste(Yol::yedekler()), std::nullopt};
-    if (k.liste != onceki) {
+    if (k.liste != onceki || gecmisDegisti) {
         auto bilgiler = Kopyalar::bilgiler();
         if (imajAcik) Kopyalar::gecmisEsitle();
         k.bilgilerVeGecmis.emplace(std::move(bilgiler), Kopyalar::gecmis());
@@ -73,8 +83,9 @@ struct Model::Olcum {
     std::optional<YedekSonucu> sonuc;
     std::vector<GeriYukleme> kayitlar;
     std::optional<Ozet> ozet;
-    // Read only when the image's state or the connection changed.
+    // Read only when the image's state, the connection or the history changed.
     std::optional<KopyaOkumasi> kopyalar;
+    std::optional<fs::file_time_type> gecmisZamani;
 };
 
 Model::Model(QObject* ust) : QObject(ust) {
@@ -126,12 +137,15 @@ void Model::yenile() {
     if (sirada_ >= 2) return;
     ++sirada_;
     kuyruk_.start([this, ayar = ayarlar, agir, onceki = izin, oncekiImaj = a.imaj, oncekiBaglanti = baglanti,
+                   oncekiGecmis = gecmisZamani_,
                    ilk = !ilkBakis_, oncekiKopyalar = kopyalar] {
         auto o = std::make_shared<Olcum>();
         o->a = Yedekleme::anlik(ayar);
         o->rapor = Disk::baglanti(ayar);
-        if (ilk || o->a.imaj != oncekiImaj || !(o->rapor.durum == oncekiBaglanti))
-            o->kopyalar = kopyalariOku(oncekiKopyalar, o->a.imaj != Disk::Baglanti::yok);
+        o->gecmisZamani = gecmisZamani();
+        bool gecmisDegisti = o->gecmisZamani != oncekiGecmis;
+        if (ilk || gecmisDegisti || o->a.imaj != oncekiImaj || !(o->rapor.durum == oncekiBaglanti))
+            o->kopyalar = kopyalariOku(oncekiKopyalar, o->a.imaj != Disk::Baglanti::yok, gecmisDegisti);
         if (agir && o->rapor.durum.tur == Disk::DiskBaglantisi::bagli) {
             const std::string& yol = o->rapor.durum.metin;
             o->disk = DiskDolulugu{Disk::toplamYer(yol), Disk::bosYer(yol), Disk::doluYer(yol + "/" + ayar.imajAdi)};
@@ -179,6 +193,7 @@ void Model::uygula(const Olcum& o) {
         }
     }
     if (o.kopyalar) kopyalariUygula(*o.kopyalar);
+    gecmisZamani_ = o.gecmisZamani;
     kayitlar = o.kayitlar;
     if (o.sonuc != sonuc) sonuc = o.sonuc;
     soruAcik = a.asama == "soru" && !std::filesystem::exists(Yedekleme::kararYolu());
@@ -190,10 +205,10 @@ void Model::uygula(const Olcum& o) {
     emit degisti();
 }
 
-void Model::kopyalarYenile() { kopyalariUygula(kopyalariOku(kopyalar, a.imaj != Disk::Baglanti::yok)); }
+void Model::kopyalarYenile() { kopyalariUygula(kopyalariOku(kopyalar, a.imaj != Disk::Baglanti::yok, true)); }
 
 void Model::kopyalariUygula(const KopyaOkumasi& k) {
-    if (k.bilgilerVeGecmis && k.liste != kopyalar) {
+    if (k.bilgilerVeGecmis) {
         kopyalar = k.liste;
         std::tie(bilgiler, gecmis) = *k.bilgilerVeGecmis;
     }

@@ -7,6 +7,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
@@ -108,6 +109,7 @@ private:
     int sayac_ = 0;
     int sirada_ = 0;  // measurements asked for and not yet applied
     bool ilkBakis_ = false;
+    std::optional<std::filesystem::file_time_type> gecmisZamani_;
     std::optional<Saat::Zaman> hatirlatilan_;
     Kurallar::HizOlcer hiz_;
 };
