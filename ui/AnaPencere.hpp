@@ -8,6 +8,7 @@ class QStackedWidget;
 class GenelBakis;
 class GunlukSayfasi;
 class KopyalarSayfasi;
+class GeriYuklemeSayfasi;
 
 class AnaPencere : public QMainWindow {
 public:
@@ -24,4 +25,5 @@ private:
     GenelBakis* genel_;
     GunlukSayfasi* gunluk_;
     KopyalarSayfasi* kopyalar_;
+    GeriYuklemeSayfasi* geri_;
 };
