@@ -7,7 +7,8 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QApplication>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -135,6 +136,34 @@ void disaridaAc(const std::string& kopya, const std::string& rel) {
 
 }  // namespace
 
+// The search's results for a list view: rows are drawn from the nodes as
+// they scroll into view, so a new answer costs one reset, not 500 items.
+class AramaSonuclari : public QAbstractListModel {
+public:
+    explicit AramaSonuclari(QObject* ust) : QAbstractListModel(ust) {
+        klasor_ = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+        dosya_ = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    }
+    void ayarla(DugumListesi liste) {
+        beginResetModel();
+        liste_ = std::move(liste);
+        endResetModel();
+    }
+    const DugumListesi& liste() const { return liste_; }
+    int rowCount(const QModelIndex& ust) const override { return ust.isValid() ? 0 : static_cast<int>(liste_.size()); }
+    QVariant data(const QModelIndex& i, int rol) const override {
+        if (!i.isValid() || static_cast<size_t>(i.row()) >= liste_.size()) return {};
+        const Dugum& d = *liste_[static_cast<size_t>(i.row())];
+        if (rol == Qt::DisplayRole || rol == Qt::ToolTipRole) return q(d.id);
+        if (rol == Qt::DecorationRole) return d.klasor ? klasor_ : dosya_;
+        return {};
+    }
+
+private:
+    DugumListesi liste_;
+    QIcon klasor_, dosya_;
+};
+
 GeriYuklemeSayfasi::GeriYuklemeSayfasi(Model& m, QWidget* ust) : QWidget(ust), m_(m) {
     havuz_.setMaxThreadCount(4);
     aramaIsi = Arama::ara;
@@ -213,8 +242,10 @@ GeriYuklemeSayfasi::GeriYuklemeSayfasi(Model& m, QWidget* ust) : QWidget(ust), m
     agac_->setModel(model_);
     agac_->setHeaderHidden(true);
     agac_->setUniformRowHeights(true);
-    sonuclar_ = new QListWidget(solYigin_);
+    sonuclar_ = new QListView(solYigin_);
     sonuclar_->setUniformItemSizes(true);
+    aramaModeli_ = new AramaSonuclari(this);
+    sonuclar_->setModel(aramaModeli_);
     int ikon = style()->pixelMetric(QStyle::PM_SmallIconSize);
     sonuclar_->setIconSize(QSize(ikon, ikon));
     solCumle_ = cumle("", solYigin_);
@@ -302,8 +333,9 @@ GeriYuklemeSayfasi::GeriYuklemeSayfasi(Model& m, QWidget* ust) : QWidget(ust), m
     connect(aramaZamani_, &QTimer::timeout, this, &GeriYuklemeSayfasi::ara);
     connect(agac_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& i) { ogeSec(model_->dugum(i)); });
-    connect(sonuclar_, &QListWidget::currentRowChanged, this, [this](int i) {
-        if (i >= 0 && static_cast<size_t>(i) < aramaSonuclari_.size()) ogeSec(aramaSonuclari_[static_cast<size_t>(i)]);
+    connect(sonuclar_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+        const auto& liste = aramaModeli_->liste();
+        if (i.isValid() && static_cast<size_t>(i.row()) < liste.size()) ogeSec(liste[static_cast<size_t>(i.row())]);
     });
     model_->okununca = [this] {
         if (arama_->text().isEmpty()) solYigin_->setCurrentWidget(model_->rowCount({}) ? static_cast<QWidget*>(agac_) : solCumle_);
@@ -399,8 +431,7 @@ void GeriYuklemeSayfasi::ara() {
     int nesil = ++*aramaNesli_;
     std::string metin = arama_->text().toStdString();
     if (metin.empty()) {
-        aramaSonuclari_.clear();
-        sonuclar_->clear();
+        aramaModeli_->ayarla({});
         aramaDurumu_->clear();
         solYigin_->setCurrentWidget(model_->okunuyor() || !model_->rowCount({}) ? static_cast<QWidget*>(solCumle_) : agac_);
         return;
@@ -419,10 +450,7 @@ void GeriYuklemeSayfasi::ara() {
 void GeriYuklemeSayfasi::aramaSonucu(int nesil, const DugumListesi& sonuc) {
     // A newer search replaced this one: its answer is never shown.
     if (nesil != aramaNesli_->load()) return;
-    aramaSonuclari_ = sonuc;
-    sonuclar_->clear();
-    QIcon klasor = style()->standardIcon(QStyle::SP_DirIcon), dosya = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const auto& d : sonuc) sonuclar_->addItem(new QListWidgetItem(d->klasor ? klasor : dosya, q(d->id)));
+    aramaModeli_->ayarla(sonuc);
     QString durum = sonuc.empty() ? t("No items found")
                                   : b("%d items found", {std::to_string(sonuc.size())});
     if (sonuc.size() >= Arama::kEnCok)

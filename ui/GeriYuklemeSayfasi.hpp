@@ -21,7 +21,8 @@ class KopyaAgaci;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class AramaSonuclari;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
@@ -76,7 +77,8 @@ private:
     QStackedWidget* solYigin_;
     QTreeView* agac_;
     KopyaAgaci* model_;
-    QListWidget* sonuclar_;
+    QListView* sonuclar_;
+    AramaSonuclari* aramaModeli_;
     QLabel *solCumle_, *aramaDurumu_;
     QStackedWidget* sagYigin_;
     QLabel *sagCumle_, *ogeAdi_;
@@ -88,7 +90,6 @@ private:
     QPushButton *ac_, *yerineKoy_, *farkliKaydet_;
 
     std::string gosterilenKopya_;
-    DugumListesi aramaSonuclari_;
     // Each search, version and preview read carries the number it was asked
     // under; only the latest number's answer is shown.
     std::shared_ptr<std::atomic<int>> aramaNesli_ = std::make_shared<std::atomic<int>>(0);
