@@ -567,6 +567,8 @@ void GeriYuklemeSayfasi::farkliKaydet() {
     QFileDialog secici(this, t("Save As…"));
     secici.setFileMode(QFileDialog::Directory);
     secici.setOption(QFileDialog::ShowDirsOnly);
+    // The desktop's own chooser may not take our button's text.
+    secici.setOption(QFileDialog::DontUseNativeDialog);
     secici.setLabelText(QFileDialog::Accept, t("Save Here"));
     if (secici.exec() != QDialog::Accepted || secici.selectedFiles().isEmpty()) return;
     m_.farkliKaydet(s->sonKopya, seciliOge_->id, secici.selectedFiles().front().toStdString());

@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeView>
+#include <QFileDialog>
 #include <QListView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -742,6 +743,53 @@ TEST(GeriYukleme, TheTimelinePicksACopyWhoseTreeListsFoldersFirstAndPreviewsAFil
     agac->setCurrentIndex(belgeler);
     ASSERT_TRUE(bekle([&] { return liste->topLevelItemCount() == 2 && liste->topLevelItem(0)->text(1) == "Folder"; }));
     EXPECT_FALSE(dugme(p, "Restore")->isEnabled());
+    geriSayfasi(p)->havuz().waitForDone();
+}
+
+TEST(GeriYukleme, SaveAsAsksForAFolderWithSaveHereAndCopiesTheVersionThere) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "geriYukle", 1);
+    DenemeDiski::yardimcilariKur();
+    kopyalariKur();
+    std::string hedef = TestOrtami::kok() + "/masaustu";
+    std::filesystem::create_directories(hedef);
+    Model m;
+    durdur(m);
+    m.a.imaj = Disk::Baglanti::okuma;
+    m.seciliKopya = kIlkKopya;
+    AnaPencere p(m);
+    p.guncelle();
+    p.show();  // a tree view opens folders only when shown
+    auto* agac = kopyaAgaci(p);
+    auto* model = agac->model();
+    ASSERT_TRUE(bekle([&] { return model->rowCount() > 0; }));
+    QModelIndex belgeler = model->index(0, 0);
+    agac->expand(belgeler);
+    ASSERT_TRUE(bekle([&] { return model->rowCount(belgeler) == 7; }));
+    agac->setCurrentIndex(model->index(5, 0, belgeler));  // not.txt
+    ASSERT_TRUE(bekle([&] { auto* d = dugme(p, "Save As…"); return d && d->isEnabled(); }));
+
+    // Hidden, so that the message waits in the model instead of a box.
+    p.hide();
+    // The chooser, answered as a person would once it shows.
+    QString dugmeMetni;
+    QTimer::singleShot(0, [&] {
+        auto* secici = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(secici);
+        for (auto* d : secici->findChildren<QPushButton*>())
+            if (d->isVisible() && d->text() == "Save Here") dugmeMetni = d->text();
+        secici->setDirectory(QString::fromStdString(hedef));
+        secici->selectFile(QString::fromStdString(hedef));
+        static_cast<QDialog*>(secici)->accept();
+    });
+    QEventLoop dongu;
+    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+    dugme(p, "Save As…")->click();
+    dongu.exec();
+    EXPECT_EQ(dugmeMetni, "Save Here");
+    ASSERT_TRUE(m.mesaj);
+    EXPECT_EQ(*m.mesaj, "“not.txt” was restored.");
+    EXPECT_EQ(oku(hedef + "/not.txt"), "Eski not: süt, ekmek\n") << "the version of the copy chosen";
     geriSayfasi(p)->havuz().waitForDone();
 }
 
