@@ -45,6 +45,7 @@
 #include "core/Yol.hpp"
 #include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
+#include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "store/Kopyalar.hpp"
@@ -728,6 +729,21 @@ TEST(GeriYukleme, TheTimelinePicksACopyWhoseTreeListsFoldersFirstAndPreviewsAFil
     EXPECT_TRUE(dugme(p, "Save As…"));
     kaydet(p, "geri-yukleme-resim");
 
+    // Another program sees a copy of the version, never the backup's own file.
+    SahteArac acici(TestOrtami::araclar(), "open");
+    ASSERT_TRUE(dugme(p, "Open a Copy"));
+    dugme(p, "Open a Copy")->click();
+    geriSayfasi(p)->havuz().waitForDone();
+    auto cagrilar = acici.cagrilar();
+    ASSERT_EQ(cagrilar.size(), 1u);
+    ASSERT_EQ(cagrilar[0].args.size(), 1u);
+    std::string acilan = cagrilar[0].args[0], asil = Yol::yedekler() + "/" + kSonKopya + "/Belgeler/tatil.png";
+    EXPECT_TRUE(acilan.ends_with("/tatil.png")) << acilan;
+    EXPECT_FALSE(acilan.starts_with(Yol::mnt())) << acilan;
+    EXPECT_EQ(baytlariOku(acilan), baytlariOku(asil));
+    EXPECT_NE(TestOrtami::durum(acilan).st_ino, TestOrtami::durum(asil).st_ino);
+    std::filesystem::remove(acilan);
+
     // The note changed between the copies: two versions, the selected copy's shown.
     agac->setCurrentIndex(model->index(5, 0, belgeler));
     auto* metin = geriSayfasi(p)->findChild<QPlainTextEdit*>();
@@ -813,6 +829,16 @@ TEST(GeriYukleme, ANewerSearchReplacesTheOlderOneAndOnlyItsResultsShow) {
     // whatever it was told: only the section's bookkeeping keeps it out.
     std::promise<void> birak;
     std::shared_future<void> birakildi = birak.get_future().share();
+    // Let go also when an assertion ends the test early: the section waits
+    // for its workers when it goes.
+    bool birakti = false;
+    auto serbest = [&] {
+        if (!std::exchange(birakti, true)) birak.set_value();
+    };
+    struct Sonunda {
+        std::function<void()> is;
+        ~Sonunda() { is(); }
+    } sonunda{serbest};
     std::atomic<bool> basladi{false}, iptalGordu{false};
     sayfa->aramaIsi = [&, birakildi](const std::string& kopya, const std::string& metin,
                                     const std::function<bool()>& iptal) -> DugumListesi {
@@ -832,7 +858,7 @@ TEST(GeriYukleme, ANewerSearchReplacesTheOlderOneAndOnlyItsResultsShow) {
         if (!qobject_cast<QListWidget*>(l)) liste = l;  // not the sidebar
     ASSERT_TRUE(liste);
     ASSERT_TRUE(bekle([&] { return gorunur(p, "500 items found"); }));
-    birak.set_value();
+    serbest();
     sayfa->havuz().waitForDone();
     QApplication::processEvents();
     EXPECT_TRUE(iptalGordu) << "the older search was told to stop";
