@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPalette>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -754,6 +755,24 @@ TEST(GeriYukleme, TheTimelinePicksACopyWhoseTreeListsFoldersFirstAndPreviewsAFil
     liste->setCurrentItem(liste->topLevelItem(1));
     ASSERT_TRUE(bekle([&] { return metin->toPlainText().startsWith("Eski"); }));
     kaydet(p, "geri-yukleme-metin");
+    {
+        // Readable on a dark desktop too: the drawings take the palette's colours.
+        QPalette koyu;
+        koyu.setColor(QPalette::Window, QColor(45, 45, 48));
+        koyu.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        koyu.setColor(QPalette::Base, QColor(30, 30, 32));
+        koyu.setColor(QPalette::Text, QColor(230, 230, 230));
+        koyu.setColor(QPalette::Button, QColor(60, 60, 64));
+        koyu.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        koyu.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+        koyu.setColor(QPalette::Mid, QColor(110, 110, 110));
+        koyu.setColor(QPalette::Highlight, QColor(60, 130, 220));
+        koyu.setColor(QPalette::HighlightedText, Qt::white);
+        QPalette onceki = p.palette();
+        p.setPalette(koyu);
+        kaydet(p, "geri-yukleme-koyu");
+        p.setPalette(onceki);
+    }
 
     // A backed-up folder itself has no place to go back to.
     agac->setCurrentIndex(belgeler);
