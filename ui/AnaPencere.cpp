@@ -18,6 +18,7 @@
 #include "update/Guncelleyici.hpp"
 #include "ui/AyarlarPenceresi.hpp"
 #include "ui/GenelBakis.hpp"
+#include "ui/GeriYuklemeSayfasi.hpp"
 #include "ui/GunlukSayfasi.hpp"
 #include "ui/KopyalarSayfasi.hpp"
 #include "ui/Model.hpp"
@@ -27,14 +28,6 @@
 using namespace Arayuz;
 
 namespace {
-
-// A section that is not built yet says so in a sentence.
-QWidget* yakinda(const char* metin, QWidget* ust) {
-    auto* l = new QLabel(t(metin), ust);
-    l->setAlignment(Qt::AlignCenter);
-    l->setWordWrap(true);
-    return l;
-}
 
 void goster(QPointer<AnaPencere> pencere, const QString& metin) {
     QMetaObject::invokeMethod(
@@ -56,6 +49,7 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
     genel_ = new GenelBakis(m_, sayfalar_);
     gunluk_ = new GunlukSayfasi(m_, sayfalar_);
     kopyalar_ = new KopyalarSayfasi(m_, sayfalar_);
+    geri_ = new GeriYuklemeSayfasi(m_, sayfalar_);
     for (const auto& b : Kurallar::bolumler()) {
         // On the selection's colour the symbol is drawn in the selected text's.
         QIcon ikon = Semboller::ikon(b.sembol);
@@ -70,7 +64,7 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
             case Kurallar::Bolum::genel: sayfalar_->addWidget(genel_); break;
             case Kurallar::Bolum::gunluk: sayfalar_->addWidget(gunluk_); break;
             case Kurallar::Bolum::geriYukle:
-                sayfalar_->addWidget(yakinda("Browsing and restoring copies comes in a later version.", sayfalar_));
+                sayfalar_->addWidget(geri_);
                 break;
             case Kurallar::Bolum::kopyalar: sayfalar_->addWidget(kopyalar_); break;
         }
@@ -81,6 +75,7 @@ AnaPencere::AnaPencere(Model& m, QWidget* ust) : QMainWindow(ust), m_(m) {
     connect(kenar_, &QListWidget::currentRowChanged, this, [this](int i) {
         sayfalar_->setCurrentIndex(i);
         m_.bolum = Kurallar::bolumler()[static_cast<size_t>(i)].bolum;
+        if (m_.bolum == Kurallar::Bolum::geriYukle) geri_->guncelle();
     });
     for (size_t i = 0; i < Kurallar::bolumler().size(); ++i)
         if (Kurallar::bolumler()[i].bolum == m_.bolum) kenar_->setCurrentRow(static_cast<int>(i));
@@ -171,6 +166,7 @@ void AnaPencere::guncelle() {
     genel_->guncelle();
     if (m_.bolum == Kurallar::Bolum::gunluk) gunluk_->guncelle();
     if (m_.bolum == Kurallar::Bolum::kopyalar) kopyalar_->guncelle();
+    if (m_.bolum == Kurallar::Bolum::geriYukle) geri_->guncelle();
     // One message at a time; the view clears it.
     if (m_.mesaj && isVisible()) {
         QString metin = QString::fromStdString(*m_.mesaj);

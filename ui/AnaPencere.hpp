@@ -8,6 +8,7 @@ class QStackedWidget;
 class GenelBakis;
 class GunlukSayfasi;
 class KopyalarSayfasi;
+class GeriYuklemeSayfasi;
 
 class AyarlarPenceresi;
 
@@ -32,4 +33,5 @@ private:
     GunlukSayfasi* gunluk_;
     KopyalarSayfasi* kopyalar_;
     AyarlarPenceresi* ayarlar_ = nullptr;
+    GeriYuklemeSayfasi* geri_;
 };

@@ -1,6 +1,7 @@
 #include "ui/Kurallar.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -50,6 +51,46 @@ std::optional<double> olcekSuresi(Olcek o) {
         case Olcek::tumu: return std::nullopt;
     }
     return std::nullopt;
+}
+
+Aralik cizelgeAraligi(Olcek o, const std::vector<double>& zamanlar, std::optional<size_t> secili) {
+    if (zamanlar.empty()) return {0, 1};
+    auto sure = olcekSuresi(o);
+    double ilk = zamanlar.front(), son = zamanlar.back();
+    if (!sure) {
+        // Every copy; a lone copy gets a day around it.
+        double boy = std::max(son - ilk, 86400.0);
+        double orta = (ilk + son) / 2;
+        return {orta - boy * 0.52, orta + boy * 0.52};
+    }
+    double pay = *sure * 0.02;
+    Aralik a{son + pay - *sure, son + pay};
+    if (secili && *secili < zamanlar.size() && zamanlar[*secili] < a.bas + pay) {
+        double z = zamanlar[*secili];
+        a = {z - pay, z - pay + *sure};
+    }
+    return a;
+}
+
+double cizelgeX(const Aralik& a, double zaman, double genislik, double kenar) {
+    double boy = a.son - a.bas;
+    if (boy <= 0) return kenar;
+    return kenar + (zaman - a.bas) / boy * std::max(0.0, genislik - 2 * kenar);
+}
+
+std::optional<size_t> cizelgeVurus(const Aralik& a, const std::vector<double>& zamanlar, double x,
+                                   double genislik, double kenar, double tolerans) {
+    std::optional<size_t> en;
+    double enYakin = tolerans;
+    for (size_t i = 0; i < zamanlar.size(); ++i) {
+        if (zamanlar[i] < a.bas || zamanlar[i] > a.son) continue;
+        double uzaklik = std::abs(cizelgeX(a, zamanlar[i], genislik, kenar) - x);
+        if (uzaklik <= enYakin) {
+            enYakin = uzaklik;
+            en = i;
+        }
+    }
+    return en;
 }
 
 const char* menuSembolu(const Anlik& a) {

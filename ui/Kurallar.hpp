@@ -32,6 +32,24 @@ Olcek olcek(const char* ham);
 // The span of time the timeline shows; nothing for "all".
 std::optional<double> olcekSuresi(Olcek o);
 
+// The timeline: the stretch of time it shows, in seconds since 1970.
+struct Aralik {
+    double bas = 0, son = 0;
+    bool operator==(const Aralik&) const = default;
+};
+// The stretch shown at zoom `o` for copies at `zamanlar` (oldest first): the
+// zoom's span ending just after the newest copy, moved back so that the
+// selected copy stays in it; for "all" every copy. A little room is left at
+// both ends so that no tick sits on the edge.
+Aralik cizelgeAraligi(Olcek o, const std::vector<double>& zamanlar, std::optional<size_t> secili);
+// Where a moment falls across a width of `genislik` with `kenar` left free at
+// both sides.
+double cizelgeX(const Aralik& a, double zaman, double genislik, double kenar);
+// The copy whose tick is nearest to `x`, when it is within `tolerans` and in
+// the stretch shown; on equal distance the newer one.
+std::optional<size_t> cizelgeVurus(const Aralik& a, const std::vector<double>& zamanlar, double x,
+                                   double genislik, double kenar, double tolerans);
+
 // The tray's symbol, as the platform's symbol name.
 const char* menuSembolu(const Anlik& a);
 

@@ -294,13 +294,13 @@ TEST(Kurallar, TheFirstStartLeadsThroughTheStepsNotYetTaken) {
         {{}, {}, true},
         {{.diskSecili = true}, {disk}, true},
         // The disk away: whether the image is there is not known yet.
-        {{.diskSecili = true, .klasorVar = true}, {disk, klasor}, true},
+        {{.diskSecili = true, .imajVar = std::nullopt, .klasorVar = true}, {disk, klasor}, true},
         {{.diskSecili = true, .imajVar = false, .klasorVar = true}, {disk, klasor}, true},
         {{.diskSecili = true, .imajVar = true}, {disk, imaj}, true},
         {{.diskSecili = true, .imajVar = true, .klasorVar = true}, {disk, imaj, klasor}, true},
         {{.diskSecili = true, .imajVar = true, .klasorVar = true, .yedekVar = true}, {}, false},
         // A backup made proves the image while the disk is away...
-        {{.diskSecili = true, .klasorVar = true, .yedekVar = true}, {}, false},
+        {{.diskSecili = true, .imajVar = std::nullopt, .klasorVar = true, .yedekVar = true}, {}, false},
         // ...but not once the disk is seen without it, nor without a disk chosen.
         {{.diskSecili = true, .imajVar = false, .klasorVar = true, .yedekVar = true}, {disk, klasor, yedek}, true},
         {{.imajVar = true, .klasorVar = true, .yedekVar = true}, {klasor, yedek}, true},
@@ -317,4 +317,65 @@ TEST(Kurallar, TheFirstStartLeadsThroughTheStepsNotYetTaken) {
         EXPECT_EQ(sira, (std::vector{disk, imaj, klasor, yedek}));
         EXPECT_EQ(bitenler, d.bitenler);
     }
+}
+
+TEST(Kurallar, TheTimelineShowsTheZoomsSpanUpToTheNewestCopyAndKeepsTheSelectedOneInView) {
+    const double gun = 86400, t = 1.8e9;
+    // Copies 400, 40, 3 and 0 days before the newest.
+    std::vector<double> z = {t - 400 * gun, t - 40 * gun, t - 3 * gun, t};
+    struct {
+        const char* ne;
+        Olcek o;
+        std::optional<size_t> secili;
+        std::vector<bool> gorunur;  // which copies lie in the stretch
+    } durumlar[] = {
+        {"day", Olcek::gun, std::nullopt, {false, false, false, true}},
+        {"week", Olcek::hafta, std::nullopt, {false, false, true, true}},
+        {"month, nothing selected", Olcek::ay, std::nullopt, {false, false, true, true}},
+        {"month, an older copy selected", Olcek::ay, 1, {false, true, false, false}},
+        {"year", Olcek::yil, std::nullopt, {false, true, true, true}},
+        {"year, the oldest selected", Olcek::yil, 0, {true, false, false, false}},
+        {"all", Olcek::tumu, std::nullopt, {true, true, true, true}},
+        {"day, the newest selected", Olcek::gun, 3, {false, false, false, true}},
+    };
+    for (const auto& d : durumlar) {
+        Aralik a = cizelgeAraligi(d.o, z, d.secili);
+        if (auto s = olcekSuresi(d.o)) {
+            EXPECT_DOUBLE_EQ(a.son - a.bas, *s) << d.ne;
+        }
+        for (size_t i = 0; i < z.size(); ++i)
+            EXPECT_EQ(z[i] >= a.bas && z[i] <= a.son, d.gorunur[i]) << d.ne << ", copy " << i;
+        // No tick on the very edge.
+        for (size_t i = 0; i < z.size(); ++i) {
+            EXPECT_NE(z[i], a.bas) << d.ne;
+            EXPECT_NE(z[i], a.son) << d.ne;
+        }
+    }
+    // A lone copy under "all": a day around it.
+    Aralik tek = cizelgeAraligi(Olcek::tumu, {t}, std::nullopt);
+    EXPECT_LT(tek.bas, t);
+    EXPECT_GT(tek.son, t);
+    EXPECT_GE(tek.son - tek.bas, gun);
+}
+
+TEST(Kurallar, AClickOnTheTimelineHitsTheNearestTickWithinReach) {
+    // 1000 s across 100 px (and 10 px free at each side): 10 s a pixel.
+    Aralik a{0, 1000};
+    std::vector<double> z = {-50, 100, 130, 500, 505, 1200};
+    EXPECT_DOUBLE_EQ(cizelgeX(a, 500, 120, 10), 60);
+    struct {
+        double x;
+        std::optional<size_t> beklenen;
+        const char* ne;
+    } durumlar[] = {
+        {20, 1, "on the tick"},
+        {21, 1, "nearer the first of two close ticks"},
+        {25, 2, "the second one"},
+        {40, std::nullopt, "between ticks, out of reach"},
+        {60.25, 4, "equal reach: the newer copy"},
+        {5, std::nullopt, "a copy before the stretch is not hit"},
+        {115, std::nullopt, "nor one after it"},
+    };
+    for (const auto& d : durumlar) EXPECT_EQ(cizelgeVurus(a, z, d.x, 120, 10, 4), d.beklenen) << d.ne;
+    EXPECT_EQ(cizelgeVurus(a, {}, 20, 120, 10, 4), std::nullopt);
 }

@@ -62,6 +62,15 @@ inline void durdur(Model& m) {
     for (auto* z : m.findChildren<QTimer*>()) z->stop();
 }
 
+// The first child of that kind on the section shown: every section has its
+// lists and text views.
+template <typename T>
+T* gorunen(QWidget& w) {
+    for (auto* c : w.findChildren<T*>())
+        if (c->isVisibleTo(&w)) return c;
+    return nullptr;
+}
+
 inline bool gorunur(QWidget& w, const QString& metin) {
     for (const auto& m : metinler<QLabel>(w))
         if (m.contains(metin)) return true;

@@ -18,11 +18,22 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPalette>
 #include <QStackedWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeView>
+#include <QFileDialog>
+#include <QListView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QKeyEvent>
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <future>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -36,12 +47,15 @@
 #include "core/Yol.hpp"
 #include "temel/Metin.hpp"
 #include "tests/support/DenemeDiski.hpp"
+#include "tests/support/SahteArac.hpp"
 #include "tests/support/TestOrtami.hpp"
 #include "tests/ui/PencereOrtami.hpp"
 #include "restore/GeriYukle.hpp"
 #include "store/Kopyalar.hpp"
 #include "ui/AnaPencere.hpp"
 #include "ui/Cizimler.hpp"
+#include "ui/GeriYuklemeSayfasi.hpp"
+#include "ui/ZamanCizelgesi.hpp"
 #include "ui/IzinEkrani.hpp"
 #include "ui/Kaldir.hpp"
 #include "ui/Semboller.hpp"
@@ -152,7 +166,7 @@ TEST(Pencere, TheLogSectionHidesTechnicalLinesAndStartsFromBolum) {
     auto* sayfalar = p.findChild<QStackedWidget*>();
     ASSERT_TRUE(sayfalar);
     EXPECT_EQ(sayfalar->currentIndex(), 3);
-    auto* metin = p.findChild<QPlainTextEdit*>();
+    auto* metin = gorunen<QPlainTextEdit>(p);
     ASSERT_TRUE(metin);
     QString yazi = metin->toPlainText();
     EXPECT_TRUE(yazi.endsWith("line 600\n")) << yazi.right(80).toStdString();
@@ -408,7 +422,7 @@ TEST(KopyalarSayfasi, ARestoreIsListedWithItsStatusAndCanBeUndone) {
     AnaPencere p(m);
     p.guncelle();
     kaydet(p, "degistirilenler");
-    auto* liste = p.findChild<QTreeWidget*>();
+    auto* liste = gorunen<QTreeWidget>(p);
     ASSERT_TRUE(liste);
     ASSERT_EQ(liste->topLevelItemCount(), 1) << "the undone one is hidden";
     EXPECT_EQ(liste->topLevelItem(0)->text(2), "Kept");
@@ -586,4 +600,334 @@ TEST(Semboller, EverySymbolShowsOnABareDesktopWithOurOwnDrawings) {
     }
     p.end();
     sayfa.save(QString::fromStdString(ekran("semboller")));
+}
+
+namespace {
+
+// Lets the window's queued work arrive until `kosul` holds (at most 10 s).
+bool bekle(const std::function<bool()>& kosul) {
+    for (int i = 0; i < 1000 && !kosul(); ++i) {
+        QEventLoop dongu;
+        QTimer::singleShot(10, &dongu, &QEventLoop::quit);
+        dongu.exec();
+    }
+    return kosul();
+}
+
+const std::string kIlkKopya = "2026-12-01_100000", kSonKopya = "2026-12-03_100000";
+
+// Two copies as the backup leaves them: the second hard-links what did not
+// change. Only folders: no image is needed to browse them.
+void kopyalariKur() {
+    std::string ilk = Yol::yedekler() + "/" + kIlkKopya + "/Belgeler", son = Yol::yedekler() + "/" + kSonKopya + "/Belgeler";
+    for (const char* klasor : {"Zeta", "B klasor", "a1 klasor"}) {
+        std::filesystem::create_directories(ilk + "/" + klasor);
+        std::filesystem::create_directories(son + "/" + klasor);
+    }
+    TestOrtami::dosyaYaz(ilk + "/a10.txt", "on\n");
+    TestOrtami::dosyaYaz(ilk + "/a2.txt", "iki\n");
+    TestOrtami::dosyaYaz(ilk + "/not.txt", "Eski not: süt, ekmek\n");
+    TestOrtami::dosyaYaz(son + "/not.txt", "Yeni not: süt, ekmek, peynir\n");
+    QImage resim(480, 300, QImage::Format_RGB32);
+    QPainter boya(&resim);
+    QLinearGradient renk(0, 0, 480, 300);
+    renk.setColorAt(0, QColor(40, 110, 200));
+    renk.setColorAt(1, QColor(240, 180, 60));
+    boya.fillRect(resim.rect(), renk);
+    boya.setBrush(Qt::white);
+    boya.drawEllipse(QPoint(240, 150), 80, 80);
+    boya.end();
+    ASSERT_TRUE(resim.save(QString::fromStdString(ilk + "/tatil.png")));
+    for (const char* ad : {"a10.txt", "a2.txt", "tatil.png"})
+        std::filesystem::create_hard_link(ilk + "/" + ad, son + "/" + ad);
+}
+
+GeriYuklemeSayfasi* geriSayfasi(AnaPencere& p) { return p.findChild<GeriYuklemeSayfasi*>(); }
+
+// The copy's tree: the one tree view that is not a list of rows.
+QTreeView* kopyaAgaci(QWidget& w) {
+    for (auto* v : w.findChildren<QTreeView*>())
+        if (!qobject_cast<QTreeWidget*>(v)) return v;
+    return nullptr;
+}
+
+std::vector<std::string> satirlar(QAbstractItemModel* m, const QModelIndex& ust = {}) {
+    std::vector<std::string> s;
+    for (int i = 0; i < m->rowCount(ust); ++i) s.push_back(m->index(i, 0, ust).data().toString().toStdString());
+    return s;
+}
+
+}  // namespace
+
+TEST(GeriYukleme, TheTimelinePicksACopyWhoseTreeListsFoldersFirstAndPreviewsAFile) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "geriYukle", 1);
+    kopyalariKur();
+    Model m;
+    durdur(m);
+    m.a.imaj = Disk::Baglanti::okuma;
+    m.ayarlar.kaynaklar = {TestOrtami::kok() + "/mac/Belgeler"};
+    ASSERT_EQ(m.kopyalar, (std::vector<std::string>{kIlkKopya, kSonKopya}));
+    AnaPencere p(m);
+    p.guncelle();
+    p.show();
+    EXPECT_TRUE(gorunur(p, "Choose a backup in the timeline above to browse its files."));
+
+    // A click on the older copy's tick, then the right arrow to the newer one.
+    auto* zaman = p.findChild<ZamanCizelgesi*>();
+    ASSERT_TRUE(zaman);
+    QPointF nokta(zaman->x(0), zaman->height() / 2.0);
+    QMouseEvent tik(QEvent::MouseButtonPress, nokta, zaman->mapToGlobal(nokta), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+    QApplication::sendEvent(zaman, &tik);
+    EXPECT_EQ(m.seciliKopya, kIlkKopya);
+    QKeyEvent sag(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(zaman, &sag);
+    EXPECT_EQ(m.seciliKopya, kSonKopya);
+
+    auto* agac = kopyaAgaci(p);
+    ASSERT_TRUE(agac);
+    auto* model = agac->model();
+    ASSERT_TRUE(bekle([&] { return model->rowCount() > 0; }));
+    EXPECT_EQ(satirlar(model), std::vector<std::string>{"Belgeler"});
+    QModelIndex belgeler = model->index(0, 0);
+    agac->expand(belgeler);
+    ASSERT_TRUE(bekle([&] { return model->rowCount(belgeler) > 0; }));
+    EXPECT_EQ(satirlar(model, belgeler), (std::vector<std::string>{"a1 klasor", "B klasor", "Zeta", "a2.txt",
+                                                                   "a10.txt", "not.txt", "tatil.png"}));
+
+    // The picture: one version, held by both copies, shown inline.
+    agac->setCurrentIndex(model->index(6, 0, belgeler));
+    QTreeWidget* liste = nullptr;
+    for (auto* s : p.findChildren<QTreeWidget*>())
+        if (s->headerItem()->text(0) == "Modified") liste = s;
+    ASSERT_TRUE(liste);
+    QLabel* resim = nullptr;
+    ASSERT_TRUE(bekle([&] {
+        for (auto* l : p.findChildren<QLabel*>())
+            if (l->isVisibleTo(&p) && !l->pixmap().isNull() && l->pixmap().width() == 480) resim = l;
+        return resim != nullptr;
+    }));
+    ASSERT_EQ(liste->topLevelItemCount(), 1);
+    EXPECT_TRUE(liste->topLevelItem(0)->text(2).contains("–")) << "from the first copy to the last";
+    EXPECT_TRUE(dugme(p, "Restore") && dugme(p, "Restore")->isEnabled());
+    EXPECT_TRUE(dugme(p, "Save As…"));
+    kaydet(p, "geri-yukleme-resim");
+
+    // Another program sees a copy of the version, never the backup's own file.
+    SahteArac acici(TestOrtami::araclar(), "open");
+    ASSERT_TRUE(dugme(p, "Open a Copy"));
+    dugme(p, "Open a Copy")->click();
+    geriSayfasi(p)->havuz().waitForDone();
+    auto cagrilar = acici.cagrilar();
+    ASSERT_EQ(cagrilar.size(), 1u);
+    ASSERT_EQ(cagrilar[0].args.size(), 1u);
+    std::string acilan = cagrilar[0].args[0], asil = Yol::yedekler() + "/" + kSonKopya + "/Belgeler/tatil.png";
+    EXPECT_TRUE(acilan.ends_with("/tatil.png")) << acilan;
+    EXPECT_FALSE(acilan.starts_with(Yol::mnt())) << acilan;
+    EXPECT_EQ(baytlariOku(acilan), baytlariOku(asil));
+    EXPECT_NE(TestOrtami::durum(acilan).st_ino, TestOrtami::durum(asil).st_ino);
+    std::filesystem::remove(acilan);
+
+    // The note changed between the copies: two versions, the selected copy's shown.
+    agac->setCurrentIndex(model->index(5, 0, belgeler));
+    auto* metin = geriSayfasi(p)->findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(metin);
+    ASSERT_TRUE(bekle([&] { return metin->isVisibleTo(&p) && !metin->toPlainText().isEmpty(); }));
+    EXPECT_EQ(liste->topLevelItemCount(), 2);
+    EXPECT_EQ(metin->toPlainText(), "Yeni not: süt, ekmek, peynir\n");
+    liste->setCurrentItem(liste->topLevelItem(1));
+    ASSERT_TRUE(bekle([&] { return metin->toPlainText().startsWith("Eski"); }));
+    kaydet(p, "geri-yukleme-metin");
+    {
+        // Readable on a dark desktop too: the drawings take the palette's colours.
+        QPalette koyu;
+        koyu.setColor(QPalette::Window, QColor(45, 45, 48));
+        koyu.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        koyu.setColor(QPalette::Base, QColor(30, 30, 32));
+        koyu.setColor(QPalette::Text, QColor(230, 230, 230));
+        koyu.setColor(QPalette::Button, QColor(60, 60, 64));
+        koyu.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        koyu.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
+        koyu.setColor(QPalette::Mid, QColor(110, 110, 110));
+        koyu.setColor(QPalette::Highlight, QColor(60, 130, 220));
+        koyu.setColor(QPalette::HighlightedText, Qt::white);
+        QPalette onceki = p.palette();
+        p.setPalette(koyu);
+        kaydet(p, "geri-yukleme-koyu");
+        p.setPalette(onceki);
+    }
+
+    // A backed-up folder itself has no place to go back to.
+    agac->setCurrentIndex(belgeler);
+    ASSERT_TRUE(bekle([&] { return liste->topLevelItemCount() == 2 && liste->topLevelItem(0)->text(1) == "Folder"; }));
+    EXPECT_FALSE(dugme(p, "Restore")->isEnabled());
+    geriSayfasi(p)->havuz().waitForDone();
+}
+
+TEST(GeriYukleme, SaveAsAsksForAFolderWithSaveHereAndCopiesTheVersionThere) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "geriYukle", 1);
+    DenemeDiski::yardimcilariKur();
+    kopyalariKur();
+    std::string hedef = TestOrtami::kok() + "/masaustu";
+    std::filesystem::create_directories(hedef);
+    Model m;
+    durdur(m);
+    m.a.imaj = Disk::Baglanti::okuma;
+    m.seciliKopya = kIlkKopya;
+    AnaPencere p(m);
+    p.guncelle();
+    p.show();  // a tree view opens folders only when shown
+    auto* agac = kopyaAgaci(p);
+    auto* model = agac->model();
+    ASSERT_TRUE(bekle([&] { return model->rowCount() > 0; }));
+    QModelIndex belgeler = model->index(0, 0);
+    agac->expand(belgeler);
+    ASSERT_TRUE(bekle([&] { return model->rowCount(belgeler) == 7; }));
+    agac->setCurrentIndex(model->index(5, 0, belgeler));  // not.txt
+    ASSERT_TRUE(bekle([&] { auto* d = dugme(p, "Save As…"); return d && d->isEnabled(); }));
+
+    // Hidden, so that the message waits in the model instead of a box.
+    p.hide();
+    // The chooser, answered as a person would once it shows.
+    QString dugmeMetni;
+    QTimer::singleShot(0, [&] {
+        auto* secici = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(secici);
+        for (auto* d : secici->findChildren<QPushButton*>())
+            if (d->isVisible() && d->text() == "Save Here") dugmeMetni = d->text();
+        secici->setDirectory(QString::fromStdString(hedef));
+        secici->selectFile(QString::fromStdString(hedef));
+        static_cast<QDialog*>(secici)->accept();
+    });
+    QEventLoop dongu;
+    QObject::connect(&m, &Model::degisti, &dongu, &QEventLoop::quit);
+    dugme(p, "Save As…")->click();
+    dongu.exec();
+    EXPECT_EQ(dugmeMetni, "Save Here");
+    ASSERT_TRUE(m.mesaj);
+    EXPECT_EQ(*m.mesaj, "“not.txt” was restored.");
+    EXPECT_EQ(oku(hedef + "/not.txt"), "Eski not: süt, ekmek\n") << "the version of the copy chosen";
+    geriSayfasi(p)->havuz().waitForDone();
+}
+
+TEST(GeriYukleme, ANewerSearchReplacesTheOlderOneAndOnlyItsResultsShow) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "geriYukle", 1);
+    kopyalariKur();
+    std::string klasor = Yol::yedekler() + "/" + kSonKopya + "/Belgeler/raporlar";
+    std::filesystem::create_directories(klasor);
+    for (int i = 0; i < 600; ++i) std::ofstream(klasor + "/Rapor " + std::to_string(i) + ".pdf");
+    Model m;
+    durdur(m);
+    m.a.imaj = Disk::Baglanti::okuma;
+    m.seciliKopya = kSonKopya;
+    AnaPencere p(m);
+    p.guncelle();
+    auto* sayfa = geriSayfasi(p);
+    ASSERT_TRUE(sayfa);
+
+    // The first search is held until the test lets it go, and then answers
+    // whatever it was told: only the section's bookkeeping keeps it out.
+    std::promise<void> birak;
+    std::shared_future<void> birakildi = birak.get_future().share();
+    // Let go also when an assertion ends the test early: the section waits
+    // for its workers when it goes.
+    bool birakti = false;
+    auto serbest = [&] {
+        if (!std::exchange(birakti, true)) birak.set_value();
+    };
+    struct Sonunda {
+        std::function<void()> is;
+        ~Sonunda() { is(); }
+    } sonunda{serbest};
+    std::atomic<bool> basladi{false}, iptalGordu{false};
+    sayfa->aramaIsi = [&, birakildi](const std::string& kopya, const std::string& metin,
+                                    const std::function<bool()>& iptal) -> DugumListesi {
+        if (metin != "eski") return Arama::ara(kopya, metin, iptal);
+        basladi = true;
+        birakildi.wait();
+        iptalGordu = iptal();
+        return {std::make_shared<Dugum>("Belgeler/eski sonuc.txt", kopya, false)};
+    };
+    auto* arama = p.findChild<QLineEdit*>();
+    ASSERT_TRUE(arama);
+    arama->setText("eski");
+    ASSERT_TRUE(bekle([&] { return basladi.load(); }));
+    arama->setText("rapor");
+    QListView* liste = nullptr;
+    for (auto* l : p.findChildren<QListView*>())
+        if (!qobject_cast<QListWidget*>(l)) liste = l;  // not the sidebar
+    ASSERT_TRUE(liste);
+    ASSERT_TRUE(bekle([&] { return gorunur(p, "500 items found"); }));
+    serbest();
+    sayfa->havuz().waitForDone();
+    QApplication::processEvents();
+    EXPECT_TRUE(iptalGordu) << "the older search was told to stop";
+    ASSERT_EQ(liste->model()->rowCount(), 500);
+    for (int i = 0; i < liste->model()->rowCount(); ++i) {
+        QString ad = liste->model()->index(i, 0).data().toString();
+        ASSERT_TRUE(ad.startsWith("Belgeler/raporlar")) << ad.toStdString();
+    }
+    EXPECT_TRUE(gorunur(p, "Only the first 500 are shown."));
+    kaydet(p, "geri-yukleme-arama");
+
+    // An emptied field brings the tree back.
+    arama->clear();
+    EXPECT_TRUE(kopyaAgaci(p)->isVisibleTo(&p));
+    EXPECT_FALSE(liste->isVisibleTo(&p));
+}
+
+TEST(GeriYukleme, EachStateSaysWhyInASentenceAndLockedOffersUnlockAndTheHistory) {
+    uygulama();
+    ::setenv("BRIMVALE_BOLUM", "geriYukle", 1);
+    Model m;
+    durdur(m);
+    KopyaBilgisi eski, yeni;
+    eski.ad = "2026-11-20_090000";
+    eski.dosyaSayisi = 1200;
+    eski.toplamBoyut = 3.5e9;
+    yeni.ad = "2026-12-02_181500";
+    yeni.dosyaSayisi = 1250;
+    yeni.yeni = 50;
+    yeni.degisen = 4;
+    yeni.toplamBoyut = 3.6e9;
+    m.gecmis = {eski, yeni};
+    AnaPencere p(m);
+    p.guncelle();
+    EXPECT_TRUE(gorunur(p, "Your backups are locked."));
+    ASSERT_TRUE(dugme(p, "Unlock"));
+    QTreeWidget* gecmis = nullptr;
+    for (auto* t : p.findChildren<QTreeWidget*>())
+        if (t->isVisibleTo(&p)) gecmis = t;
+    ASSERT_TRUE(gecmis);
+    ASSERT_EQ(gecmis->topLevelItemCount(), 2);
+    EXPECT_EQ(gecmis->topLevelItem(0)->text(1), "1250") << "newest first";
+    EXPECT_EQ(gecmis->topLevelItem(1)->text(2), "–") << "a count the history does not know";
+    kaydet(p, "geri-yukleme-kilitli");
+    // Without the disk the model says what to do; hidden, so no message box waits.
+    p.hide();
+    dugme(p, "Unlock")->click();
+    ASSERT_TRUE(m.mesaj);
+    EXPECT_EQ(*m.mesaj, "Connect the backup disk first.");
+
+    struct {
+        const char* ne;
+        std::vector<std::string> kopyalar;
+        std::optional<std::string> secili;
+        const char* cumle;
+    } durumlar[] = {
+        {"no copies", {}, std::nullopt, "There are no backups in this image yet."},
+        {"none selected", {kIlkKopya}, std::nullopt, "Choose a backup in the timeline above"},
+    };
+    m.a.imaj = Disk::Baglanti::okuma;
+    for (const auto& d : durumlar) {
+        m.kopyalar = d.kopyalar;
+        m.seciliKopya = d.secili;
+        p.guncelle();
+        EXPECT_TRUE(gorunur(p, d.cumle)) << d.ne;
+        EXPECT_FALSE(dugme(p, "Unlock")) << d.ne;
+        EXPECT_TRUE(dugme(p, "Lock")) << d.ne;
+    }
 }
