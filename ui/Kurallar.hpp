@@ -141,7 +141,7 @@ struct IlkAdimDurumu {
 };
 struct IlkDurum {
     bool diskSecili = false;
-    std::optional<bool> imajVar;  // nothing while the chosen disk is not connected
+    std::optional<bool> imajVar = std::nullopt;  // nothing while the chosen disk is not connected
     bool klasorVar = false;
     bool yedekVar = false;  // a copy or its history exists
 };

@@ -294,13 +294,13 @@ TEST(Kurallar, TheFirstStartLeadsThroughTheStepsNotYetTaken) {
         {{}, {}, true},
         {{.diskSecili = true}, {disk}, true},
         // The disk away: whether the image is there is not known yet.
-        {{.diskSecili = true, .imajVar = std::nullopt, .klasorVar = true}, {disk, klasor}, true},
+        {{.diskSecili = true, .klasorVar = true}, {disk, klasor}, true},
         {{.diskSecili = true, .imajVar = false, .klasorVar = true}, {disk, klasor}, true},
         {{.diskSecili = true, .imajVar = true}, {disk, imaj}, true},
         {{.diskSecili = true, .imajVar = true, .klasorVar = true}, {disk, imaj, klasor}, true},
         {{.diskSecili = true, .imajVar = true, .klasorVar = true, .yedekVar = true}, {}, false},
         // A backup made proves the image while the disk is away...
-        {{.diskSecili = true, .imajVar = std::nullopt, .klasorVar = true, .yedekVar = true}, {}, false},
+        {{.diskSecili = true, .klasorVar = true, .yedekVar = true}, {}, false},
         // ...but not once the disk is seen without it, nor without a disk chosen.
         {{.diskSecili = true, .imajVar = false, .klasorVar = true, .yedekVar = true}, {disk, klasor, yedek}, true},
         {{.imajVar = true, .klasorVar = true, .yedekVar = true}, {klasor, yedek}, true},
