@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
         kopyala.join();
         double sure = s.elapsed() / 1000.0;
         auto araliklar = nabiz.bitir();
-        if (kod != 0) std::fprintf(stderr, "round %d: rsync ended with %d\n", tur + 1, kod);
+        if (kod != 0) std::fprintf(stderr, "round %d: rsync ended with %d\n", n + 1, kod);
         yedekler.push_back(tur(araliklar, sure));
         std::error_code ec;
         fs::remove_all(hedef, ec);
