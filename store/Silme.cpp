@@ -91,10 +91,14 @@ void sil(const std::string& ad, const std::string& kok) {
         // half copy that still looks like a copy.
         agaciSil(*gizli);
         if (::rename(yol->c_str(), gizli->c_str()) != 0) silmeHatasi(*yol);
+        // Its statistics go while the hidden tree still shows that a
+        // deletion is underway: cut short after this, the tree is all that
+        // is left, and the next cleanup finds it.
+        bilgiSil(ad);
         agaciSil(*gizli);
-    } else if (errno != ENOENT) {
-        silmeHatasi(*yol);
+        return;
     }
+    if (errno != ENOENT) silmeHatasi(*yol);
     bilgiSil(ad);
 }
 
@@ -116,7 +120,8 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
             Gunluk::yaz("WARNING: could not remove an interrupted deletion: " + gizli + ": " + e.what());
             continue;
         }
-        // Its statistics went last; a copy made again under the name keeps its own.
+        // Cut short before its statistics went; a copy made again under the
+        // name keeps its own.
         std::string ad = gizli.substr(std::strlen(silinecekOnek));
         auto kopya = guvenliYol(kok, ad);
         struct stat st{};
