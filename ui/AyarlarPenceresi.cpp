@@ -1,4 +1,5 @@
 #include "ui/AyarlarPenceresi.hpp"
+#include "ui/Arkada.hpp"
 
 #include <unistd.h>
 
@@ -47,18 +48,6 @@
 using namespace Arayuz;
 
 namespace {
-
-// Work that may block runs on a worker; its result comes back to the
-// window's thread, and is dropped when the window has gone meanwhile.
-template <typename Is, typename Sonra>
-void arkada(QObject* sahip, Is is, Sonra sonra) {
-    QPointer<QObject> ben(sahip);
-    QThreadPool::globalInstance()->start([ben, is = std::move(is), sonra = std::move(sonra)]() mutable {
-        auto sonuc = std::make_shared<decltype(is())>(is());
-        QMetaObject::invokeMethod(
-            qApp, [ben, sonuc, sonra = std::move(sonra)] { if (ben) sonra(*sonuc); }, Qt::QueuedConnection);
-    });
-}
 
 bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
 

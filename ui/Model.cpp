@@ -1,4 +1,5 @@
 #include "ui/Model.hpp"
+#include "ui/Arkada.hpp"
 
 #include <signal.h>
 #include <unistd.h>
@@ -31,19 +32,6 @@ namespace fs = std::filesystem;
 namespace {
 
 bool yedekCalisiyor() { return Yedekleme::calisanPid().has_value(); }
-
-// Work that may block (the service manager, the disk) runs here and comes
-// back to the model's thread to publish.
-template <typename Is, typename Sonra>
-void arkada(Model* m, Is is, Sonra sonra) {
-    QPointer<Model> ben(m);
-    QThreadPool::globalInstance()->start([ben, is = std::move(is), sonra = std::move(sonra)]() mutable {
-        auto sonuc = std::make_shared<decltype(is())>(is());
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [ben, sonuc, sonra = std::move(sonra)] { if (ben) sonra(*sonuc); },
-            Qt::QueuedConnection);
-    });
-}
 
 }  // namespace
 
