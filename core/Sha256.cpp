@@ -6,7 +6,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <future>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <memory>
 
 #include "core/Hata.hpp"
@@ -49,6 +54,105 @@ void tumunuYaz(int fd, const char* p, size_t n) {
     }
 }
 
+// The writer of a copy: its own thread takes the filled buffers in order,
+// writes them and starts their write-back, and hands each buffer back. With
+// several buffers a stall of the disk does not stop the reading and hashing,
+// nor a slow read the disk.
+class Yazici {
+public:
+    // Pieces in flight: small pieces stay in the processor's caches on
+    // their way from the read to the write, several of them ride out a
+    // stall of either side.
+    static constexpr int kTampon = 32;
+    static constexpr off_t kGeriYazma = 8 << 20;
+
+    explicit Yazici(int fd) : fd_(fd) {
+        for (auto& t : tamponlar_) {
+            t = std::make_unique_for_overwrite<char[]>(kParca);
+            bos_.push_back(t.get());
+        }
+        is_ = std::thread([this] { calis(); });
+    }
+    // A copy given up on: what is handed over is still written, no error told.
+    ~Yazici() {
+        if (is_.joinable()) durdur();
+    }
+    // A free buffer; throws what the writer met.
+    char* al() {
+        std::unique_lock k(m_);
+        cv_.wait(k, [&] { return !bos_.empty() || hata_; });
+        if (hata_) std::rethrow_exception(hata_);
+        char* p = bos_.front();
+        bos_.pop_front();
+        return p;
+    }
+    void yaz(char* p, size_t n) {
+        {
+            std::lock_guard k(m_);
+            dolu_.push_back({p, n});
+        }
+        cv_.notify_all();
+    }
+    // Waits until everything handed over is written; throws what the writer met.
+    void bitir() {
+        durdur();
+        if (hata_) std::rethrow_exception(hata_);
+    }
+
+private:
+    void durdur() {
+        {
+            std::lock_guard k(m_);
+            son_ = true;
+        }
+        cv_.notify_all();
+        is_.join();
+    }
+    void calis() {
+        off_t yazilan = 0, baslatilan = 0;
+        while (true) {
+            std::pair<char*, size_t> parca;
+            {
+                std::unique_lock k(m_);
+                cv_.wait(k, [&] { return !dolu_.empty() || son_; });
+                if (dolu_.empty()) return;
+                parca = dolu_.front();
+                dolu_.pop_front();
+            }
+            try {
+                tumunuYaz(fd_, parca.first, parca.second);
+                yazilan += static_cast<off_t>(parca.second);
+                // Write-back starts every few megabytes, so the final flush
+                // does not wait for the whole file.
+                if (yazilan - baslatilan >= kGeriYazma) {
+                    ::sync_file_range(fd_, baslatilan, yazilan - baslatilan, SYNC_FILE_RANGE_WRITE);
+                    baslatilan = yazilan;
+                }
+            } catch (...) {
+                std::lock_guard k(m_);
+                hata_ = std::current_exception();
+                cv_.notify_all();
+                return;
+            }
+            {
+                std::lock_guard k(m_);
+                bos_.push_back(parca.first);
+            }
+            cv_.notify_all();
+        }
+    }
+
+    int fd_;
+    std::unique_ptr<char[]> tamponlar_[kTampon];
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::deque<char*> bos_;
+    std::deque<std::pair<char*, size_t>> dolu_;
+    bool son_ = false;
+    std::exception_ptr hata_;
+    std::thread is_;
+};
+
 }  // namespace
 
 std::string akit(const std::string& kaynak, const std::optional<std::string>& hedef, const Durdu& durdu, mode_t mod) {
@@ -61,32 +165,24 @@ std::string akit(const std::string& kaynak, const std::optional<std::string>& he
         if (!cikis) throw hata("create");
     }
     Baglam sha;
-    // Two buffers: while one is written, the next is read and hashed, so a
-    // copy costs the slower of the two rather than their sum.
-    std::unique_ptr<char[]> tampon[2] = {std::make_unique_for_overwrite<char[]>(kParca),
-                                         cikis ? std::make_unique_for_overwrite<char[]>(kParca) : nullptr};
-    std::future<void> yazim;  // the write in flight, of the other buffer
-    off_t yazilan = 0;
-    for (int i = 0; !durdu || !durdu(); i = cikis ? 1 - i : 0) {
-        ssize_t n = ::read(giris.get(), tampon[i].get(), kParca);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw hata("read");
+    // Read and hashed here, written by the writer: a copy costs the slower
+    // of the two rather than their sum.
+    std::optional<Yazici> yazici;
+    std::unique_ptr<char[]> tampon;
+    if (cikis) yazici.emplace(cikis.get());
+    else tampon = std::make_unique_for_overwrite<char[]>(kParca);
+    while (!durdu || !durdu()) {
+        char* p = yazici ? yazici->al() : tampon.get();
+        ssize_t n;
+        while ((n = ::read(giris.get(), p, kParca)) < 0 && errno == EINTR) {
         }
+        if (n < 0) throw hata("read");
         if (n == 0) break;
-        EVP_DigestUpdate(sha.ctx.get(), tampon[i].get(), static_cast<size_t>(n));
-        if (!cikis) continue;
-        if (yazim.valid()) yazim.get();
-        yazim = std::async(std::launch::async, [fd = cikis.get(), p = tampon[i].get(), n, yazilan] {
-            tumunuYaz(fd, p, static_cast<size_t>(n));
-            // Start writing back what is written so the final flush does not
-            // wait for the whole file.
-            ::sync_file_range(fd, yazilan, n, SYNC_FILE_RANGE_WRITE);
-        });
-        yazilan += n;
+        EVP_DigestUpdate(sha.ctx.get(), p, static_cast<size_t>(n));
+        if (yazici) yazici->yaz(p, static_cast<size_t>(n));
     }
     if (cikis) {
-        if (yazim.valid()) yazim.get();
+        yazici->bitir();
         if (::fsync(cikis.get()) != 0) throw hata("fsync");
         if (::close(cikis.birak()) != 0) throw hata("close");
     }
