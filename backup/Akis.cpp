@@ -49,6 +49,10 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         return 0;
     }
 
+    // Attached just now (not left attached read-write by an earlier run):
+    // nothing has looked inside it, so what earlier deletions left can go
+    // straight on the disk.
+    bool taze = Disk::imajDurumu() != Disk::Baglanti::yazma;
     if (auto hata = Disk::imajiBagla(imaj, false, ayarlar)) {
         YedekSonucu s = Disk::imajDurumu() == Disk::Baglanti::okuma ? YedekSonucu::geriYuklemedeAcik()
                                                                      : YedekSonucu::acilamadi();
@@ -62,7 +66,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Disk::ImajAyirici ayirici;
 
     fs::create_directories(Yol::yedekler(), ec);
-    Kopyalar::artiklariSil();
+    Kopyalar::artiklariSil(Yol::yedekler(), taze);
     eskiDuzeniTasi(ayarlar);
 
     asama("prova");

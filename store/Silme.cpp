@@ -14,6 +14,7 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Hata.hpp"
+#include "platform/Platform.hpp"
 #include "temel/Metin.hpp"
 #include "store/Kopyalar.hpp"
 
@@ -80,7 +81,7 @@ void bilgiSil(const std::string& ad) { std::remove((metaKlasoru() + "/" + ad + "
 
 std::string silinecekAdi(const std::string& ad) { return silinecekOnek + ad; }
 
-void sil(const std::string& ad, const std::string& kok) {
+void sil(const std::string& ad, const std::string& kok, bool simdi) {
     auto yol = guvenliYol(kok, ad);
     auto gizli = guvenliYol(kok, silinecekAdi(ad));
     bool gecerli = (tarih(ad) || ad == ".devam") && yol && gizli && *yol != guvenliYol(kok, ".");
@@ -91,14 +92,14 @@ void sil(const std::string& ad, const std::string& kok) {
         // half copy that still looks like a copy.
         agaciSil(*gizli);
         if (::rename(yol->c_str(), gizli->c_str()) != 0) silmeHatasi(*yol);
-        agaciSil(*gizli);
+        if (simdi) agaciSil(*gizli);
     } else if (errno != ENOENT) {
         silmeHatasi(*yol);
     }
     bilgiSil(ad);
 }
 
-std::vector<std::string> artiklariSil(const std::string& kok) {
+std::vector<std::string> artiklariSil(const std::string& kok, bool hizli) {
     std::vector<std::string> adlar;
     {
         std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(kok.c_str()), ::closedir);
@@ -111,7 +112,12 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
         auto yol = guvenliYol(kok, gizli);
         if (!yol) continue;
         try {
-            agaciSil(*yol);
+            if (!hizli) {
+                agaciSil(*yol);
+            } else if (auto neden = Platform::agaciHizliSil(*yol)) {
+                Gunluk::yaz("NOTE: " + gizli + " removed through the image: " + *neden);
+                agaciSil(*yol);
+            }
         } catch (const std::exception& e) {
             Gunluk::yaz("WARNING: could not remove an interrupted deletion: " + gizli + ": " + e.what());
             continue;
