@@ -111,12 +111,15 @@ std::vector<std::string> artiklariSil(const std::string& kok, bool hizli) {
     for (const auto& gizli : adlar) {
         auto yol = guvenliYol(kok, gizli);
         if (!yol) continue;
+        bool diskte = false;
         try {
             if (!hizli) {
                 agaciSil(*yol);
             } else if (auto neden = Platform::agaciHizliSil(*yol)) {
                 Gunluk::yaz("NOTE: " + gizli + " removed through the image: " + *neden);
                 agaciSil(*yol);
+            } else {
+                diskte = true;
             }
         } catch (const std::exception& e) {
             Gunluk::yaz("WARNING: could not remove an interrupted deletion: " + gizli + ": " + e.what());
@@ -127,7 +130,8 @@ std::vector<std::string> artiklariSil(const std::string& kok, bool hizli) {
         auto kopya = guvenliYol(kok, ad);
         struct stat st{};
         if (tarih(ad) && kopya && ::lstat(kopya->c_str(), &st) != 0) bilgiSil(ad);
-        Gunluk::yaz("NOTE: removed what an interrupted deletion left: " + gizli);
+        Gunluk::yaz(std::string("NOTE: removed what an interrupted deletion left") + (diskte ? " (on the disk): " : ": ") +
+                    gizli);
         silinen.push_back(gizli);
     }
     return silinen;
