@@ -130,7 +130,7 @@ std::vector<std::string> artiklariSil(const std::string& kok, bool hizli) {
         auto kopya = guvenliYol(kok, ad);
         struct stat st{};
         if (tarih(ad) && kopya && ::lstat(kopya->c_str(), &st) != 0) bilgiSil(ad);
-        Gunluk::yaz(std::string("NOTE: removed what an interrupted deletion left") + (diskte ? " (on the disk): " : ": ") +
+        Gunluk::yaz(std::string("NOTE: removed what an earlier deletion left") + (diskte ? " (on the disk): " : ": ") +
                     gizli);
         silinen.push_back(gizli);
     }
