@@ -49,6 +49,10 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         return 0;
     }
 
+    // Attached just now (not left attached read-write by an earlier run):
+    // nothing has looked inside it, so what earlier deletions left can go
+    // straight on the disk.
+    bool taze = Disk::imajDurumu() != Disk::Baglanti::yazma;
     if (auto hata = Disk::imajiBagla(imaj, false, ayarlar)) {
         YedekSonucu s = Disk::imajDurumu() == Disk::Baglanti::okuma ? YedekSonucu::geriYuklemedeAcik()
                                                                      : YedekSonucu::acilamadi();
@@ -62,7 +66,8 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Disk::ImajAyirici ayirici;
 
     fs::create_directories(Yol::yedekler(), ec);
-    Kopyalar::artiklariSil();
+    // Space freed here is given back to the disk by the compaction after this run.
+    bool bosaldi = !Kopyalar::artiklariSil(Yol::yedekler(), taze).empty();
     eskiDuzeniTasi(ayarlar);
 
     asama("prova");
@@ -87,7 +92,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         Gunluk::yaz(Yerel::metin("Ejecting without backup"));
         calisma.sonuc = "iptal";
         ayirici.birak();
-        return cikar(ayarlar, birim, imaj, false, std::nullopt, std::nullopt);
+        return cikar(ayarlar, birim, imaj, bosaldi, std::nullopt, std::nullopt);
     }
     if (karar.islem != "yedekle") {
         Gunluk::yaz(Yerel::metin("Not now: I will ask again later"));
@@ -108,7 +113,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
         // No backup was made: a failure, however the eject went.
         calisma.sonuc = "hata";
         ayirici.birak();
-        cikar(ayarlar, birim, imaj, !oda.silinen.empty(), oda.yerYok->bildirim(), std::nullopt);
+        cikar(ayarlar, birim, imaj, !oda.silinen.empty() || bosaldi, oda.yerYok->bildirim(), std::nullopt);
         return 1;
     }
 
@@ -148,7 +153,7 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     std::string bildirim = Siniflama::kaydet(esitleme.sonuc(yer), esitleme.kod, hata, esitleme.tamamlandi);
 
     ayirici.birak();
-    int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty(), bildirim, calisma.kurtulus);
+    int32_t kod = cikar(ayarlar, birim, imaj, !silinen.empty() || bosaldi, bildirim, calisma.kurtulus);
     return esitleme.tamamlandi ? kod : 1;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // Framework-level calls that are not tools. One implementation per platform;
 // the Linux one lives in platform/linux/: Surec.cpp, Makine.cpp, Cop.cpp,
-// Baglamalar.cpp, Aygitlar.cpp.
+// Baglamalar.cpp, Aygitlar.cpp, HizliSilme.cpp.
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "temel/HataMetni.hpp"
 
 namespace Platform {
 
@@ -89,6 +92,27 @@ struct Usb {
 };
 std::optional<Usb> usbUstu(const std::string& aygitAdi, const std::string& sysfs = "/sys");
 std::optional<Usb> usbSeri(const std::string& seri, const std::string& sysfs = "/sys");
+
+// Removes the folder `yol` with everything below it straight on the disk
+// holding a gocryptfs image, when `yol` lies in such an image mounted with a
+// control socket: the cipher folder comes from the daemon ("EncryptPath"),
+// is emptied on the disk without following links, and the empty folder is
+// then removed through the mount. Nothing on success; otherwise why not, and
+// the caller removes what is left through the mount.
+// Only for a folder that nothing has looked inside since the image was
+// mounted: the daemon would keep serving entries it had seen.
+[[nodiscard]] HataMetni agaciHizliSil(const std::string& yol);
+// Its parts. The control socket named on a gocryptfs command line.
+std::optional<std::string> kontrolSoketi(const std::vector<std::string>& args);
+// The cipher path of an "EncryptPath" answer, or why there is none.
+struct SoketHatasi {
+    std::string metin;
+};
+std::variant<std::string, SoketHatasi> sifreliYolCevabi(const std::string& cevap);
+// Whether `sifreli`, the daemon's cipher path for the relative plain path
+// `duz`, names a folder strictly inside the cipher folder and none of its
+// own files: nothing when it does.
+[[nodiscard]] HataMetni sifreliYolDenetle(const std::string& duz, const std::string& sifreli);
 
 // Modification time of a device file, whole seconds since 1970.
 std::optional<long long> dugumZamani(const std::string& dugum);

@@ -72,7 +72,8 @@ std::vector<std::string> buda(const Saklama& saklama) {
     for (const auto& ad : adlar) {
         if (tut.count(ad)) continue;
         try {
-            sil(ad, Yol::yedekler());
+            // Out of the list now; the tree goes at the next attach, where it is fast.
+            sil(ad, Yol::yedekler(), false);
             silinen.push_back(ad);
         } catch (const std::exception& e) {
             Gunluk::yaz("HATA: kopya silinemedi " + ad + ": " + e.what());

@@ -76,17 +76,23 @@ YerAcma yerAc(double gereken, double toplam, const BosYerOlcer& bosYer);
 // Deletes one copy (or ".devam") below `kok` and its statistics file. The
 // copy first leaves the list in one step, renamed to its hidden name, and is
 // removed from there, so a deletion cut short leaves no half copy listed.
+// With `simdi` false only the rename is done: the hidden tree is removed
+// by artiklariSil right after the next attach, where it is fast; for when
+// the space is not needed at once.
 // Throws BrimvaleHatasi(1, "refused to delete <ad>") for any other name, or
 // the file system's error (after the rename, the hidden tree stays for
 // artiklariSil).
-void sil(const std::string& ad, const std::string& kok = Yol::yedekler());
+void sil(const std::string& ad, const std::string& kok = Yol::yedekler(), bool simdi = true);
 
 // Hidden names of copies being deleted: never a copy name, never ".devam".
 inline constexpr const char* silinecekOnek = ".silinecek-";
 std::string silinecekAdi(const std::string& ad);
-// Removes what deletions cut short left below `kok`, with the statistics of
-// those copies; the hidden names removed. Never throws: a tree that will not
-// go is logged and kept for the next run.
-std::vector<std::string> artiklariSil(const std::string& kok = Yol::yedekler());
+// Removes what deletions cut short or left for later below `kok`, with the
+// statistics of those copies; the hidden names removed. Never throws: a tree
+// that will not go is logged and kept for the next run.
+// `hizli`: the image was mounted just now and nothing has looked inside it
+// yet, so the trees may go straight on the disk (Platform::agaciHizliSil),
+// falling back to removal through the image.
+std::vector<std::string> artiklariSil(const std::string& kok = Yol::yedekler(), bool hizli = false);
 
 }  // namespace Kopyalar

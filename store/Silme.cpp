@@ -14,6 +14,7 @@
 #include "core/Dosya.hpp"
 #include "core/Gunluk.hpp"
 #include "core/Hata.hpp"
+#include "platform/Platform.hpp"
 #include "temel/Metin.hpp"
 #include "store/Kopyalar.hpp"
 
@@ -80,7 +81,7 @@ void bilgiSil(const std::string& ad) { std::remove((metaKlasoru() + "/" + ad + "
 
 std::string silinecekAdi(const std::string& ad) { return silinecekOnek + ad; }
 
-void sil(const std::string& ad, const std::string& kok) {
+void sil(const std::string& ad, const std::string& kok, bool simdi) {
     auto yol = guvenliYol(kok, ad);
     auto gizli = guvenliYol(kok, silinecekAdi(ad));
     bool gecerli = (tarih(ad) || ad == ".devam") && yol && gizli && *yol != guvenliYol(kok, ".");
@@ -95,14 +96,14 @@ void sil(const std::string& ad, const std::string& kok) {
         // deletion is underway: cut short after this, the tree is all that
         // is left, and the next cleanup finds it.
         bilgiSil(ad);
-        agaciSil(*gizli);
+        if (simdi) agaciSil(*gizli);
         return;
     }
     if (errno != ENOENT) silmeHatasi(*yol);
     bilgiSil(ad);
 }
 
-std::vector<std::string> artiklariSil(const std::string& kok) {
+std::vector<std::string> artiklariSil(const std::string& kok, bool hizli) {
     std::vector<std::string> adlar;
     {
         std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(kok.c_str()), ::closedir);
@@ -114,8 +115,16 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
     for (const auto& gizli : adlar) {
         auto yol = guvenliYol(kok, gizli);
         if (!yol) continue;
+        bool diskte = false;
         try {
-            agaciSil(*yol);
+            if (!hizli) {
+                agaciSil(*yol);
+            } else if (auto neden = Platform::agaciHizliSil(*yol)) {
+                Gunluk::yaz("NOTE: " + gizli + " removed through the image: " + *neden);
+                agaciSil(*yol);
+            } else {
+                diskte = true;
+            }
         } catch (const std::exception& e) {
             Gunluk::yaz("WARNING: could not remove an interrupted deletion: " + gizli + ": " + e.what());
             continue;
@@ -126,7 +135,8 @@ std::vector<std::string> artiklariSil(const std::string& kok) {
         auto kopya = guvenliYol(kok, ad);
         struct stat st{};
         if (tarih(ad) && kopya && ::lstat(kopya->c_str(), &st) != 0) bilgiSil(ad);
-        Gunluk::yaz("NOTE: removed what an interrupted deletion left: " + gizli);
+        Gunluk::yaz(std::string("NOTE: removed what an earlier deletion left") + (diskte ? " (on the disk): " : ": ") +
+                    gizli);
         silinen.push_back(gizli);
     }
     return silinen;

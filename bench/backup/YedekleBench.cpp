@@ -1,12 +1,13 @@
-// A whole backup run (`--yedekle`) of 20,000 files with 100 changed, onto a
+// Whole backup runs (`--yedekle`) of 20,000 files with 100 changed, onto a
 // loop-device disk holding the encrypted image, against one plain copy pass
-// with --link-dest into the same mounted image. Prints both times and the
-// ratio; the run's own steps (change check, mount, retention, recovery
-// files, eject) should add at most 30%. A second run with thinning off
-// shows the share of deleting an old copy. Needs root, loop devices and FUSE;
-// without them it says why and exits 0.
+// with --link-dest into the same mounted image, in interleaved rounds
+// (`--tur N`, default 5): a run with nothing to thin, the plain pass, and a
+// run that removes a thinned tree of 20,000 links and thins older copies.
+// Prints each round, medians with their spread and the ratios. Needs root,
+// loop devices and FUSE; without them it says why and exits 0.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -239,7 +240,27 @@ double yedekle(bool gozle) {
     return sure;
 }
 
-int olc() {
+struct Dagilim {
+    double orta, enAz, enCok;
+};
+Dagilim dagilim(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
+}
+void satir(const char* ad, const std::vector<double>& v) {
+    auto d = dagilim(v);
+    std::printf("%-58s median %.3f  min %.3f  max %.3f\n", ad, d.orta, d.enAz, d.enCok);
+}
+
+// Hidden trees of deletions, removed through the image mounted at `yer`.
+void gizlileriSil(const std::string& yer) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(yer + "/yedekler", ec))
+        if (e.path().filename().string().starts_with(".silinecek-")) fs::remove_all(e.path(), ec);
+}
+
+int olc(int turlar) {
     Tezgah t;
     t.ortamKur();
     t.diskKur();
@@ -254,65 +275,97 @@ int olc() {
     Birim birim{aygit->uuid, etiket, t.yol, Disk::toplamYer(t.yol), Disk::bosYer(t.yol)};
     if (auto hata = Kurulum::imajOlustur(birim, ayarlar, parola)) throw std::runtime_error("image: " + *hata);
     std::string imaj = t.yol + "/" + ayarlar.imajAdi;
+    std::string ad = fs::path(t.kaynak).filename().string();
+    fs::create_directories(t.imajYeri);
+    auto elleBagla = [&] {
+        t.yenidenTak();
+        calistir(aracYolu("/usr/bin/hdiutil"), {"attach", "-stdinpass", "-mountpoint", t.imajYeri, imaj}, parola);
+    };
 
     double ilk = yedekle(false);
-    std::printf("files: %d, changed: %d\n", ustKlasor * altKlasor * klasorBasina, degisen);
+    std::printf("files: %d, changed per run: %d, rounds: %d\n", ustKlasor * altKlasor * klasorBasina, degisen, turlar);
     std::printf("run 1 (first full copy, not compared): %.3f s\n", ilk);
 
-    // Both runs fall in one hour, so hourly thinning deletes the first copy
-    // (a whole tree of links) here, as a steady daily rhythm does each run.
-    t.yenidenTak();
-    degistir(t.kaynak, 1);
-    std::printf("run 2:\n");
-    double ikinci = yedekle(true);
+    // Each round, interleaved so that the machine's load falls on all three alike:
+    //  N  a run with nothing to thin and nothing left to remove;
+    //  B  the plain pass: the image mounted by hand, one rsync -a --link-dest
+    //     to the newest copy (timed alone, and with attach and unmount);
+    //  T  a run in the steady state of thinning: at its attach it removes the
+    //     tree a previous thinning left (B's tree of 20,000 links, moved to a
+    //     hidden name like a thinned copy), and it thins the older copies.
+    // Between rounds the trees T left are removed by hand, untimed.
+    std::vector<double> n, b, bTam, tt, nOran, tOran;
+    int sayac = 1;
+    for (int tur = 1; tur <= turlar; ++tur) {
+        elleBagla();
+        gizlileriSil(t.imajYeri);
+        calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
 
-    // The same work with no copy to delete, for the share of retention.
-    t.yenidenTak();
-    degistir(t.kaynak, 2);
-    ayarlar.seyrelt = false;
-    ayarlar.kaydet();
-    std::printf("run 3 (thinning off):\n");
-    double ucuncu = yedekle(true);
+        t.yenidenTak();
+        degistir(t.kaynak, ++sayac);
+        ayarlar.seyrelt = false;
+        ayarlar.kaydet();
+        n.push_back(yedekle(tur == 1));
 
-    // The plain pass: the same image, mounted by hand, one copy tool run.
-    t.yenidenTak();
-    degistir(t.kaynak, 3);
-    fs::create_directories(t.imajYeri);
-    auto bas = Saat::now();
-    calistir(aracYolu("/usr/bin/hdiutil"), {"attach", "-stdinpass", "-mountpoint", t.imajYeri, imaj}, parola);
-    double baglama = saniye(bas);
-    std::string son = Metin::kirp(oku(t.imajYeri + "/_son-yedek.txt").value_or(""));
-    std::string ad = fs::path(t.kaynak).filename().string();
-    std::string onceki = t.imajYeri + "/yedekler/" + son + "/" + ad;
-    if (son.empty() || !fs::is_directory(onceki)) throw std::runtime_error("no newest copy at " + onceki);
-    std::string hedef = t.imajYeri + "/yedekler/bench-baseline/" + ad + "/";
-    fs::create_directories(hedef);
-    bas = Saat::now();
-    calistir("/usr/bin/rsync", {"-a", "--link-dest=" + onceki, t.kaynak + "/", hedef});
-    double duz = saniye(bas);
-    bas = Saat::now();
-    calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
-    double ayirma = saniye(bas);
+        degistir(t.kaynak, ++sayac);
+        auto bas = Saat::now();
+        elleBagla();
+        double baglama = saniye(bas);
+        std::string son = Metin::kirp(oku(t.imajYeri + "/_son-yedek.txt").value_or(""));
+        std::string onceki = t.imajYeri + "/yedekler/" + son + "/" + ad;
+        if (son.empty() || !fs::is_directory(onceki)) throw std::runtime_error("no newest copy at " + onceki);
+        std::string taban = t.imajYeri + "/yedekler/bench-baseline";
+        fs::create_directories(taban + "/" + ad);
+        bas = Saat::now();
+        calistir("/usr/bin/rsync", {"-a", "--link-dest=" + onceki, t.kaynak + "/", taban + "/" + ad + "/"});
+        b.push_back(saniye(bas));
+        fs::rename(taban, t.imajYeri + "/yedekler/.silinecek-bench-" + std::to_string(tur));
+        bas = Saat::now();
+        calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
+        bTam.push_back(baglama + b.back() + saniye(bas));
 
-    std::printf("run 2 (--yedekle, 100 changed, one old copy thinned): %.3f s\n", ikinci);
-    std::printf("run 3 (--yedekle, 100 changed, nothing deleted): %.3f s\n", ucuncu);
-    std::printf("baseline (rsync -a --link-dest into the mounted image): %.3f s\n", duz);
-    std::printf("ratio run 2 / baseline: %.3f (target <= 1.30)\n", ikinci / duz);
-    std::printf("ratio run 3 / baseline: %.3f\n", ucuncu / duz);
-    std::printf("for reference: baseline with attach (%.3f s) and unmount (%.3f s): %.3f s, ratio %.3f\n", baglama,
-                ayirma, baglama + duz + ayirma, ikinci / (baglama + duz + ayirma));
+        t.yenidenTak();
+        degistir(t.kaynak, ++sayac);
+        ayarlar.seyrelt = true;
+        ayarlar.kaydet();
+        if (tur == 1) std::printf("T, round 1:\n");
+        tt.push_back(yedekle(tur == 1));
+        nOran.push_back(n.back() / b.back());
+        tOran.push_back(tt.back() / b.back());
+        std::printf("round %d: N %.3f s, B %.3f s (with attach and unmount %.3f s), T %.3f s; N/B %.3f, T/B %.3f\n",
+                    tur, n.back(), b.back(), bTam.back(), tt.back(), nOran.back(), tOran.back());
+    }
+    std::printf("\n");
+    satir("N: --yedekle, nothing thinned (s)", n);
+    satir("T: --yedekle, previous copies thinned (s)", tt);
+    satir("B: rsync -a --link-dest into the mounted image (s)", b);
+    satir("B with attach and unmount (s)", bTam);
+    satir("N/B per round (target <= 1.10)", nOran);
+    satir("T/B per round (target <= 1.20)", tOran);
+    auto orta = [](const std::vector<double>& v) { return dagilim(v).orta; };
+    std::printf("ratio of medians: N/B %.3f, T/B %.3f; against B with attach and unmount: N %.3f, T %.3f\n",
+                orta(n) / orta(b), orta(tt) / orta(b), orta(n) / orta(bTam), orta(tt) / orta(bTam));
     return 0;
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    int turlar = 5;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--tur" && i + 1 < argc) turlar = std::max(1, std::atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "usage: bench_yedekle [--tur N]   (interleaved rounds, default 5)\n");
+            return 64;
+        }
+    }
     if (auto e = eksik(); !e.empty()) {
         std::printf("skipped: %s\n", e.c_str());
         return 0;
     }
     try {
-        return olc();
+        return olc(turlar);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "benchmark failed: %s\n", e.what());
         return 1;

@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -315,6 +317,31 @@ KomutSonucu ayirVeBekle(const std::string& yer) {
     return r;
 }
 
+// The daemon's control socket, through which a tree can later be removed on
+// the disk itself (Platform::agaciHizliSil): in a folder only we can enter,
+// the runtime folder or the one beside the mount point (the state folder),
+// named after the mount point, so that the daemon's command line is all a
+// later caller needs. Nothing when no such folder can be had.
+std::optional<std::string> soketYolu(const std::string& yer) {
+    std::string taban;
+    struct stat st{};
+    if (const char* r = std::getenv("XDG_RUNTIME_DIR");
+        r && *r == '/' && ::stat(r, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+        taban = std::string(r) + "/brimvale";
+    else
+        taban = (fs::path(yer).parent_path() / ".denetim").string();
+    if (::mkdir(taban.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+    if (::lstat(taban.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return std::nullopt;
+    if ((st.st_mode & 077) != 0 && ::chmod(taban.c_str(), 0700) != 0) return std::nullopt;
+    uint64_t h = 1469598103934665603ull;  // FNV-1a: short, and the same in every process
+    for (unsigned char c : yer) h = (h ^ c) * 1099511628211ull;
+    char ad[48];
+    std::snprintf(ad, sizeof ad, "/gocryptfs-%016llx.sock", static_cast<unsigned long long>(h));
+    std::string soket = taban + ad;
+    if (soket.size() >= sizeof(sockaddr_un{}.sun_path)) return std::nullopt;
+    return soket;
+}
+
 int bagla(const Argumanlar& a) {
     Secenekler s = secenekler(a, 1);
     if (s.konum.empty()) return hata("hdiutil: attach: no image path given");
@@ -331,6 +358,11 @@ int bagla(const Argumanlar& a) {
     if (auto k = kimlik(kaynak)) ::setenv(kKimlik, k->c_str(), 1);
     Argumanlar args = {"-nosyslog", "-q"};
     if (s.bayrak.count("-readonly")) args.push_back("-ro");
+    if (auto soket = soketYolu(yer)) {
+        // One left by a daemon that died; no live one answers on it.
+        if (sunucular(yer).empty()) ::unlink(soket->c_str());
+        args.insert(args.end(), {"-ctlsock", *soket});
+    }
     args.push_back(kaynak);
     args.push_back(yer);
     KomutSonucu r = arkaPlanli(kGocryptfs, args, parola() + "\n");

@@ -326,6 +326,10 @@ TEST(Budama, ThinningDeletesOnlyWhatIsNotKept) {
     EXPECT_EQ(Kopyalar::buda({2, 0, 0, 0, 0}), Adlar{"2026-12-05_100500"});
     EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (Adlar{"2026-12-05_104000", "2026-12-05_111000"}));
     EXPECT_TRUE(fs::exists(Yol::devam()));
+    // Out of the list and without statistics at once; its files go at the next attach.
+    EXPECT_EQ(gizliler(), Adlar{Kopyalar::silinecekAdi("2026-12-05_100500")});
+    EXPECT_FALSE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-05_100500.json"));
+    EXPECT_EQ(Kopyalar::artiklariSil(Yol::yedekler(), true), Adlar{Kopyalar::silinecekAdi("2026-12-05_100500")});
 
     // A copy that will not go is logged, and thinning goes on with the next.
     kopyalarYap({"2026-12-05_090000"});
@@ -416,26 +420,35 @@ TEST(Budama, KilledDeletionNeverLeavesAHalfCopyListed) {
     std::printf("deletions cut short: %d of 8\n", yarida);
 }
 
+// The same with the fast way asked for: outside an image it falls back to
+// the plain removal and says so.
 TEST(Budama, CleanupRemovesOnlyWhatDeletionsLeft) {
-    saatDilimiKur("UTC");
-    kopyalarYap({"2026-12-05_091200", "2026-12-06_091200"});
-    TestOrtami::dosyaYaz(Yol::devam() + "/Belgeler/yarim.txt", "devam");
-    // A copy cut short, stored read-only; another whose name was made again
-    // since (its own statistics stay); the unfinished copy's own leftover.
-    std::string kesik = Yol::yedekler() + "/" + Kopyalar::silinecekAdi("2026-12-04_091200");
-    TestOrtami::dosyaYaz(kesik + "/Belgeler/a/b.txt", "x");
-    TestOrtami::dosyaYaz(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json", "{}");
-    for (auto k : {kesik + "/Belgeler/a", kesik + "/Belgeler", kesik}) ::chmod(k.c_str(), 0555);
-    for (auto ad : {"2026-12-06_091200", ".devam"})
-        TestOrtami::dosyaYaz(Yol::yedekler() + "/" + Kopyalar::silinecekAdi(ad) + "/x", "x");
+    for (bool hizli : {false, true}) {
+        SCOPED_TRACE(hizli ? "fast" : "plain");
+        fs::remove_all(Yol::yedekler());
+        fs::remove_all(Kopyalar::metaKlasoru());
+        saatDilimiKur("UTC");
+        kopyalarYap({"2026-12-05_091200", "2026-12-06_091200"});
+        TestOrtami::dosyaYaz(Yol::devam() + "/Belgeler/yarim.txt", "devam");
+        // A copy cut short, stored read-only; another whose name was made again
+        // since (its own statistics stay); the unfinished copy's own leftover.
+        std::string kesik = Yol::yedekler() + "/" + Kopyalar::silinecekAdi("2026-12-04_091200");
+        TestOrtami::dosyaYaz(kesik + "/Belgeler/a/b.txt", "x");
+        TestOrtami::dosyaYaz(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json", "{}");
+        for (auto k : {kesik + "/Belgeler/a", kesik + "/Belgeler", kesik}) ::chmod(k.c_str(), 0555);
+        for (auto ad : {"2026-12-06_091200", ".devam"})
+            TestOrtami::dosyaYaz(Yol::yedekler() + "/" + Kopyalar::silinecekAdi(ad) + "/x", "x");
 
-    auto silinen = Kopyalar::artiklariSil();
-    std::sort(silinen.begin(), silinen.end());
-    EXPECT_EQ(silinen, (Adlar{".silinecek-.devam", ".silinecek-2026-12-04_091200", ".silinecek-2026-12-06_091200"}));
-    EXPECT_TRUE(gizliler().empty());
-    EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (Adlar{"2026-12-05_091200", "2026-12-06_091200"}));
-    EXPECT_EQ(oku(Yol::devam() + "/Belgeler/yarim.txt"), "devam");
-    EXPECT_FALSE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json"));
-    EXPECT_TRUE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-06_091200.json"));
-    EXPECT_TRUE(Kopyalar::artiklariSil().empty());
+        auto silinen = Kopyalar::artiklariSil(Yol::yedekler(), hizli);
+        std::sort(silinen.begin(), silinen.end());
+        EXPECT_EQ(silinen, (Adlar{".silinecek-.devam", ".silinecek-2026-12-04_091200", ".silinecek-2026-12-06_091200"}));
+        EXPECT_TRUE(gizliler().empty());
+        EXPECT_EQ(Kopyalar::liste(Yol::yedekler()), (Adlar{"2026-12-05_091200", "2026-12-06_091200"}));
+        EXPECT_EQ(oku(Yol::devam() + "/Belgeler/yarim.txt"), "devam");
+        EXPECT_FALSE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-04_091200.json"));
+        EXPECT_TRUE(fs::exists(Kopyalar::metaKlasoru() + "/2026-12-06_091200.json"));
+        EXPECT_TRUE(Kopyalar::artiklariSil().empty());
+        EXPECT_EQ(TestOrtami::gunluk().find("removed through the image: not inside a gocryptfs image") != std::string::npos,
+                  hizli);
+    }
 }
