@@ -23,42 +23,6 @@ namespace {
 
 [[noreturn]] void silmeHatasi(const std::string& yol) { throw std::system_error(errno, std::generic_category(), yol); }
 
-// Empties the folder open at `fd` in one walk. Copies may be stored with
-// read-only folders, so a folder is made writable before its entries go, but
-// only when it is not; entry kinds come from the directory listing, so a
-// file costs one call, which counts through the encrypted image.
-void icerigiSil(int fd, const std::string& yol) {
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) silmeHatasi(yol);
-    if ((st.st_mode & S_IRWXU) != S_IRWXU && ::fchmod(fd, st.st_mode | S_IRWXU) != 0) silmeHatasi(yol);
-    int kopya = ::dup(fd);
-    std::unique_ptr<DIR, int (*)(DIR*)> d(kopya >= 0 ? ::fdopendir(kopya) : nullptr, ::closedir);
-    if (!d) silmeHatasi(yol);
-    std::vector<std::pair<std::string, bool>> girdiler;
-    while (dirent* e = ::readdir(d.get())) {
-        std::string ad = e->d_name;
-        if (ad == "." || ad == "..") continue;
-        bool klasor = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat est{};
-            klasor = ::fstatat(fd, ad.c_str(), &est, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(est.st_mode);
-        }
-        girdiler.emplace_back(std::move(ad), klasor);
-    }
-    for (const auto& [ad, klasor] : girdiler) {
-        std::string alt = yol + "/" + ad;
-        if (klasor) {
-            Fd altFd(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            // A folder stored unreadable cannot even be opened until it is ours to read.
-            if (!altFd && errno == EACCES && ::fchmodat(fd, ad.c_str(), S_IRWXU, 0) == 0)
-                altFd.sifirla(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!altFd) silmeHatasi(alt);
-            icerigiSil(altFd.get(), alt);
-        }
-        if (::unlinkat(fd, ad.c_str(), klasor ? AT_REMOVEDIR : 0) != 0) silmeHatasi(alt);
-    }
-}
-
 // Removes a folder with everything below it, or a single entry. A link is
 // removed as a link; its target is not ours. A missing entry is fine.
 void agaciSil(const std::string& yol) {

@@ -1,11 +1,14 @@
 #include "temel/Dosya.hpp"
 
 #include <fcntl.h>
+#include <dirent.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
+#include <memory>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -156,4 +159,43 @@ std::vector<std::string> sonSatirlar(const std::string& yol, size_t adet) {
     if (konum > 0 && !hepsi.empty()) hepsi.erase(hepsi.begin());
     if (hepsi.size() > adet) hepsi.erase(hepsi.begin(), hepsi.end() - static_cast<long>(adet));
     return hepsi;
+}
+
+void icerigiSil(int fd, const std::string& yol, const char* birak) {
+    auto hata = [](const std::string& y) { return std::system_error(errno, std::generic_category(), y); };
+    struct stat st{};
+    if (::fstat(fd, &st) != 0) throw hata(yol);
+    if ((st.st_mode & S_IRWXU) != S_IRWXU && ::fchmod(fd, st.st_mode | S_IRWXU) != 0) throw hata(yol);
+    int kopya = ::dup(fd);
+    std::unique_ptr<DIR, int (*)(DIR*)> d(kopya >= 0 ? ::fdopendir(kopya) : nullptr, ::closedir);
+    if (!d) {
+        if (kopya >= 0) ::close(kopya);
+        throw hata(yol);
+    }
+    std::vector<std::pair<std::string, bool>> girdiler;
+    while (dirent* e = ::readdir(d.get())) {
+        std::string ad = e->d_name;
+        if (ad == "." || ad == ".." || (birak && ad == birak)) continue;
+        bool klasor = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat est{};
+            klasor = ::fstatat(fd, ad.c_str(), &est, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(est.st_mode);
+        }
+        girdiler.emplace_back(std::move(ad), klasor);
+    }
+    for (const auto& [ad, klasor] : girdiler) {
+        std::string alt = yol + "/" + ad;
+        if (klasor) {
+            Fd altFd(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            // A folder stored unreadable cannot even be opened until it is ours to read.
+            if (!altFd && errno == EACCES && ::fchmodat(fd, ad.c_str(), S_IRWXU, 0) == 0)
+                altFd.sifirla(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!altFd) {
+                if (errno == ENOENT) continue;
+                throw hata(alt);
+            }
+            icerigiSil(altFd.get(), alt);
+        }
+        if (::unlinkat(fd, ad.c_str(), klasor ? AT_REMOVEDIR : 0) != 0 && errno != ENOENT) throw hata(alt);
+    }
 }

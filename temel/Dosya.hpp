@@ -34,6 +34,11 @@ void atomikYaz(const std::string& yol, const std::string& icerik, const std::opt
 // Confines a relative path under a root; nothing when it would escape.
 std::optional<std::string> guvenliYol(const std::string& kok, const std::string& rel);
 bool isSymlink(const std::string& yol);
+// Empties the folder open at `fd` in one walk, never following a link; an
+// entry named `birak` at the top stays. Folders stored read-only are made
+// writable first (only when they are not). Entry kinds come from the
+// listing, so a file costs one call. Throws std::system_error.
+void icerigiSil(int fd, const std::string& yol, const char* birak = nullptr);
 
 // Owns one open file descriptor and closes it when it goes out of scope.
 class Fd {

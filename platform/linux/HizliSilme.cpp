@@ -125,41 +125,13 @@ std::optional<std::string> sor(const std::string& soket, const std::string& iste
     return cevap;
 }
 
-// Empties the folder open at `fd`, never following a link; with `ivKalsin`
-// its own gocryptfs.diriv stays, so that the daemon can still remove the
-// folder itself as one of its own.
-HataMetni bosalt(int fd, const std::string& yol, bool ivKalsin) {
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) return hataMetni(yol);
-    // Copies may be stored with read-only folders.
-    if ((st.st_mode & S_IRWXU) != S_IRWXU && ::fchmod(fd, st.st_mode | S_IRWXU) != 0) return hataMetni(yol);
-    int kopya = ::dup(fd);
-    std::unique_ptr<DIR, int (*)(DIR*)> d(kopya >= 0 ? ::fdopendir(kopya) : nullptr, ::closedir);
-    if (!d) {
-        if (kopya >= 0) ::close(kopya);
-        return hataMetni(yol);
-    }
-    std::vector<std::pair<std::string, bool>> girdiler;
-    while (dirent* e = ::readdir(d.get())) {
-        std::string ad = e->d_name;
-        if (ad == "." || ad == ".." || (ivKalsin && ad == kDirIv)) continue;
-        bool klasor = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat est{};
-            klasor = ::fstatat(fd, ad.c_str(), &est, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(est.st_mode);
-        }
-        girdiler.emplace_back(std::move(ad), klasor);
-    }
-    for (const auto& [ad, klasor] : girdiler) {
-        std::string alt = yol + "/" + ad;
-        if (klasor) {
-            Fd altFd(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!altFd && errno == EACCES && ::fchmodat(fd, ad.c_str(), S_IRWXU, 0) == 0)
-                altFd.sifirla(::openat(fd, ad.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!altFd) return hataMetni(alt);
-            if (auto h = bosalt(altFd.get(), alt, false)) return h;
-        }
-        if (::unlinkat(fd, ad.c_str(), klasor ? AT_REMOVEDIR : 0) != 0 && errno != ENOENT) return hataMetni(alt);
+// Empties the folder open at `fd`, keeping its own gocryptfs.diriv, so that
+// the daemon can still remove the folder itself as one of its own.
+HataMetni bosalt(int fd, const std::string& yol) {
+    try {
+        icerigiSil(fd, yol, kDirIv);
+    } catch (const std::system_error& e) {
+        return e.what();
     }
     return std::nullopt;
 }
@@ -258,7 +230,7 @@ HataMetni agaciHizliSil(const std::string& yol) {
     if (!S_ISDIR(duzSt.st_mode) || duzSt.st_ino != sifreliSt.st_ino)
         return "cipher folder " + sifreli + " is not " + rel;
 
-    if (auto h = bosalt(fd.get(), s->sifreliKok + "/" + sifreli, true)) return h;
+    if (auto h = bosalt(fd.get(), s->sifreliKok + "/" + sifreli)) return h;
     fd.sifirla();
     // The now empty folder goes through the mount, so the daemon forgets it.
     if (::rmdir(p.c_str()) != 0 && errno != ENOENT) return hataMetni(p.string());

@@ -358,9 +358,11 @@ int bagla(const Argumanlar& a) {
     if (auto k = kimlik(kaynak)) ::setenv(kKimlik, k->c_str(), 1);
     Argumanlar args = {"-nosyslog", "-q"};
     if (s.bayrak.count("-readonly")) args.push_back("-ro");
-    if (auto soket = soketYolu(yer)) {
-        // One left by a daemon that died; no live one answers on it.
-        if (sunucular(yer).empty()) ::unlink(soket->c_str());
+    // One left by a daemon that died goes; while a daemon of this mount
+    // point is still closing, it may hold the socket, and this mount goes
+    // without one (trees are then removed through the mount).
+    if (auto soket = soketYolu(yer); soket && sunucular(yer).empty()) {
+        ::unlink(soket->c_str());
         args.insert(args.end(), {"-ctlsock", *soket});
     }
     args.push_back(kaynak);

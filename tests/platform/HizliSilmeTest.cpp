@@ -6,8 +6,10 @@
 #include <fstream>
 #include <optional>
 
+#include "core/Dosya.hpp"
 #include "core/Komut.hpp"
 #include "platform/Platform.hpp"
+#include "tests/support/DenemeDiski.hpp"
 #include "tests/support/TestOrtami.hpp"
 
 namespace fs = std::filesystem;
@@ -120,9 +122,17 @@ struct Sifreli {
         args.insert(args.end(), {kok, yer});
         // Its output goes to a file: the daemon it leaves behind keeps it open.
         std::string kayit = TestOrtami::kok() + "/gocryptfs.txt";
-        ASSERT_EQ(komut("/usr/bin/gocryptfs", args, std::string("parola\n"), kayit, kayit).kod, 0);
+        ASSERT_EQ(komut("/usr/bin/gocryptfs", args, std::string("parola\n"), kayit, kayit).kod, 0)
+            << oku(kayit).value_or("");
+        soket_ = soket;
     }
-    void ayir() { komut("/usr/bin/fusermount3", {"-u", yer}); }
+    // The daemon removes its socket as it ends; the next mount may want it.
+    void ayir() {
+        komut("/usr/bin/fusermount3", {"-u", yer});
+        if (soket_) kosulBekle([&] { return !fs::exists(*soket_); }, 10);
+        soket_.reset();
+    }
+    std::optional<std::string> soket_;
 };
 
 std::string icerik(const std::string& yol) {
