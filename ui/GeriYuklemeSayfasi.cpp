@@ -1,5 +1,7 @@
 #include "ui/GeriYuklemeSayfasi.hpp"
 
+#include <stdlib.h>
+
 #include <QButtonGroup>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -125,11 +127,13 @@ Onizleme onizlemeOku(const std::string& kopya, const std::string& rel) {
 void disaridaAc(const std::string& kopya, const std::string& rel) {
     auto yol = GeriYukle::kopyaYolu(kopya, rel);
     if (!yol) return;
-    fs::path klasor = fs::temp_directory_path() / "brimvale-onizleme" / kopya;
+    // A folder of our own each time: a name fixed in the shared temporary
+    // folder could be taken, or made a link, by someone else first.
+    std::string sablon = (fs::temp_directory_path() / "brimvale-onizleme-XXXXXX").string();
+    if (!::mkdtemp(sablon.data())) return;
+    fs::path hedef = fs::path(sablon) / fs::path(*yol).filename();
     std::error_code ec;
-    fs::create_directories(klasor, ec);
-    fs::path hedef = klasor / fs::path(*yol).filename();
-    fs::copy_file(*yol, hedef, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(*yol, hedef, ec);
     if (ec) return;
     komut("/usr/bin/open", {hedef.string()});
 }

@@ -727,7 +727,12 @@ TEST(GeriYukleme, TheTimelinePicksACopyWhoseTreeListsFoldersFirstAndPreviewsAFil
     EXPECT_FALSE(acilan.starts_with(Yol::mnt())) << acilan;
     EXPECT_EQ(baytlariOku(acilan), baytlariOku(asil));
     EXPECT_NE(TestOrtami::durum(acilan).st_ino, TestOrtami::durum(asil).st_ino);
-    std::filesystem::remove(acilan);
+    auto klasor = std::filesystem::path(acilan).parent_path();
+    EXPECT_EQ(std::filesystem::status(klasor).permissions() &
+                  (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none)
+        << "a folder of its own, closed to others";
+    std::filesystem::remove_all(klasor);
 
     // The note changed between the copies: two versions, the selected copy's shown.
     agac->setCurrentIndex(model->index(5, 0, belgeler));
