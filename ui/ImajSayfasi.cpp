@@ -1,19 +1,19 @@
 #include "ui/ImajSayfasi.hpp"
 
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include "agent/Kurulum.hpp"
 #include "core/Ayarlar.hpp"
+#include "ui/Arkada.hpp"
 #include "ui/Kurallar.hpp"
 #include "ui/Metin.hpp"
 #include "ui/Model.hpp"
@@ -122,16 +122,14 @@ void ImajSayfasi::olustur() {
     for (QWidget* w : std::initializer_list<QWidget*>{parola_, tekrar_, vazgec_}) w->setEnabled(false);
     mesgul_->show();
     denetle();
-    QPointer<ImajSayfasi> ben(this);
-    QThreadPool::globalInstance()->start([ben, birim = birim_, ayar = m_.ayarlar, parola = std::move(parola)] {
-        std::optional<std::string> hata;
-        if (!Kurulum::parolaKaydet(parola, ayar))
-            hata = Yerel::metin("The password could not be saved in the Keychain.");
-        else
-            hata = Kurulum::imajOlustur(birim, ayar, parola);
-        QMetaObject::invokeMethod(
-            qApp, [ben, hata] { if (ben) ben->bitti(hata); }, Qt::QueuedConnection);
-    });
+    arkada(
+        this,
+        [birim = birim_, ayar = m_.ayarlar, parola = std::move(parola)]() -> std::optional<std::string> {
+            if (!Kurulum::parolaKaydet(parola, ayar))
+                return Yerel::metin("The password could not be saved in the Keychain.");
+            return Kurulum::imajOlustur(birim, ayar, parola);
+        },
+        [this](const std::optional<std::string>& hata) { bitti(hata); });
 }
 
 void ImajSayfasi::bitti(const std::optional<std::string>& hata) {
