@@ -1,6 +1,5 @@
 #include "ui/ImajSayfasi.hpp"
 
-
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
