@@ -76,6 +76,13 @@ std::vector<std::string> bol(std::string_view s, char ayrac, bool boslariAt) {
     return parcalar;
 }
 
+std::vector<std::string> nulListesi(std::string_view s) {
+    auto parcalar = bol(s, '\0', false);
+    // The last entry's own NUL leaves an empty part after it.
+    if (!parcalar.empty() && parcalar.back().empty()) parcalar.pop_back();
+    return parcalar;
+}
+
 std::string birlestir(const std::vector<std::string>& parcalar, std::string_view ayrac) {
     std::string sonuc;
     for (size_t i = 0; i < parcalar.size(); ++i) {

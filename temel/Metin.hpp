@@ -14,6 +14,9 @@ std::string utf8Onar(std::string_view s);
 // Removes white space and line breaks at both ends.
 std::string kirp(std::string_view s);
 std::vector<std::string> bol(std::string_view s, char ayrac, bool boslariAt);
+// The entries of a list whose every entry ends in NUL, as the kernel writes
+// a process's command line and environment; an empty entry stays.
+std::vector<std::string> nulListesi(std::string_view s);
 std::string birlestir(const std::vector<std::string>& parcalar, std::string_view ayrac);
 bool iceriyor(std::string_view s, std::string_view parca);
 

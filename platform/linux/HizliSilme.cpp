@@ -35,18 +35,6 @@ std::string hataMetni(const std::string& yol) { return yol + ": " + std::strerro
 
 std::vector<std::string> parcalar(const std::string& yol) { return Metin::bol(yol, '/', false); }
 
-std::vector<std::string> nulIleBol(const std::string& s) {
-    std::vector<std::string> p;
-    size_t bas = 0;
-    for (size_t i = 0; i < s.size(); ++i)
-        if (s[i] == '\0') {
-            p.push_back(s.substr(bas, i - bas));
-            bas = i + 1;
-        }
-    if (bas < s.size()) p.push_back(s.substr(bas));
-    return p;
-}
-
 // The daemon behind the mount point `yer`: ours, gocryptfs, serving `yer`.
 struct Sunucu {
     std::string sifreliKok, soket;
@@ -62,7 +50,7 @@ std::optional<Sunucu> sunucu(const std::string& yer) {
         if (::stat(it->path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
         std::error_code e2;
         if (!fs::read_symlink(it->path() / "exe", e2).filename().string().starts_with("gocryptfs")) continue;
-        auto args = nulIleBol(baytlariOku(it->path().string() + "/cmdline").value_or(""));
+        auto args = Metin::nulListesi(baytlariOku(it->path().string() + "/cmdline").value_or(""));
         if (args.size() < 3 || fs::path(args.back()).lexically_normal() != hedef) continue;
         auto soket = kontrolSoketi(args);
         if (!soket) return std::nullopt;

@@ -192,18 +192,6 @@ std::optional<std::string> kimlik(const std::string& klasor) {
     return k;
 }
 
-std::vector<std::string> nulIleBol(const std::string& s) {
-    std::vector<std::string> parcalar;
-    size_t bas = 0;
-    for (size_t i = 0; i < s.size(); ++i)
-        if (s[i] == '\0') {
-            parcalar.push_back(s.substr(bas, i - bas));
-            bas = i + 1;
-        }
-    if (bas < s.size()) parcalar.push_back(s.substr(bas));
-    return parcalar;
-}
-
 // A daemon held by a pidfd, so that no signal reaches a process that took
 // its number since.
 struct Sunucu {
@@ -217,7 +205,7 @@ bool sunuyor(const std::string& pid, const std::string& yer) {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
     if (ec || !exe.filename().string().starts_with("gocryptfs")) return false;
-    auto args = nulIleBol(baytlariOku("/proc/" + pid + "/cmdline").value_or(""));
+    auto args = Metin::nulListesi(baytlariOku("/proc/" + pid + "/cmdline").value_or(""));
     return args.size() >= 3 && fs::path(args.back()).lexically_normal() == fs::path(yer).lexically_normal();
 }
 
@@ -234,7 +222,7 @@ std::vector<Sunucu> sunucular(const std::string& yer) {
         // Asked again now that the pidfd pins the process: the number may have changed hands.
         if (!sunuyor(ad, yer)) continue;
         std::optional<std::string> k;
-        for (const auto& d : nulIleBol(baytlariOku("/proc/" + ad + "/environ").value_or("")))
+        for (const auto& d : Metin::nulListesi(baytlariOku("/proc/" + ad + "/environ").value_or("")))
             if (d.starts_with(std::string(kKimlik) + "=")) k = d.substr(std::string(kKimlik).size() + 1);
         liste.push_back({pid, std::move(fd), std::move(k)});
     }

@@ -34,31 +34,7 @@ namespace {
 const char* kParola = "Budama parolasi 3";
 constexpr int kTur = 30, kDosya = 300;
 
-int bitis(pid_t pid) {
-    int st = 0;
-    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {}
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-}
-
-// The built program in a process group of its own, so that it can be killed
-// with its tools as a crash would.
-pid_t baslat(const std::vector<std::string>& args) {
-    std::vector<std::string> tum = {TestOrtami::calistirilabilir()};
-    tum.insert(tum.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : tum) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        ::dup2(::open("/dev/null", O_RDONLY), 0);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::setpgid(pid, pid);
-    return pid;
-}
-int calistir(const std::vector<std::string>& args) { return bitis(baslat(args)); }
+int calistir(const std::vector<std::string>& args) { return TestOrtami::bitis(TestOrtami::baslat(args)); }
 
 std::string asama() {
     auto alanlar = Metin::bol(Metin::kirp(oku(Yol::asama()).value_or("")), '\t', false);
@@ -179,12 +155,12 @@ TEST_F(BudamaStres, ThinnedCopiesGoAtTheNextAttachAndKeptOnesStayWhole) {
         if (tur == 20) {
             // Killed once its thinning is done and the image is detached:
             // the trees it moved aside wait, hidden, for the next attach.
-            pid_t pid = baslat({"--yedekle"});
+            pid_t pid = TestOrtami::baslat({"--yedekle"});
             bool bitti = false;
             kosulBekle([&] { return asama() == "kurtulus" || (bitti = ::waitpid(pid, nullptr, WNOHANG) == pid); }, 60);
             if (!bitti) {
                 ::kill(-pid, SIGKILL);
-                bitis(pid);
+                TestOrtami::bitis(pid);
             }
             std::printf("round %d: run %s\n", tur, bitti ? "ended before it could be killed" : "killed");
         } else {

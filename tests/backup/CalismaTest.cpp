@@ -35,12 +35,6 @@ namespace {
 
 const char* kParola = "Calisma parolasi 7";
 
-int bitis(pid_t pid) {
-    int st = 0;
-    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {}
-    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-}
-
 std::string asamaAlani(size_t i) {
     auto alanlar = Metin::bol(Metin::kirp(oku(Yol::asama()).value_or("")), '\t', false);
     return i < alanlar.size() ? alanlar[i] : "";
@@ -96,26 +90,13 @@ protected:
         if (disk && Disk::imajDurumu() != Disk::Baglanti::yok) komut("/usr/bin/fusermount3", {"-u", "-z", Yol::mnt()});
     }
 
-    // The built program, started in a process group of its own so that a test
-    // can kill it together with its copy tool, as a crash would.
+    // The built program, remembered so that none outlives the test.
     pid_t baslat(const std::vector<std::string>& args) {
-        std::vector<std::string> tum = {TestOrtami::calistirilabilir()};
-        tum.insert(tum.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : tum) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            ::setpgid(0, 0);
-            ::dup2(::open("/dev/null", O_RDONLY), 0);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::setpgid(pid, pid);
+        pid_t pid = TestOrtami::baslat(args);
         baslatilanlar.push_back(pid);
         return pid;
     }
-    int calistir(const std::vector<std::string>& args) { return bitis(baslat(args)); }
+    int calistir(const std::vector<std::string>& args) { return TestOrtami::bitis(baslat(args)); }
     // Waits until the run started as `pid` reaches `asama`; false if it ended first.
     bool asamada(const std::string& asama, pid_t pid) {
         bool bitti = false;
@@ -256,7 +237,7 @@ TEST_F(Calisma, StoppedOrKilledEngineNeverLeavesAWrongCopy) {
     ASSERT_TRUE(kosulBekle([] { return ogeSayisi(Yol::devam()) > 1; }, 30)) << "the copy never began";
     ::kill(pid, SIGTERM);
     ::kill(pid, SIGTERM);
-    EXPECT_EQ(bitis(pid), 1);
+    EXPECT_EQ(TestOrtami::bitis(pid), 1);
     EXPECT_EQ(asamaAlani(2), "durduruldu");
     EXPECT_EQ(sonuc().baslik, "Backup stopped");
     size_t ilk = gunluk().find("Stopped by user");
@@ -282,7 +263,7 @@ TEST_F(Calisma, StoppedOrKilledEngineNeverLeavesAWrongCopy) {
         size_t esik = std::uniform_int_distribution<size_t>(0, 2100)(rastgele);
         kosulBekle([&] { return ogeSayisi(Yol::devam()) >= esik || asamaAlani(0) != "esitleme"; }, 60);
         ::kill(-pid, SIGKILL);
-        bitis(pid);
+        TestOrtami::bitis(pid);
         for (const auto& k : Kopyalar::liste(Yol::yedekler())) ayniOlmali(k);
     }
     fs::remove(TestOrtami::araclar() + "/rsync");

@@ -12,3 +12,14 @@ TEST(MetinSayi, DigitsThatFitOrNothing) {
     };
     for (const auto& d : durumlar) EXPECT_EQ(Metin::sayi(d.metin), d.beklenen) << d.metin.substr(0, 30);
 }
+
+TEST(MetinNulListesi, EachEntryEndsInNulAndEmptyOnesStay) {
+    using V = std::vector<std::string>;
+    const std::vector<std::pair<std::string, V>> durumlar = {
+        {std::string(), {}},
+        {std::string("a\0b\0", 4), {"a", "b"}},
+        {std::string("-ro\0\0/yer\0", 10), {"-ro", "", "/yer"}},
+        {std::string("son-nul-yok", 11), {"son-nul-yok"}},
+    };
+    for (const auto& [girdi, beklenen] : durumlar) EXPECT_EQ(Metin::nulListesi(girdi), beklenen);
+}

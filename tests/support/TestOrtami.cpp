@@ -1,7 +1,12 @@
 #include "tests/support/TestOrtami.hpp"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <cstdio>
@@ -32,6 +37,30 @@ void dosyaYaz(const std::string& yol, const std::string& icerik) {
 }
 
 std::string calistirilabilir() { return BRIMVALE_CALISTIRILABILIR; }
+
+pid_t baslat(const std::vector<std::string>& args) {
+    std::vector<std::string> tum = {calistirilabilir()};
+    tum.insert(tum.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : tum) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    return pid;
+}
+
+int bitis(pid_t pid) {
+    int st = 0;
+    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
 
 Cikti calistir(const std::vector<std::string>& args, const std::string& girdi) {
     std::string hataYolu = kokYolu + "/stderr";

@@ -1,4 +1,5 @@
 #pragma once
+#include <sys/types.h>
 // Every test process runs in a private world: its own state directory, home,
 // tool folder and Trash, and no notifications. After each test the world is
 // made as new again (its folders emptied, the environment restored), so the
@@ -27,6 +28,12 @@ struct Cikti {
 };
 // Runs the built program with `args` and `girdi` on its standard input.
 Cikti calistir(const std::vector<std::string>& args, const std::string& girdi = "");
+// The built program started with `args` in a process group of its own
+// (standard input from /dev/null), so that a test can kill it together
+// with its tools, as a crash would. Returns at once.
+pid_t baslat(const std::vector<std::string>& args);
+// Waits for `pid`: its exit status, or 128 + the signal that ended it.
+int bitis(pid_t pid);
 // The log as it stands ("" when there is none).
 std::string gunluk();
 // lstat of `yol`; a failure fails the test.

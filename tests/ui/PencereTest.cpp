@@ -501,14 +501,7 @@ TEST(SoruPenceresi, ARealRunWaitingForTheAnswerGoesOnAfterAClick) {
 
     // The agent, as the service manager starts it: no preset answer.
     ::unsetenv("BRIMVALE_CEVAP");
-    pid_t ajan = ::fork();
-    if (ajan == 0) {
-        ::setpgid(0, 0);
-        ::dup2(::open("/dev/null", O_RDONLY), 0);
-        std::string exe = TestOrtami::calistirilabilir();
-        ::execl(exe.c_str(), exe.c_str(), "--ajan", nullptr);
-        ::_exit(127);
-    }
+    pid_t ajan = TestOrtami::baslat({"--ajan"});
     Model m;
     durdur(m);
     SoruPenceresi w(m);
