@@ -125,7 +125,7 @@ void Model::yenile() {
     if (sirada_ >= 2) return;
     ++sirada_;
     kuyruk_.start([this, ayar = ayarlar, agir, onceki = izin, oncekiImaj = a.imaj, oncekiBaglanti = baglanti,
-                   oncekiGecmis = gecmisZamani_,
+                   oncekiGecmis = gecmisZamani_, oncekiImajsiz = imajsizBirim,
                    ilk = !ilkBakis_, oncekiKopyalar = kopyalar] {
         auto o = std::make_shared<Olcum>();
         o->a = Yedekleme::anlik(ayar);
@@ -142,8 +142,11 @@ void Model::yenile() {
             std::error_code ec;
             o->imajVar = std::filesystem::exists(
                 std::filesystem::symlink_status(o->rapor.durum.metin + "/" + ayar.imajAdi, ec));
-            // Its name and space for the sheet that creates the image.
-            if (!*o->imajVar)
+            // Its name and space for the sheet that creates the image: every
+            // disk is probed for them, so only on the heavy ticks once known.
+            if (!*o->imajVar && !agir && oncekiImajsiz && oncekiImajsiz->yol == o->rapor.durum.metin)
+                o->imajsizBirim = oncekiImajsiz;
+            else if (!*o->imajVar)
                 for (auto& b : Kurulum::disBirimler())
                     if (b.yol == o->rapor.durum.metin) o->imajsizBirim = std::move(b);
         }
