@@ -10,6 +10,7 @@
 #include "core/Gunluk.hpp"
 #include "core/Yerel.hpp"
 #include "disk/Disk.hpp"
+#include "platform/Platform.hpp"
 #include "backup/Durum.hpp"
 #include "recovery/Kurtulus.hpp"
 
@@ -38,7 +39,9 @@ int32_t cikar(const Ayarlar& ayarlar, const std::string& birim, const std::strin
     asama("cikariliyor");
     bool ayrildi = !Disk::imajiAyir();
     if (ayrildi) {
-        if (budandi) {
+        // An image that gives freed space back by itself has nothing to
+        // reclaim, and measuring that would walk every file of every copy twice.
+        if (budandi && !Platform::imajKendiniKucultur(imaj)) {
             asama("sikistirma");
             Disk::sikistirOlc(imaj, ayarlar);
         }

@@ -1,7 +1,7 @@
 #pragma once
 // Framework-level calls that are not tools. One implementation per platform;
 // the Linux one lives in platform/linux/: Surec.cpp, Makine.cpp, Cop.cpp,
-// Baglamalar.cpp, Aygitlar.cpp, HizliSilme.cpp.
+// Baglamalar.cpp, Aygitlar.cpp, HizliSilme.cpp, ImajTuru.cpp.
 #include <optional>
 #include <string>
 #include <variant>
@@ -113,6 +113,11 @@ std::variant<std::string, SoketHatasi> sifreliYolCevabi(const std::string& cevap
 // `duz`, names a folder strictly inside the cipher folder and none of its
 // own files: nothing when it does.
 [[nodiscard]] HataMetni sifreliYolDenetle(const std::string& duz, const std::string& sifreli);
+
+// Whether the image at `imaj` gives the space of deleted files back to the
+// disk by itself, so that compacting it reclaims nothing: on Linux a gocryptfs
+// cipher folder, which holds one file on the disk per file inside.
+bool imajKendiniKucultur(const std::string& imaj);
 
 // Modification time of a device file, whole seconds since 1970.
 std::optional<long long> dugumZamani(const std::string& dugum);

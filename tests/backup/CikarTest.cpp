@@ -63,6 +63,7 @@ TEST_F(Cikar, EveryOutcomeOfTheWrapUpIsInItsResult) {
         int kod;
         std::string bildirim;
         bool sikistirildi, cikarmaDenendi, kitDenendi;
+        bool klasorImaj = false;
     };
     for (const auto& d : std::vector<Durum>{
              {"ejected", true, 0, 0, false, 0, "Disk ejected; you can unplug it now.", true, true, false},
@@ -72,11 +73,15 @@ TEST_F(Cikar, EveryOutcomeOfTheWrapUpIsInItsResult) {
              {"detach fails", true, 16, 0, true, 1, "The disk could NOT be ejected: do not unplug it. Try Eject in the file manager.",
               false, false, false},
              {"recovery files fail", true, 0, 0, true, 0, "Disk ejected; you can unplug it now.", true, true, true},
+             // A cipher folder gives deleted files' space back at once.
+             {"folder image", true, 0, 0, false, 0, "Disk ejected; you can unplug it now.", false, true, false, true},
          }) {
         SahteBaglama baglama(false);
         ASSERT_TRUE(baglama.tamam);
         Araclar araclar("?", d.detach, d.eject);
         SahteArac osascript(TestOrtami::araclar(), "osascript");
+        fs::remove_all(birim);
+        if (d.klasorImaj) TestOrtami::dosyaYaz(birim + "/imaj/gocryptfs.conf", "{}");
         YedekSonucu::durdu().yaz();  // an earlier run's result, replaced
         fs::remove(Yol::gunluk());
         Ayarlar ayarlar;
