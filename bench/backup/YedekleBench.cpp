@@ -148,12 +148,20 @@ public:
         calistir("/usr/bin/mount", {bolum, yol});
     }
 
-    // After the run ejected it: the same backing file on a loop device again, mounted at `yol`.
+    // The same backing file on a loop device again, freshly mounted at `yol`
+    // as when the disk is plugged in: each timed pass starts with the disk's
+    // file system caches as cold as the others'.
     void yenidenTak() {
+        for (const auto& b : Platform::baglamalar())
+            if (b.yol == yol) {
+                // The image's daemon may still be closing its files on the disk.
+                for (int i = 0; komut("/usr/bin/umount", {yol}).kod != 0; ++i) {
+                    if (i == 50) throw std::runtime_error("the disk stays busy: " + yol);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+            }
         if (std::string d = dongu(); d.empty()) tak();
         else bolum = d + "p1";
-        for (const auto& b : Platform::baglamalar())
-            if (b.yol == yol) return;
         calistir("/usr/bin/mount", {bolum, yol});
     }
 
@@ -278,7 +286,6 @@ int olc(int turlar) {
     std::string ad = fs::path(t.kaynak).filename().string();
     fs::create_directories(t.imajYeri);
     auto elleBagla = [&] {
-        t.yenidenTak();
         calistir(aracYolu("/usr/bin/hdiutil"), {"attach", "-stdinpass", "-mountpoint", t.imajYeri, imaj}, parola);
     };
 
@@ -293,10 +300,14 @@ int olc(int turlar) {
     //  T  a run in the steady state of thinning: at its attach it removes the
     //     tree a previous thinning left (B's tree of 20,000 links, moved to a
     //     hidden name like a thinned copy), and it thins the older copies.
-    // Between rounds the trees T left are removed by hand, untimed.
+    // Between rounds the trees T left are removed by hand, untimed. Every
+    // pass starts on a freshly mounted disk. Round 0 prints the runs'
+    // timelines and is not counted: watching them costs time of its own.
     std::vector<double> n, b, bTam, tt, nOran, tOran;
     int sayac = 1;
-    for (int tur = 1; tur <= turlar; ++tur) {
+    for (int tur = 0; tur <= turlar; ++tur) {
+        bool gozle = tur == 0;
+        t.yenidenTak();
         elleBagla();
         gizlileriSil(t.imajYeri);
         calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
@@ -305,9 +316,11 @@ int olc(int turlar) {
         degistir(t.kaynak, ++sayac);
         ayarlar.seyrelt = false;
         ayarlar.kaydet();
-        n.push_back(yedekle(tur == 1));
+        if (gozle) std::printf("N, round 0 (not counted):\n");
+        double nSure = yedekle(gozle);
 
         degistir(t.kaynak, ++sayac);
+        t.yenidenTak();
         auto bas = Saat::now();
         elleBagla();
         double baglama = saniye(bas);
@@ -318,18 +331,23 @@ int olc(int turlar) {
         fs::create_directories(taban + "/" + ad);
         bas = Saat::now();
         calistir("/usr/bin/rsync", {"-a", "--link-dest=" + onceki, t.kaynak + "/", taban + "/" + ad + "/"});
-        b.push_back(saniye(bas));
+        double bSure = saniye(bas);
         fs::rename(taban, t.imajYeri + "/yedekler/.silinecek-bench-" + std::to_string(tur));
         bas = Saat::now();
         calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
-        bTam.push_back(baglama + b.back() + saniye(bas));
+        double bTamSure = baglama + bSure + saniye(bas);
 
         t.yenidenTak();
         degistir(t.kaynak, ++sayac);
         ayarlar.seyrelt = true;
         ayarlar.kaydet();
-        if (tur == 1) std::printf("T, round 1:\n");
-        tt.push_back(yedekle(tur == 1));
+        if (gozle) std::printf("T, round 0 (not counted):\n");
+        double tSure = yedekle(gozle);
+        if (gozle) continue;
+        n.push_back(nSure);
+        b.push_back(bSure);
+        bTam.push_back(bTamSure);
+        tt.push_back(tSure);
         nOran.push_back(n.back() / b.back());
         tOran.push_back(tt.back() / b.back());
         std::printf("round %d: N %.3f s, B %.3f s (with attach and unmount %.3f s), T %.3f s; N/B %.3f, T/B %.3f\n",
