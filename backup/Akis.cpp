@@ -66,7 +66,8 @@ int32_t akis(const Ayarlar& ayarlar, const std::string& birim, const std::string
     Disk::ImajAyirici ayirici;
 
     fs::create_directories(Yol::yedekler(), ec);
-    // Space freed here is given back to the disk by the compaction after this run.
+    // Space freed here is given back to the disk by the compaction after this
+    // run, where the image needs one.
     bool bosaldi = !Kopyalar::artiklariSil(Yol::yedekler(), taze).empty();
     eskiDuzeniTasi(ayarlar);
 
