@@ -57,15 +57,10 @@ ImajSayfasi::ImajSayfasi(Model& m, Birim birim, QWidget* ust) : QDialog(ust), m_
     d->addLayout(form);
 
     // What would be lost without the password, beside its warning sign.
-    auto* uyari = new QHBoxLayout;
-    auto* isaret = new QLabel(this);
-    isaret->setPixmap(Semboller::ikon("exclamationmark.triangle.fill").pixmap(24, 24));
-    uyari->addWidget(isaret, 0, Qt::AlignTop);
-    uyari->addWidget(yazi(t("Write the password down or keep it in a password manager. If this Mac is lost, only this "
-                            "password opens the backup on another Mac."),
-                          this, 0, true),
-                     1);
-    d->addLayout(uyari);
+    d->addLayout(Semboller::yaninda("exclamationmark.triangle.fill", 24,
+                                    yazi(t("Write the password down or keep it in a password manager. If this Mac "
+                                           "is lost, only this password opens the backup on another Mac."),
+                                         this, 0, true)));
     auto* disk = yazi(t("Only an encrypted file is created on the disk; the disk itself is not erased or reformatted. "
                         "Other files on it (for example a Ventoy boot disk) stay as they are."),
                       this);

@@ -51,4 +51,13 @@ QIcon ikon(const std::string& sembol) {
     return *e.tema ? QIcon::fromTheme(e.tema, yedek) : yedek;
 }
 
+QHBoxLayout* yaninda(const std::string& sembol, int boyut, QLabel* yazi) {
+    auto* satir = new QHBoxLayout;
+    auto* isaret = new QLabel(yazi->parentWidget());
+    isaret->setPixmap(ikon(sembol).pixmap(boyut, boyut));
+    satir->addWidget(isaret, 0, Qt::AlignTop);
+    satir->addWidget(yazi, 1);
+    return satir;
+}
+
 }  // namespace Semboller
