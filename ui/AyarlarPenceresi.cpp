@@ -341,6 +341,29 @@ void AyarlarPenceresi::ajaniKur() {
 
 // ---- Folders ------------------------------------------------------------------
 
+QHBoxLayout* AyarlarPenceresi::listeDugmeleri(QListWidget* liste, std::vector<std::string> Ayarlar::*alan,
+                                              void (AyarlarPenceresi::*ekle)(), const QString& cikarIpucu,
+                                              const QString& ad, QWidget* ust) {
+    auto* dugmeler = new QHBoxLayout;
+    auto* arti = kucukDugme("+", t("Add a folder"), ust);
+    auto* eksi = kucukDugme("−", cikarIpucu, ust);
+    arti->setObjectName(ad + "Ekle");
+    eksi->setObjectName(ad + "Cikar");
+    eksi->setEnabled(false);
+    dugmeler->addWidget(arti);
+    dugmeler->addWidget(eksi);
+    dugmeler->addStretch(1);
+    connect(arti, &QToolButton::clicked, this, ekle);
+    connect(liste, &QListWidget::currentRowChanged, eksi, [eksi](int i) { eksi->setEnabled(i >= 0); });
+    connect(eksi, &QToolButton::clicked, this, [this, liste, alan] {
+        int i = liste->currentRow();
+        if (i < 0 || i >= static_cast<int>((m_.ayarlar.*alan).size())) return;
+        degistir([i, alan](Ayarlar& a) { (a.*alan).erase((a.*alan).begin() + i); });
+        delete liste->takeItem(i);
+    });
+    return dugmeler;
+}
+
 QWidget* AyarlarPenceresi::klasorSekmesi() {
     auto* s = new QWidget(this);
     auto* d = new QVBoxLayout(s);
@@ -348,25 +371,9 @@ QWidget* AyarlarPenceresi::klasorSekmesi() {
     kaynaklar_ = new QListWidget(s);
     kaynaklar_->setObjectName("kaynaklar");
     d->addWidget(kaynaklar_, 1);
-    auto* dugmeler = new QHBoxLayout;
-    auto* ekle = kucukDugme("+", t("Add a folder"), s);
-    auto* cikar = kucukDugme("−", t("Remove the folder from the backup (older backups keep it)"), s);
-    ekle->setObjectName("kaynakEkle");
-    cikar->setObjectName("kaynakCikar");
-    cikar->setEnabled(false);
-    dugmeler->addWidget(ekle);
-    dugmeler->addWidget(cikar);
-    dugmeler->addStretch(1);
-    d->addLayout(dugmeler);
+    d->addLayout(listeDugmeleri(kaynaklar_, &Ayarlar::kaynaklar, &AyarlarPenceresi::kaynakEkle,
+                                t("Remove the folder from the backup (older backups keep it)"), "kaynak", s));
     d->addWidget(soluk(t("Each folder appears in the backup under its own name."), s));
-    connect(ekle, &QToolButton::clicked, this, &AyarlarPenceresi::kaynakEkle);
-    connect(kaynaklar_, &QListWidget::currentRowChanged, cikar, [cikar](int i) { cikar->setEnabled(i >= 0); });
-    connect(cikar, &QToolButton::clicked, this, [this] {
-        int i = kaynaklar_->currentRow();
-        if (i < 0 || i >= static_cast<int>(m_.ayarlar.kaynaklar.size())) return;
-        degistir([i](Ayarlar& a) { a.kaynaklar.erase(a.kaynaklar.begin() + i); });
-        delete kaynaklar_->takeItem(i);
-    });
 
     d->addSpacing(8);
     d->addWidget(baslik(t("Exclude"), s));
@@ -488,28 +495,12 @@ QWidget* AyarlarPenceresi::kurtulusSekmesi() {
     oncelik_->setMinimumHeight(70);
     oncelik_->setMaximumHeight(120);
     d->addWidget(oncelik_);
-    auto* od = new QHBoxLayout;
-    auto* oEkle = kucukDugme("+", t("Add a folder"), s);
-    auto* oCikar = kucukDugme("−", t("Remove"), s);
-    oEkle->setObjectName("oncelikEkle");
-    oCikar->setObjectName("oncelikCikar");
-    oCikar->setEnabled(false);
-    od->addWidget(oEkle);
-    od->addWidget(oCikar);
-    od->addStretch(1);
-    d->addLayout(od);
+    d->addLayout(
+        listeDugmeleri(oncelik_, &Ayarlar::oncelikKlasorler, &AyarlarPenceresi::oncelikEkle, t("Remove"), "oncelik", s));
     d->addWidget(soluk(t("On a new Mac these folders come back first, so you can start working before everything is "
                         "restored; the rest follows. Only folders inside the backed-up folders. If you are not sure, "
                         "leave it empty."),
                       s));
-    connect(oEkle, &QToolButton::clicked, this, &AyarlarPenceresi::oncelikEkle);
-    connect(oncelik_, &QListWidget::currentRowChanged, oCikar, [oCikar](int i) { oCikar->setEnabled(i >= 0); });
-    connect(oCikar, &QToolButton::clicked, this, [this] {
-        int i = oncelik_->currentRow();
-        if (i < 0 || i >= static_cast<int>(m_.ayarlar.oncelikKlasorler.size())) return;
-        degistir([i](Ayarlar& a) { a.oncelikKlasorler.erase(a.oncelikKlasorler.begin() + i); });
-        delete oncelik_->takeItem(i);
-    });
 
     d->addSpacing(6);
     d->addWidget(baslik(t("Programs"), s));
@@ -581,15 +572,11 @@ QWidget* AyarlarPenceresi::kurtulusSekmesi() {
     not_->setMaximumHeight(110);
     not_->installEventFilter(this);
     d->addWidget(not_);
-    auto* uyari = new QHBoxLayout;
-    auto* isaret = new QLabel(s);
-    isaret->setPixmap(Semboller::ikon("exclamationmark.triangle").pixmap(18, 18));
-    uyari->addWidget(isaret, 0, Qt::AlignTop);
-    uyari->addWidget(yazi(t("Added to the end of the recovery instructions on the backup disk. Do not write passwords "
-                            "here: that file is not encrypted. If you are not sure, leave it empty."),
-                          s),
-                     1);
-    d->addLayout(uyari);
+    d->addLayout(Semboller::yaninda(
+        "exclamationmark.triangle", 18,
+        yazi(t("Added to the end of the recovery instructions on the backup disk. Do not write passwords here: that "
+               "file is not encrypted. If you are not sure, leave it empty."),
+             s)));
 
     // The advanced controls, folded away.
     d->addSpacing(6);

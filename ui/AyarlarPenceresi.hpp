@@ -16,6 +16,7 @@
 class Model;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
@@ -77,6 +78,10 @@ private:
     void ajaniKur();
     void kaynakEkle();
     void oncelikEkle();
+    // "+" and "−" under a list of the folders in `alan`: "+" calls `ekle`, "−"
+    // takes the selected folder out. Buttons named `ad` + "Ekle" / "Cikar".
+    QHBoxLayout* listeDugmeleri(QListWidget* liste, std::vector<std::string> Ayarlar::*alan, void (AyarlarPenceresi::*ekle)(),
+                                const QString& cikarIpucu, const QString& ad, QWidget* ust);
     void programlariBul();
     void programlariSec();
     void programlariGoster(const std::vector<Program>& programlar);
