@@ -312,12 +312,16 @@ int olc(int turlar) {
         gizlileriSil(t.imajYeri);
         calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
 
-        t.yenidenTak();
-        degistir(t.kaynak, ++sayac);
-        ayarlar.seyrelt = false;
-        ayarlar.kaydet();
-        if (gozle) std::printf("N, round 0 (not counted):\n");
-        double nSure = yedekle(gozle);
+        // One whole run on the disk as plugged in, after the next changes.
+        auto calis = [&](bool seyrelt, const char* harf) {
+            t.yenidenTak();
+            degistir(t.kaynak, ++sayac);
+            ayarlar.seyrelt = seyrelt;
+            ayarlar.kaydet();
+            if (gozle) std::printf("%s, round 0 (not counted):\n", harf);
+            return yedekle(gozle);
+        };
+        double nSure = calis(false, "N");
 
         degistir(t.kaynak, ++sayac);
         t.yenidenTak();
@@ -337,12 +341,7 @@ int olc(int turlar) {
         calistir("/usr/bin/fusermount3", {"-u", t.imajYeri});
         double bTamSure = baglama + bSure + saniye(bas);
 
-        t.yenidenTak();
-        degistir(t.kaynak, ++sayac);
-        ayarlar.seyrelt = true;
-        ayarlar.kaydet();
-        if (gozle) std::printf("T, round 0 (not counted):\n");
-        double tSure = yedekle(gozle);
+        double tSure = calis(true, "T");
         if (gozle) continue;
         n.push_back(nSure);
         b.push_back(bSure);
